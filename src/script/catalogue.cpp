@@ -1,0 +1,3 @@
+#include "catalogue.h"
+
+Catalogue g_Catalogue;
