@@ -59,7 +59,7 @@ int32_t CopyText(char* buffer, const char* text, uint32_t width) {
 
 int32_t QueryFileText(uint32_t code, uint16_t index, char* buffer) {
     const FileEntry* file = FileAt(index);
-    if (file == nullptr) return CopyText(buffer, "", 1);
+    if (file == nullptr) return code == GetFileCompressed ? 0 : CopyText(buffer, "", 1);
     switch (code) {
     case GetFileDescription: return CopyText(buffer, file->Description, kDescriptionWidth);
     case GetFileSourceName: return CopyText(buffer, file->SourceName, kFileNameWidth);

@@ -1,0 +1,248 @@
+#include "commands.h"
+#include "json.h"
+
+#include "script_platform.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+const std::string kSamples = SAMPLES_DIR;
+const std::string kWorked = kSamples + "/scripts/worked.inf";
+
+struct ToolRun {
+    int status; // exit code, or -1 when the tool did not exit normally
+    std::string out;
+    std::string err;
+};
+
+std::string ReadFile(const std::string& path) {
+    std::string data;
+    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+        char chunk[4096];
+        size_t got = 0;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+            data.append(chunk, got);
+        std::fclose(file);
+    }
+    return data;
+}
+
+// Runs inftool with exactly these arguments (no shell, so any byte reaches it).
+ToolRun Inftool(std::vector<std::string> args) {
+    // Per process: CTest may run several of these tests at once.
+    const std::string stem = testing::TempDir() + "inftool_" + std::to_string(getpid());
+    const std::string out_path = stem + ".out";
+    const std::string err_path = stem + ".err";
+    args.insert(args.begin(), INFTOOL_PATH);
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    pid_t pid = 0;
+    ToolRun run{-1, {}, {}};
+    if (posix_spawn(&pid, INFTOOL_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = ReadFile(out_path);
+    run.err = ReadFile(err_path);
+    return run;
+}
+
+const char kWorkedJson[] = R"({
+  "AppName": "Scanner Utilities",
+  "DfltDir": "C:\\SCANUTIL",
+  "MinHDSpace": 1500,
+  "GroupFile": "SCANUTIL.GRP",
+  "GroupTitle": "Scanner Utilities",
+  "Disks": [
+    {"Number": 1, "Name": "Setup Disk 1"},
+    {"Number": 2, "Name": "Setup Disk 2"}
+  ],
+  "Dirs": [
+    {"Number": 1, "Name": "WINDOWS"},
+    {"Number": 2, "Name": "TWAIN"}
+  ],
+  "Files": [
+    {"Description": "Scanner driver", "SourceName": "SCANDRV.DL_", "DestName": "SCANDRV.DLL", "DirNumber": 2, "DiskNumber": 1, "Compressed": 1},
+    {"Description": "Driver settings", "SourceName": "SCANDRV.INI", "DestName": "SCANDRV.INI", "DirNumber": 1, "DiskNumber": 1, "Compressed": 0},
+    {"Description": "Scanner program", "SourceName": "SCANUTIL.EX_", "DestName": "SCANUTIL.EXE", "DirNumber": 1, "DiskNumber": 2, "Compressed": 1}
+  ],
+  "PmItems": [
+    {"ItemFile": "SCANUTIL.EXE", "ItemTitle": "Scanner Utilities", "ItemAltFile": "", "ItemNumber": 0},
+    {"ItemFile": "SCANDRV.DLL", "ItemTitle": "Driver Setup", "ItemAltFile": "SCANUTIL.EXE", "ItemNumber": 2}
+  ]
+}
+)";
+
+TEST(InftoolDump, WorkedExample) {
+    const ToolRun run = Inftool({"dump", kWorked});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, kWorkedJson);
+    EXPECT_EQ(run.err, "");
+}
+
+// The expected files that the Windows loader's output is compared with must be what the
+// host build prints.
+TEST(InftoolDump, MatchesTheCommittedExpectedFiles) {
+    for (const char* name : {"worked", "full", "odd", "lf_only", "capacity", "oversize"}) {
+        const std::string expected =
+            ReadFile(kSamples + "/../tests/windows/expected/" + name + ".json");
+        ASSERT_FALSE(expected.empty()) << name;
+        const ToolRun run = Inftool({"dump", kSamples + "/scripts/" + name + ".inf"});
+        EXPECT_EQ(run.status, 0) << name;
+        EXPECT_EQ(run.out, expected) << name;
+    }
+}
+
+TEST(InftoolQuery, AnswersTheWorkedExampleTable) {
+    struct Row {
+        std::vector<std::string> args; // CODE [INDEX [TEXT]]
+        std::string out;
+    };
+    const Row rows[] = {
+        {{"GetDiskCount"}, R"({"result": 2, "buffer": ""})"},
+        {{"GetFileCount"}, R"({"result": 3, "buffer": ""})"},
+        {{"GetFileDir", "0"}, R"({"result": 2, "buffer": "TWAIN"})"},
+        {{"GetFileDir", "1"}, R"({"result": 1, "buffer": "WINDOWS"})"},
+        {{"GetFileDisk", "2"}, R"({"result": 2, "buffer": "Setup Disk 2"})"},
+        {{"GetFileCompressed", "1"}, R"({"result": 0, "buffer": ""})"},
+        {{"FindDir", "2"}, R"({"result": 1, "buffer": ""})"},
+        {{"FindDisk", "3"}, R"({"result": -1, "buffer": ""})"},
+        {{"FindFileDir", "0", "scanutil.exe"}, R"({"result": 0, "buffer": "scanutil.exe"})"},
+        {{"GetPmItemFile", "1"}, R"({"result": 1, "buffer": "SCANDRV.DLL"})"},
+        {{"GetPmItemAltFile", "1"}, R"({"result": 131072, "buffer": "SCANUTIL.EXE"})"},
+        {{"GetPmItemAltFile", "0"}, R"({"result": 0, "buffer": "SCANUTIL.EXE"})"},
+        {{"GetGroupFile"}, R"({"result": 0, "buffer": "SCANUTIL.GRP"})"},
+        {{"GetGroupTitle"}, R"({"result": 0, "buffer": "Scanner Utilities"})"},
+        // Codes by number, high index bits, and codes past the enumeration.
+        {{"4"}, R"({"result": 2, "buffer": ""})"},
+        {{"2", "0"}, R"({"result": 0, "buffer": "C:\\SCANUTIL"})"},
+        {{"GetDiskName", "65537"}, R"({"result": 0, "buffer": "Setup Disk 2"})"},
+        {{"FindDisk", "4294901762"}, R"({"result": 1, "buffer": ""})"},
+        {{"24", "0", "kept"}, R"({"result": 0, "buffer": "kept"})"},
+        {{"4294967295", "4294967295", "kept"}, R"({"result": 0, "buffer": "kept"})"},
+        {{"GetAppName", "0", "a long preset text"},
+         R"({"result": 0, "buffer": "Scanner Utilities"})"},
+        {{"LoadScript", "0", kSamples + "/scripts/lf_only.inf"},
+         (R"({"result": 0, "buffer": ")" + kSamples + R"(/scripts/lf_only.inf"})")},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"query", kWorked};
+        args.insert(args.end(), row.args.begin(), row.args.end());
+        const ToolRun run = Inftool(args);
+        SCOPED_TRACE(row.args[0]);
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.out, row.out + "\n");
+        EXPECT_EQ(run.err, "");
+    }
+}
+
+TEST(Inftool, BadArgumentsGiveUsageAndExit64) {
+    const std::vector<std::string> cases[] = {
+        {"dump"},
+        {"dump", kWorked, "extra"},
+        {"query"},
+        {"query", kWorked},
+        {"query", kWorked, "NoSuchCode"},
+        {"query", kWorked, "getappname"},
+        {"query", kWorked, ""},
+        {"query", kWorked, "4294967296"},
+        {"query", kWorked, "-1"},
+        {"query", kWorked, "GetDiskName", "x"},
+        {"query", kWorked, "GetDiskName", "-1"},
+        {"query", kWorked, "GetDiskName", "4294967296"},
+        {"query", kWorked, "GetDiskName", "99999999999999999999"},
+        {"query", kWorked, "GetDiskName", ""},
+        {"query", kWorked, "GetDiskName", " 1"},
+        {"query", kWorked, "GetDiskName", "0", "TEXT", "extra"},
+        {"query", kSamples + "/missing.inf", "NoSuchCode"},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        const ToolRun run = Inftool(args);
+        SCOPED_TRACE(args.size() > 2 ? args[2] : args[0]);
+        EXPECT_EQ(run.status, kExitUsage);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("usage"), std::string::npos) << run.err;
+    }
+}
+
+TEST(Inftool, UnopenableFileExits2NamingIt) {
+    const std::string missing = kSamples + "/scripts/no such file.inf";
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"dump", missing},
+          std::vector<std::string>{"query", missing, "GetFileCount"}}) {
+        const ToolRun run = Inftool(args);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.back(), '\n');
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line";
+    }
+}
+
+TEST(Inftool, NoMemoryExits1) {
+    std::string path = kWorked;
+    char* dump_args[] = {path.data()};
+    ScriptFailNextAlloc();
+    EXPECT_EQ(RunDump(1, dump_args), 1);
+    char code[] = "GetFileCount";
+    char* query_args[] = {path.data(), code};
+    ScriptFailNextAlloc();
+    EXPECT_EQ(RunQuery(2, query_args), 1);
+}
+
+TEST(Json, EachByteIsItsLatin1CodePoint) {
+    struct Row {
+        std::string in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"", R"("")"},
+        {"plain text 123", R"("plain text 123")"},
+        {"\"\\/", R"("\"\\/")"},
+        {"\b\f\n\r\t", R"("\b\f\n\r\t")"},
+        {std::string("\0\x01\x1f", 3), R"("\u0000\u0001\u001f")"},
+        {"\x7f\x80\x9f", R"("\u007f\u0080\u009f")"},
+        {"\xa0\xe9\xff", "\"\xc2\xa0\xc3\xa9\xc3\xbf\""},
+        {" ~", R"(" ~")"},
+    };
+    for (const Row& row : rows) {
+        std::string out;
+        AppendJsonString(out, row.in.data(), row.in.size());
+        EXPECT_EQ(out, row.out);
+    }
+    EXPECT_EQ(JsonString("a\"b"), R"("a\"b")");
+}
+
+TEST(Json, QueryEncodesScriptAndArgumentBytes) {
+    const ToolRun text = Inftool({"query", kWorked, "FindFileDir", "0", "\x01\xe9\"\t\x7f"});
+    EXPECT_EQ(text.out, "{\"result\": -1, \"buffer\": \"\\u0001\xc3\xa9\\\"\\t\\u007f\"}\n");
+    const ToolRun odd = Inftool({"query", kSamples + "/scripts/odd.inf", "GetFileDestName", "1"});
+    EXPECT_EQ(odd.out, "{\"result\": 0, \"buffer\": \"\xc3\xbf.TXT\"}\n");
+    const ToolRun title = Inftool({"query", kSamples + "/scripts/odd.inf", "GetPmItemTitle", "0"});
+    EXPECT_EQ(title.out, R"({"result": 0, "buffer": "\"quoted\\title\""})"
+                         "\n");
+}
+
+} // namespace
