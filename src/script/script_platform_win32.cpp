@@ -23,8 +23,11 @@ void ScriptReleaseText(ScriptTextBlock* block) {
 }
 
 bool ScriptOpenFile(const char* path, ScriptFile* file) {
+    // OpenFile keeps the path in an OFSTRUCT of OFS_MAXPATHNAME characters; a longer path is
+    // opened with _lopen, which has no such limit.
     OFSTRUCT info{};
-    HFILE handle = OpenFile(path, &info, OF_READ);
+    HFILE handle =
+        lstrlenA(path) < OFS_MAXPATHNAME ? OpenFile(path, &info, OF_READ) : _lopen(path, OF_READ);
     file->handle = handle;
     return handle != HFILE_ERROR;
 }

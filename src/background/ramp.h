@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+// Blue level of pixel row y of the background ramp on a screen of screenHeight rows: 255 at
+// the top, 0 at the last row; rows below the screen (a client taller than it) are black.
+uint8_t RampBlue(int32_t y, int32_t screenHeight);
+
+struct TitleBox {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+constexpr int32_t kTitleShadowOffset = 7;
+
+// Rectangles of the title's black shadow and of its white copy, from the client size.
+void TitleBoxes(int32_t clientRight, int32_t clientBottom, TitleBox* shadow, TitleBox* face);

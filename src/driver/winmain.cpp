@@ -1,0 +1,126 @@
+#include "setup_state.h"
+
+#include <commctrl.h>
+
+#include "../background/background.h"
+#include "../resources/resource.h"
+#include "../transfer/transfer.h"
+#include "inf_query.h"
+#include "media_paths.h"
+
+HINSTANCE g_hInst;
+char g_szSourceDir[MAX_PATH];
+char g_szWindowsDir[MAX_PATH];
+const char* g_szCaption;
+HWND g_hwndBackground;
+RECT g_rcDiskArea;
+int g_nShownDisk;
+
+namespace {
+
+constexpr char kFollowOnSetup[] = "photo\\setup.EXE";
+constexpr char kScriptName[] = "SETUP.INF";
+constexpr UINT kLoadMessageStyle = MB_TASKMODAL | MB_ICONINFORMATION;
+static_assert(kLoadMessageStyle == 0x2040, "style of the script load messages");
+
+char s_captionText[kCaptionWidth];
+
+// The installer's own directory, with its trailing backslash, into g_szSourceDir. False when
+// the module path cannot be read whole.
+bool ReadMediaDir() {
+    const DWORD length = GetModuleFileNameA(nullptr, g_szSourceDir, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        g_szSourceDir[0] = '\0';
+        return false;
+    }
+    CutToDirectory(g_szSourceDir);
+    return true;
+}
+
+bool FollowOnSetupPresent() {
+    char path[MAX_PATH];
+    return BuildMediaPath(path, MAX_PATH, g_szSourceDir, kFollowOnSetup) &&
+           GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Loads SETUP.INF; on failure shows why and returns false.
+bool LoadSetupScript() {
+    char path[MAX_PATH];
+    int32_t result = 2;
+    if (BuildMediaPath(path, MAX_PATH, g_szSourceDir, kScriptName)) {
+        result = InfQuery(LoadScript, 0, path);
+    } else {
+        CopyWhole(path, MAX_PATH, kScriptName);
+    }
+    const uint16_t code = static_cast<uint16_t>(result & 0xFFFF);
+    if (code == 0) return true;
+    const UINT message = code == 1 ? IDS_NO_MEMORY : IDS_NO_SCRIPT;
+    ShowStringMessage(g_hInst, nullptr, message, nullptr, kLoadMessageStyle, path);
+    return false;
+}
+
+HWND CreateBackgroundWindow(HINSTANCE instance) {
+    HWND window =
+        CreateWindowExA(0, kBackgroundClass, "", WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                        GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, instance, nullptr);
+    if (window != nullptr) {
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+    }
+    return window;
+}
+
+void SetDiskArea() {
+    GetClientRect(g_hwndBackground, &g_rcDiskArea);
+    g_rcDiskArea.top = g_rcDiskArea.bottom / 4 + 10;
+    g_nShownDisk = 1;
+}
+
+// Starts the follow-on setup from beside the installer, quoted so that blanks in the media
+// path cannot make the system start some other program.
+void LaunchFollowOnSetup() {
+    if (!ReadMediaDir()) return;
+    char path[MAX_PATH];
+    if (!BuildMediaPath(path, MAX_PATH, g_szSourceDir, kFollowOnSetup)) return;
+    char command[MAX_PATH + 2];
+    PathBuilder builder;
+    BeginPath(&builder, command, static_cast<uint32_t>(sizeof command));
+    AppendPath(&builder, "\"");
+    AppendPath(&builder, path);
+    AppendPath(&builder, "\"");
+    if (EndPath(&builder)) WinExec(command, SW_SHOWNORMAL);
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
+    InitCommonControls();
+    g_hInst = hInstance;
+    if (!ReadMediaDir()) return 0;
+    if (RegisterBackgroundClass(hInstance) == 0) return 0;
+    if (!FollowOnSetupPresent()) return 0;
+    if (!LoadSetupScript()) return 0;
+
+    LoadStringA(hInstance, IDS_CAPTION, s_captionText, kCaptionWidth);
+    g_szCaption = s_captionText;
+
+    g_hwndBackground = CreateBackgroundWindow(hInstance);
+    SetDiskArea();
+
+    HWND progress = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_PROGRESS), g_hwndBackground,
+                                       ProgressDlgProc, 0);
+
+    const UINT length = GetWindowsDirectoryA(g_szWindowsDir, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) g_szWindowsDir[0] = '\0';
+    SetCurrentDirectoryA(g_szWindowsDir);
+
+    CopyInstallFiles(progress);
+
+    ShowWindow(progress, SW_HIDE);
+    DestroyWindow(progress);
+    DestroyWindow(g_hwndBackground);
+    g_hwndBackground = nullptr;
+
+    LaunchFollowOnSetup();
+    return 0;
+}

@@ -1,0 +1,235 @@
+#include "transfer.h"
+
+#include <commctrl.h>
+#include <lzexpand.h>
+
+#include "../driver/setup_state.h"
+#include "../resources/resource.h"
+#include "catalogue.h"
+#include "inf_query.h"
+#include "transfer_logic.h"
+
+namespace {
+
+constexpr int kStatusWidth = 50;
+constexpr int kPercentWidth = 8;
+constexpr UINT kRetryStyle = MB_RETRYCANCEL | MB_ICONINFORMATION;
+constexpr UINT kQuestionStyle = MB_YESNO | MB_ICONQUESTION;
+static_assert(kRetryStyle == 69 && kQuestionStyle == 36, "message box styles");
+
+// One [Files] entry as the pass sees it; each text buffer holds the whole catalogue field.
+struct FileJob {
+    uint16_t index;
+    char description[kDescriptionWidth];
+    char sourceName[kFileNameWidth];
+    char destName[kFileNameWidth];
+    char dirName[kDirNameWidth];
+    char diskName[kDiskNameWidth];
+    int32_t dirNumber;
+    int32_t diskNumber;
+    bool destFits;
+    char destPath[MAX_PATH];
+};
+
+enum class EntryEnd { Finished, Stopped };
+
+enum class Attempt {
+    Finished,    // the entry is done (copied, or its failure accepted)
+    Stopped,     // the pass ends now
+    Again,       // failed; try the entry again
+    CancelAsked, // failed and the user chose Cancel: confirm before trying again
+};
+
+char s_statusText[kStatusWidth];
+OFSTRUCT s_sourceOf;
+OFSTRUCT s_destOf;
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool CancelConfirmed(HWND progress) {
+    return !IsWindowEnabled(GetDlgItem(progress, IDCANCEL));
+}
+
+int Ask(HWND progress, UINT stringId, UINT style) {
+    return ShowStringMessage(g_hInst, progress, stringId, g_szCaption, style);
+}
+
+Attempt AfterAnswer(int answer) {
+    return answer == IDCANCEL ? Attempt::CancelAsked : Attempt::Again;
+}
+
+void ShowFileTexts(HWND progress, const FileJob* job) {
+    SetDlgItemTextA(progress, IDC_STATUS_LINE, s_statusText);
+    SetDlgItemTextA(progress, IDC_FILE_LINE, job->description);
+}
+
+// The disk prompt for the entry's disk; IDOK or IDCANCEL. A prompt that cannot be created
+// counts as cancelled, so the user is still asked whether to stop.
+int RunDiskPrompt(HWND progress, FileJob* job) {
+    if (job->diskNumber != g_nShownDisk) {
+        if (static_cast<uint32_t>(job->diskNumber) < kRepaintedDisks &&
+            g_hwndBackground != nullptr) {
+            InvalidateRect(g_hwndBackground, &g_rcDiskArea, FALSE);
+        }
+        g_nShownDisk = job->diskNumber;
+    }
+    ShowWindow(progress, SW_HIDE);
+    const INT_PTR result =
+        DialogBoxParamA(g_hInst, MAKEINTRESOURCEA(IDD_DISK_PROMPT), progress, DiskPromptDlgProc,
+                        reinterpret_cast<LPARAM>(job->diskName));
+    if (result == -1 || LOWORD(result) != IDOK) return IDCANCEL;
+    ShowWindow(progress, SW_SHOW);
+    UpdateWindow(progress);
+    ShowFileTexts(progress, job);
+    return IDOK;
+}
+
+// The original length promised by an SZDD header at the start of the file, if it has one.
+bool ReadSzddLength(const char* path, uint32_t* length) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    uint8_t header[kSzddHeaderSize];
+    DWORD read = 0;
+    const BOOL ok = ReadFile(file, header, kSzddHeaderSize, &read, nullptr);
+    CloseHandle(file);
+    return ok && SzddOriginalLength(header, read, length);
+}
+
+// LZOpenFileA keeps the path in an OFSTRUCT of OFS_MAXPATHNAME characters; longer paths are
+// opened with _lopen and _lcreat, which have no such limit, and handed to LZ32 as they are.
+bool FitsOfStruct(const char* path) {
+    return lstrlenA(path) < OFS_MAXPATHNAME;
+}
+
+INT OpenSource(char* path) {
+    if (FitsOfStruct(path)) return LZOpenFileA(path, &s_sourceOf, OF_READ);
+    const HFILE file = _lopen(path, OF_READ);
+    if (file == HFILE_ERROR) return -1;
+    const INT source = LZInit(file);
+    if (source < 0) _lclose(file);
+    return source;
+}
+
+INT CreateDestination(char* path) {
+    if (FitsOfStruct(path)) return LZOpenFileA(path, &s_destOf, OF_CREATE);
+    const HFILE file = _lcreat(path, 0);
+    return file == HFILE_ERROR ? -1 : file;
+}
+
+// source is null when the source or destination path did not fit: such an attempt fails as
+// a source that cannot be opened.
+Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
+    const INT sourceFile = source != nullptr ? OpenSource(source) : -1;
+    if (sourceFile < 0) return AfterAnswer(RunDiskPrompt(progress, job));
+
+    const INT destFile = CreateDestination(job->destPath);
+    if (destFile < 0) {
+        LZClose(sourceFile);
+        return AfterAnswer(Ask(progress, IDS_CREATE_FAILED, kRetryStyle));
+    }
+
+    // LZOpenFileA may have opened the compressed name ("FOO.DL_") in place of the one asked.
+    uint32_t expected = 0;
+    const bool haveLength =
+        ReadSzddLength(FitsOfStruct(source) ? s_sourceOf.szPathName : source, &expected);
+    const LONG copied = LZCopy(sourceFile, destFile);
+    LZClose(sourceFile);
+    LZClose(destFile);
+    if (ExpansionComplete(copied, haveLength, expected)) return Attempt::Finished;
+    // What was written stays in place either way.
+    return Ask(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES ? Attempt::Finished
+                                                                     : Attempt::Stopped;
+}
+
+Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) {
+    if (source != nullptr && CopyFileA(source, job->destPath, FALSE)) return Attempt::Finished;
+    return AfterAnswer(Ask(progress, IDS_COPY_FAILED, kRetryStyle));
+}
+
+EntryEnd RunAttempts(HWND progress, FileJob* job) {
+    for (;;) {
+        PumpMessages();
+        if (CancelConfirmed(progress)) return EntryEnd::Stopped;
+
+        char source[MAX_PATH];
+        const bool usable =
+            BuildSourcePath(source, MAX_PATH, g_szSourceDir, job->dirName, job->sourceName) &&
+            job->destFits;
+        char* path = usable ? source : nullptr;
+        const Attempt attempt = InfQuery(GetFileCompressed, job->index, nullptr) != 0
+                                    ? ExpandAttempt(progress, job, path)
+                                    : PlainCopyAttempt(progress, job, path);
+        switch (attempt) {
+        case Attempt::Finished: return EntryEnd::Finished;
+        case Attempt::Stopped: return EntryEnd::Stopped;
+        case Attempt::CancelAsked:
+            if (Ask(progress, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
+                return EntryEnd::Stopped;
+            break;
+        case Attempt::Again: break;
+        }
+    }
+}
+
+// Destination directory (created for TWAIN_32) and path; false when either does not fit.
+bool PrepareDestination(FileJob* job) {
+    char windowsDir[MAX_PATH];
+    const UINT length = GetWindowsDirectoryA(windowsDir, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    char destDir[MAX_PATH];
+    if (!BuildDestDir(destDir, MAX_PATH, windowsDir, static_cast<uint32_t>(job->dirNumber))) {
+        return false;
+    }
+    if (job->dirNumber == kDestTwain) CreateDirectoryA(destDir, nullptr);
+    return BuildDestPath(job->destPath, MAX_PATH, destDir, job->destName);
+}
+
+EntryEnd CopyEntry(HWND progress, uint16_t index) {
+    FileJob job = {};
+    job.index = index;
+    InfQuery(GetFileDescription, index, job.description);
+    SetDlgItemTextA(progress, IDC_FILE_LINE, job.description);
+    InfQuery(GetFileSourceName, index, job.sourceName);
+    InfQuery(GetFileDestName, index, job.destName);
+    job.dirNumber = InfQuery(GetFileDir, index, job.dirName);
+    job.diskNumber = InfQuery(GetFileDisk, index, job.diskName);
+
+    // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped.
+    if (job.dirNumber != kDestWindows && job.dirNumber != kDestTwain) return EntryEnd::Finished;
+    job.destFits = PrepareDestination(&job);
+    return RunAttempts(progress, &job);
+}
+
+void ShowProgress(HWND progress, int32_t percent) {
+    SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+    char text[kPercentWidth];
+    wsprintfA(text, "%d%%", percent);
+    SetDlgItemTextA(progress, IDC_PERCENT, text);
+}
+
+} // namespace
+
+void CopyInstallFiles(HWND progress) {
+    // The disk prompt's template stays loaded for the whole pass.
+    HRSRC found = FindResourceA(g_hInst, MAKEINTRESOURCEA(IDD_DISK_PROMPT), RT_DIALOG);
+    HGLOBAL prompt = found != nullptr ? LoadResource(g_hInst, found) : nullptr;
+    if (prompt != nullptr) LockResource(prompt);
+
+    LoadStringA(g_hInst, IDS_COPYING, s_statusText, kStatusWidth);
+    SetDlgItemTextA(progress, IDC_STATUS_LINE, s_statusText);
+
+    const uint16_t count = static_cast<uint16_t>(InfQuery(GetFileCount, 0, nullptr));
+    for (uint16_t i = 0; i < count; ++i) {
+        if (CopyEntry(progress, i) == EntryEnd::Stopped) break;
+        ShowProgress(progress, ProgressPercent(i, count));
+    }
+
+    if (prompt != nullptr) FreeResource(prompt);
+}

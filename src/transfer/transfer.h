@@ -1,0 +1,13 @@
+#pragma once
+
+#include <windows.h>
+
+// Copies every [Files] entry into place under the progress dialog; returns when all are
+// finished or the user has stopped the pass.
+void CopyInstallFiles(HWND progress);
+
+INT_PTR CALLBACK ProgressDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK DiskPromptDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Vertically centred, at four fifths of the free width.
+void PlaceDialog(HWND hwnd);

@@ -1,0 +1,233 @@
+#include "transfer/transfer_logic.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<int32_t> Progression(uint16_t count) {
+    std::vector<int32_t> steps;
+    for (uint16_t i = 0; i < count; ++i)
+        steps.push_back(ProgressPercent(i, count));
+    return steps;
+}
+
+TEST(ProgressPercent, WorkedProgressions) {
+    EXPECT_EQ(Progression(3), (std::vector<int32_t>{33, 66, 100}));
+    EXPECT_EQ(Progression(7), (std::vector<int32_t>{14, 28, 42, 57, 71, 85, 100}));
+    EXPECT_EQ(Progression(1), (std::vector<int32_t>{100}));
+}
+
+TEST(ProgressPercent, LastEntryAlwaysGivesHundred) {
+    for (uint32_t count = 1; count <= 65535; count += 97) {
+        const uint16_t n = static_cast<uint16_t>(count);
+        EXPECT_EQ(ProgressPercent(static_cast<uint16_t>(n - 1), n), 100) << count;
+    }
+    EXPECT_EQ(ProgressPercent(65534, 65535), 100);
+    EXPECT_EQ(ProgressPercent(0, 65535), 0);
+    EXPECT_EQ(ProgressPercent(0, 0), 0);
+}
+
+struct PlacementCase {
+    int32_t screen;
+    int32_t size;
+    int32_t left;
+};
+
+TEST(DialogLeft, FourFifthsOfTheFreeWidth) {
+    const PlacementCase cases[] = {
+        {640, 300, 272}, // free 340
+        {640, 133, 404}, // free 507: the division comes first, so not 405
+        {800, 300, 400}, {640, 640, 0},
+        {640, 647, -4}, // a dialog wider than the screen: truncated toward zero
+    };
+    for (const PlacementCase& c : cases) {
+        EXPECT_EQ(DialogLeft(c.screen, c.size), c.left) << c.screen << " - " << c.size;
+    }
+}
+
+TEST(DialogTop, CentresVertically) {
+    const PlacementCase cases[] = {
+        {480, 100, 190},
+        {480, 101, 189},
+        {480, 483, -1},
+    };
+    for (const PlacementCase& c : cases) {
+        EXPECT_EQ(DialogTop(c.screen, c.size), c.left) << c.screen << " - " << c.size;
+    }
+}
+
+struct LocationCase {
+    const char* text;
+    bool accepted;
+};
+
+TEST(IsMediaLocation, ColonAndBackslashAfterTheFirstCharacter) {
+    const LocationCase cases[] = {
+        {"A:\\", true},
+        {"A:\\DISK2", true},
+        {"1:\\", true}, // the first character is not checked
+        {"C:\\PROGRAM FILES\\SETUP", true},
+        {"A:", false},
+        {"A:/", false},
+        {"A:/DISK2", false},
+        {"\\\\server\\share", false},
+        {"", false},
+        {"A", false},
+        {"A\\:", false},
+        {"a;\\", false},
+    };
+    for (const LocationCase& c : cases) {
+        EXPECT_EQ(IsMediaLocation(c.text), c.accepted) << '"' << c.text << '"';
+    }
+}
+
+TEST(IsMediaLocation, ReadsNothingPastTheTerminator) {
+    // The bytes after an early terminator would pass the check if they were read.
+    const char empty[] = {'\0', ':', '\\', '\0'};
+    const char one[] = {'A', '\0', '\\', '\0'};
+    EXPECT_FALSE(IsMediaLocation(empty));
+    EXPECT_FALSE(IsMediaLocation(one));
+}
+
+struct SourceCase {
+    const char* sourceDir;
+    const char* dirName;
+    const char* sourceName;
+    const char* path;
+};
+
+TEST(BuildSourcePath, JoinsWithTheSeparatorRule) {
+    const SourceCase cases[] = {
+        {"A:\\", "DISK1", "SCAN.DL_", "A:\\DISK1\\SCAN.DL_"},
+        {"B:\\SETUP", "DISK1", "SCAN.DL_", "B:\\SETUP\\DISK1\\SCAN.DL_"},
+        {"B:\\SETUP\\", "DISK1", "SCAN.DL_", "B:\\SETUP\\DISK1\\SCAN.DL_"},
+        {"A:\\", "", "SCAN.DL_", "A:\\\\SCAN.DL_"}, // an empty [Dirs] name stays as formatted
+    };
+    for (const SourceCase& c : cases) {
+        char path[80];
+        ASSERT_TRUE(BuildSourcePath(path, sizeof path, c.sourceDir, c.dirName, c.sourceName));
+        EXPECT_STREQ(path, c.path);
+    }
+}
+
+TEST(BuildSourcePath, LongestCatalogueTextsFitAMaxPathBuffer) {
+    const std::string sourceDir = "C:\\" + std::string(61, 'S') + "\\"; // 65 characters
+    const std::string dirName(29, 'D');
+    const std::string name(13, 'N');
+    char path[260];
+    ASSERT_TRUE(
+        BuildSourcePath(path, sizeof path, sourceDir.c_str(), dirName.c_str(), name.c_str()));
+    EXPECT_EQ(std::string(path), sourceDir + dirName + "\\" + name);
+    EXPECT_EQ(std::strlen(path), 65u + 29u + 1u + 13u); // over the old 80-character limit
+}
+
+TEST(BuildSourcePath, RefusesAPathThatDoesNotFit) {
+    const std::string sourceDir = "C:\\" + std::string(190, 'S');
+    char path[260];
+    std::memset(path, '#', sizeof path);
+    EXPECT_FALSE(BuildSourcePath(path, 200, sourceDir.c_str(), "DISK1", "SCAN.DL_"));
+    EXPECT_STREQ(path, "");
+    for (size_t i = 200; i < sizeof path; ++i)
+        ASSERT_EQ(path[i], '#') << i;
+    // One character short of the full path is refused as well.
+    const uint32_t full = static_cast<uint32_t>(sourceDir.size() + 1 + 5 + 1 + 8 + 1);
+    EXPECT_TRUE(BuildSourcePath(path, full, sourceDir.c_str(), "DISK1", "SCAN.DL_"));
+    EXPECT_FALSE(BuildSourcePath(path, full - 1, sourceDir.c_str(), "DISK1", "SCAN.DL_"));
+}
+
+TEST(BuildDestDir, OnlyDirectoriesOneAndTwo) {
+    char dir[80];
+    ASSERT_TRUE(BuildDestDir(dir, sizeof dir, "C:\\WINDOWS", 1));
+    EXPECT_STREQ(dir, "C:\\WINDOWS");
+    ASSERT_TRUE(BuildDestDir(dir, sizeof dir, "C:\\WINDOWS", 2));
+    EXPECT_STREQ(dir, "C:\\WINDOWS\\TWAIN_32");
+    for (uint32_t number : {0u, 3u, 25u, 65535u}) {
+        std::strcpy(dir, "stale");
+        EXPECT_FALSE(BuildDestDir(dir, sizeof dir, "C:\\WINDOWS", number)) << number;
+        EXPECT_STREQ(dir, "") << number;
+    }
+}
+
+TEST(BuildDestDir, RefusesTwainUnderALongWindowsDirectory) {
+    const std::string windows = "C:\\" + std::string(70, 'W'); // 73 characters
+    char dir[80];
+    EXPECT_TRUE(BuildDestDir(dir, sizeof dir, windows.c_str(), 1));
+    EXPECT_FALSE(BuildDestDir(dir, sizeof dir, windows.c_str(), 2)); // 82 characters
+    EXPECT_STREQ(dir, "");
+}
+
+TEST(BuildDestPath, WorkedExample) {
+    char dir[80];
+    char path[80];
+    ASSERT_TRUE(BuildDestDir(dir, sizeof dir, "C:\\WINDOWS", 2));
+    ASSERT_TRUE(BuildDestPath(path, sizeof path, dir, "SCAN.DLL"));
+    EXPECT_STREQ(path, "C:\\WINDOWS\\TWAIN_32\\SCAN.DLL");
+    std::memset(path, '#', sizeof path);
+    EXPECT_FALSE(BuildDestPath(path, 20, dir, "SCAN.DLL"));
+    EXPECT_STREQ(path, "");
+    EXPECT_EQ(path[20], '#');
+}
+
+std::vector<uint8_t> Header(uint32_t length) {
+    std::vector<uint8_t> header = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A', 'L'};
+    for (int shift = 0; shift < 32; shift += 8)
+        header.push_back(uint8_t(length >> shift));
+    return header;
+}
+
+TEST(SzddOriginalLength, ReadsTheLittleEndianLength) {
+    uint32_t length = 0;
+    std::vector<uint8_t> header = Header(0x12345678);
+    ASSERT_TRUE(SzddOriginalLength(header.data(), uint32_t(header.size()), &length));
+    EXPECT_EQ(length, 0x12345678u);
+    header = Header(0);
+    ASSERT_TRUE(SzddOriginalLength(header.data(), uint32_t(header.size()), &length));
+    EXPECT_EQ(length, 0u);
+}
+
+TEST(SzddOriginalLength, RejectsOtherFilesUntouched) {
+    struct Damage {
+        size_t at;
+        uint8_t value;
+    };
+    const Damage damages[] = {{0, 's'}, {3, 'Q'}, {4, 0x89}, {7, 0x34}, {8, 'B'}};
+    for (const Damage& d : damages) {
+        std::vector<uint8_t> header = Header(100);
+        header[d.at] = d.value;
+        uint32_t length = 7;
+        EXPECT_FALSE(SzddOriginalLength(header.data(), uint32_t(header.size()), &length)) << d.at;
+        EXPECT_EQ(length, 7u);
+    }
+    const std::vector<uint8_t> header = Header(100);
+    uint32_t length = 7;
+    EXPECT_FALSE(SzddOriginalLength(header.data(), kSzddHeaderSize - 1, &length));
+    EXPECT_FALSE(SzddOriginalLength(header.data(), 0, &length));
+    EXPECT_EQ(length, 7u);
+}
+
+struct ExpansionCase {
+    int32_t copied;
+    bool haveLength;
+    uint32_t expected;
+    bool complete;
+};
+
+TEST(ExpansionComplete, ErrorsAndShortCopiesFail) {
+    const ExpansionCase cases[] = {
+        {100, true, 100, true},  {0, true, 0, true},
+        {60, true, 100, false}, // truncated source reported as success
+        {120, true, 100, false}, {-1, true, 100, false},
+        {-5, false, 0, false},   {100, false, 0, true}, // not SZDD: copied as it is
+        {0, false, 0, true},
+    };
+    for (const ExpansionCase& c : cases) {
+        EXPECT_EQ(ExpansionComplete(c.copied, c.haveLength, c.expected), c.complete)
+            << c.copied << " of " << c.expected;
+    }
+}
+
+} // namespace
