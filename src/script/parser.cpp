@@ -95,23 +95,15 @@ bool HasRoom(const ParseState& state, uint16_t count, uint16_t capacity) {
     return false;
 }
 
-void ParseDiskLine(const ParseState& state, char* key, char* value) {
-    if (!HasRoom(state, g_Catalogue.DiskCount, kMaxDisks)) return;
-    uint16_t index = g_Catalogue.DiskCount;
-    DiskEntry& disk = g_Catalogue.Disks[index];
-    disk.Number = StoreNumber(state, key, FieldDiskNumber);
-    StoreText(state, disk.Name, kDiskNameWidth, value, FieldDiskName);
-    ++g_Catalogue.DiskCount;
-    Note(state, NoteRecord, FieldNone, index);
-}
-
-void ParseDirLine(const ParseState& state, char* key, char* value) {
-    if (!HasRoom(state, g_Catalogue.DirCount, kMaxDirs)) return;
-    uint16_t index = g_Catalogue.DirCount;
-    DirEntry& dir = g_Catalogue.Dirs[index];
-    dir.Number = StoreNumber(state, key, FieldDirNumber);
-    StoreText(state, dir.Name, kDirNameWidth, value, FieldDirName);
-    ++g_Catalogue.DirCount;
+// [Disks] and [Dirs] lines: a number and a name appended as one record.
+template <typename Entry, uint16_t Capacity, uint32_t Width>
+void ParseNumberedLine(const ParseState& state, char* key, char* value, Entry (&entries)[Capacity],
+                       uint16_t& count, ScriptField numberField, ScriptField nameField) {
+    if (!HasRoom(state, count, Capacity)) return;
+    const uint16_t index = count;
+    entries[index].Number = StoreNumber(state, key, numberField);
+    StoreText(state, entries[index].Name, Width, value, nameField);
+    ++count;
     Note(state, NoteRecord, FieldNone, index);
 }
 
@@ -175,8 +167,16 @@ void ParseKeyLine(const ParseState& state, char* line) {
     TrimBlanks(value);
     switch (state.section) {
     case SectionApplication: ParseApplicationLine(state, line, value); break;
-    case SectionDisks: ParseDiskLine(state, line, value); break;
-    case SectionDirs: ParseDirLine(state, line, value); break;
+    case SectionDisks:
+        ParseNumberedLine<DiskEntry, kMaxDisks, kDiskNameWidth>(
+            state, line, value, g_Catalogue.Disks, g_Catalogue.DiskCount, FieldDiskNumber,
+            FieldDiskName);
+        break;
+    case SectionDirs:
+        ParseNumberedLine<DirEntry, kMaxDirs, kDirNameWidth>(state, line, value, g_Catalogue.Dirs,
+                                                             g_Catalogue.DirCount, FieldDirNumber,
+                                                             FieldDirName);
+        break;
     default: break;
     }
 }

@@ -240,13 +240,7 @@ void CheckDuplicateNumbers(CheckState& state, const Entry* entries, uint16_t cou
     }
 }
 
-bool HasNumber(const DiskEntry* entries, uint16_t count, uint16_t number) {
-    for (uint16_t i = 0; i < count; ++i)
-        if (entries[i].Number == number) return true;
-    return false;
-}
-
-bool HasNumber(const DirEntry* entries, uint16_t count, uint16_t number) {
+template <typename Entry> bool HasNumber(const Entry* entries, uint16_t count, uint16_t number) {
     for (uint16_t i = 0; i < count; ++i)
         if (entries[i].Number == number) return true;
     return false;
