@@ -42,7 +42,6 @@ enum class Attempt {
 
 char s_statusText[kStatusWidth];
 OFSTRUCT s_sourceOf;
-OFSTRUCT s_destOf;
 
 void PumpMessages() {
     MSG msg;
@@ -102,8 +101,8 @@ bool ReadSzddLength(const char* path, uint32_t* length) {
     return ok && SzddOriginalLength(header, read, length);
 }
 
-// LZOpenFileA keeps the path in an OFSTRUCT of OFS_MAXPATHNAME characters; longer paths are
-// opened with _lopen and _lcreat, which have no such limit, and handed to LZ32 as they are.
+// LZOpenFileA keeps the path in an OFSTRUCT of OFS_MAXPATHNAME characters; a longer path is
+// opened with _lopen, which has no such limit, and handed to LZ32 as it is.
 bool FitsOfStruct(const char* path) {
     return lstrlenA(path) < OFS_MAXPATHNAME;
 }
@@ -117,8 +116,9 @@ INT OpenSource(char* path) {
     return source;
 }
 
-INT CreateDestination(char* path) {
-    if (FitsOfStruct(path)) return LZOpenFileA(path, &s_destOf, OF_CREATE);
+// Not LZOpenFileA: when a name cannot be created it falls back to the compressed form of the
+// name ("FOO.DL_") and reports success, writing where the script never said.
+INT CreateDestination(const char* path) {
     const HFILE file = _lcreat(path, 0);
     return file == HFILE_ERROR ? -1 : file;
 }

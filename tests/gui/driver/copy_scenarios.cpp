@@ -1,0 +1,326 @@
+// Copy pass: destinations, progress, the disk prompt, and every failure question.
+#include "scenarios.h"
+
+#include <windows.h>
+
+namespace {
+
+constexpr const char* kPlain1 = "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n";
+constexpr const char* kOther1 = "Other settings, OTHER.INI, GUIOTHER.INI, 1, 1, N\r\n";
+constexpr const char* kText2 = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 2, Y\r\n";
+
+std::string AltDir() {
+    return WorkDir() + "\\alt";
+}
+
+// Prepares an alternative location holding the given files in its source folders.
+bool PrepareAlt(std::initializer_list<const char*> names) {
+    RemoveTree(AltDir());
+    return PutSources(AltDir(), names);
+}
+
+bool Go(Run& r, const char* name, const std::string& inf,
+        std::initializer_list<const char*> disk1) {
+    return Prepare(r, WorkDir() + "\\" + name, inf.c_str()) && PutSources(r.media, disk1) &&
+           Start(r);
+}
+
+void CheckOwnedByProgress(const Installer& inst) {
+    HWND box = WaitMessageBox(inst);
+    if (box)
+        Check(GetWindow(box, GW_OWNER) == FindProgress(inst), "a message box of the copy pass "
+                                                              "is not owned by the progress "
+                                                              "dialog");
+}
+
+void PlainAndCompressed() {
+    Run r;
+    std::string inf =
+        Script((std::string(kPlain1) + "Binary driver, BIN.DL_, GUIBIN.DLL, 2, 1, Y\r\n" +
+                "Text driver, TEXT.DL_, GUITEXT.DLL, 1, 1, Y\r\n")
+                   .c_str());
+    if (!Prepare(r, WorkDir() + "\\plain", inf.c_str()) ||
+        !PutSources(r.media, {"PLAIN.INI", "BIN.DL_", "TEXT.DL_"}) ||
+        !WriteBytes(WinFile("GUIPLAIN.INI"), "old plain") ||
+        !WriteBytes(WinFile("GUITEXT.DLL"), "old expanded") || !Start(r))
+        return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up on copies that cannot fail");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckSameAsData(TwainFile("GUIBIN.DLL"), "BIN.DLL");
+    CheckSameAsData(WinFile("GUITEXT.DLL"), "TEXT.DLL");
+    CheckText(SpyPositions(), "0 33 66 100", "progress positions");
+    CheckText(SpyJoined("text"),
+              "progress:103 Copying files... progress:104 Plain settings progress:107 33% "
+              "progress:104 Binary driver progress:107 66% progress:104 Text driver "
+              "progress:107 100%",
+              "progress dialog texts");
+}
+
+void ProgressSteps() {
+    Run r;
+    std::string files;
+    for (int i = 1; i <= 7; ++i)
+        files += "Step " + std::to_string(i) + ", PLAIN.INI, GUIP" + std::to_string(i) + ".INI, " +
+                 (i % 2 ? "1" : "2") + ", 1, N\r\n";
+    if (!Go(r, "steps", Script(files.c_str()), {"PLAIN.INI"})) return KillInstaller(r.inst);
+    FinishWithLaunch(r);
+    CheckText(SpyPositions(), "0 14 28 42 57 71 85 100", "progress positions");
+    for (int i = 1; i <= 7; ++i) {
+        std::string name = "GUIP" + std::to_string(i) + ".INI";
+        CheckSameAsData(i % 2 ? WinFile(name.c_str()) : TwainFile(name.c_str()), "PLAIN.INI");
+    }
+}
+
+void SkipOtherDirs() {
+    Run r;
+    std::string inf = Script("Dir three, PLAIN.INI, GUISKIP3.INI, 3, 1, N\r\n"
+                             "Dir zero, TEXT.DL_, GUISKIP0.DLL, 0, 1, Y\r\n"
+                             "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n");
+    if (!Prepare(r, WorkDir() + "\\skip", inf.c_str()) ||
+        !PutFiles(r.media + "DISK1", {"PLAIN.INI"}) ||
+        !PutFiles(r.media + "DISK3", {"PLAIN.INI"}) || !Start(r))
+        return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up for entries of other directories");
+    FinishWithLaunch(r);
+    for (const char* name : {"GUISKIP3.INI", "GUISKIP0.DLL"}) {
+        CheckAbsent(WinFile(name));
+        CheckAbsent(TwainFile(name));
+    }
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    std::string pos = SpyPositions();
+    Check(pos.size() >= 3 && pos.compare(pos.size() - 3, 3, "100") == 0,
+          "progress positions %s do not end at 100", pos.c_str());
+}
+
+void PromptOtherPath() {
+    Run r;
+    std::string inf = Script((std::string(kPlain1) + kText2 + kOther1 +
+                              "Binary driver, BIN.DL_, GUIBIN.DLL, 1, 2, Y\r\n")
+                                 .c_str());
+    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI", "BIN.DL_"}) || !Go(r, "prompt", inf, {"PLAIN.INI"}))
+        return KillInstaller(r.inst);
+    HWND prompt = WaitDiskPrompt(r.inst);
+    if (!prompt) return KillInstaller(r.inst);
+    HWND progress = FindProgress(r.inst);
+    CheckText(ItemText(prompt, 102), "Disk Two", "disk label");
+    std::string field = EditText(GetDlgItem(prompt, 105));
+    Check(lstrcmpiA(field.c_str(), r.media.c_str()) == 0, "prompt field \"%s\", want \"%s\"",
+          field.c_str(), r.media.c_str());
+    CheckInt(ProgressPos(progress), 25, "progress at the prompt");
+    CheckText(ItemText(progress, 107), "25%", "percentage at the prompt");
+    Check(!IsWindowVisible(progress), "the progress dialog is visible under the disk prompt");
+    // No trailing backslash: the pass must insert one before the [Dirs] name.
+    if (!AnswerPrompt(r.inst, "c:\\gui\\alt")) return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up although every later file is at the new path");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
+    CheckSameAsData(WinFile("GUIOTHER.INI"), "OTHER.INI");
+    CheckSameAsData(WinFile("GUIBIN.DLL"), "BIN.DLL");
+    CheckText(SpyPositions(), "0 25 50 75 100", "progress positions");
+}
+
+void PromptCancel() {
+    Run r;
+    std::string inf = Script((std::string(kPlain1) + kText2 + kOther1).c_str());
+    if (!Go(r, "promptcancel", inf, {"PLAIN.INI", "OTHER.INI"})) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return KillInstaller(r.inst);
+    CheckOwnedByProgress(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
+    // No asks again: the source is still missing, so the prompt comes back.
+    if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckAbsent(TwainFile("GUITEXT.DLL"));
+    CheckAbsent(WinFile("GUIOTHER.INI"));
+    CheckText(SpyPositions(), "0 33", "progress positions");
+}
+
+void PlainRetry() {
+    Run r;
+    std::string inf = Script((std::string(kOther1) + kPlain1).c_str());
+    if (!Go(r, "plainretry", inf, {"PLAIN.INI"})) return KillInstaller(r.inst);
+    CheckOwnedByProgress(r.inst);
+    CheckAbsent(WinFile("GUIOTHER.INI"));
+    // The cause goes away while the question is up; Retry then succeeds.
+    PutSources(r.media, {"OTHER.INI"});
+    if (!Answer(r.inst, kMsg1011, kCaption, IDRETRY)) return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up after a successful retry");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIOTHER.INI"), "OTHER.INI");
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckText(SpyPositions(), "0 50 100", "progress positions");
+}
+
+void PlainCancel() {
+    Run r;
+    std::string inf =
+        Script((std::string(kPlain1) + kOther1 + "Text driver, TEXT.DL_, GUITEXT.DLL, 1, 1, Y\r\n")
+                   .c_str());
+    if (!Go(r, "plaincancel", inf, {"PLAIN.INI", "TEXT.DL_"})) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckAbsent(WinFile("GUIOTHER.INI"));
+    CheckAbsent(WinFile("GUITEXT.DLL"));
+    CheckText(SpyPositions(), "0 33", "progress positions");
+}
+
+void DestRetry() {
+    Run r;
+    std::string inf =
+        Script((std::string("Text driver, TEXT.DL_, GUIDIR.DLL, 1, 1, Y\r\n") + kPlain1).c_str());
+    // A folder where the expanded file must go. The installer must not fall back to another
+    // name, as LZOpenFileA would ("GUIDIR.DL_"), and report success.
+    if (!Prepare(r, WorkDir() + "\\destretry", inf.c_str()) ||
+        !PutSources(r.media, {"TEXT.DL_", "PLAIN.INI"}) || !MakeDirs(WinFile("GUIDIR.DLL")) ||
+        !Start(r))
+        return KillInstaller(r.inst);
+    CheckOwnedByProgress(r.inst);
+    RemoveTree(WinFile("GUIDIR.DLL"));
+    if (!Answer(r.inst, kMsg1012, kCaption, IDRETRY)) return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up after a successful retry");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIDIR.DLL"), "TEXT.DLL");
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckAbsent(WinFile("GUIDIR.DL_"));
+}
+
+void DestCancel() {
+    Run r;
+    std::string inf = Script("Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n"
+                             "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n");
+    // A file named TWAIN_32 keeps the folder from being made.
+    if (!Prepare(r, WorkDir() + "\\destcancel", inf.c_str()) ||
+        !PutSources(r.media, {"TEXT.DL_", "PLAIN.INI"}) ||
+        !WriteBytes(TwainDir(), "not a folder") || !Start(r))
+        return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1012, kCaption, IDCANCEL)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1012, kCaption, IDCANCEL)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    FinishWithLaunch(r);
+    Check(FileExists(TwainDir()), "the file TWAIN_32 was removed");
+    CheckAbsent(WinFile("GUIPLAIN.INI"));
+    CheckText(SpyPositions(), "0", "progress positions");
+    RemoveTree(TwainDir());
+}
+
+// A failed expansion: Yes goes on with the next entry, No stops without the cancel question.
+void ExpandFails(const char* name, const char* inf, std::initializer_list<int> answers) {
+    Run r;
+    if (!Go(r, name, inf, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"}))
+        return KillInstaller(r.inst);
+    for (int answer : answers) {
+        CheckOwnedByProgress(r.inst);
+        if (!Answer(r.inst, kMsg2012, kCaption, answer)) return KillInstaller(r.inst);
+    }
+    Check(StaysQuiet(r.inst), "a question came up after the answers to 2012");
+    FinishWithLaunch(r);
+}
+
+void ExpandTruncatedYes() {
+    std::string inf =
+        Script((std::string("Cut driver, TRUNC.DL_, GUICUT.DLL, 1, 1, Y\r\n") + kPlain1).c_str());
+    ExpandFails("truncyes", inf.c_str(), {IDYES});
+    // What was written stays where it is.
+    Check(FileExists(WinFile("GUICUT.DLL")), "the partly expanded file was removed");
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckText(SpyPositions(), "0 50 100", "progress positions");
+}
+
+void ExpandTruncatedNo() {
+    std::string inf =
+        Script((std::string("Cut driver, TRUNC.DL_, GUICUT.DLL, 1, 1, Y\r\n") + kPlain1).c_str());
+    ExpandFails("truncno", inf.c_str(), {IDNO});
+    Check(FileExists(WinFile("GUICUT.DLL")), "the partly expanded file was removed");
+    CheckAbsent(WinFile("GUIPLAIN.INI"));
+    CheckText(SpyPositions(), "0", "progress positions");
+}
+
+void ExpandDiskFull() {
+    std::string inf = Script("Binary driver, BIN.DL_, GUIBIN.DLL, 2, 1, Y\r\n"
+                             "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n"
+                             "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n");
+    ExpandFails("diskfull", inf.c_str(), {IDYES, IDNO});
+    std::string partial;
+    Check(ReadBytes(TwainFile("GUIBIN.DLL"), partial) && partial.size() < 65536,
+          "the partly expanded GUIBIN.DLL is not in place (%zu bytes)", partial.size());
+    CheckAbsent(WinFile("GUIPLAIN.INI"));
+    CheckText(SpyPositions(), "0 33", "progress positions");
+    RemoveTree(TwainDir());
+}
+
+// Cancel in the progress dialog, clicked the moment the dialog comes back after a prompt.
+void ProgressCancel(int answer) {
+    Run r;
+    std::string inf = Script((std::string(kPlain1) + kText2 + kOther1).c_str());
+    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI"}) || !Go(r, "progcancel", inf, {"PLAIN.INI"}))
+        return KillInstaller(r.inst);
+    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND progress = FindProgress(r.inst);
+    if (!prompt || !progress) return KillInstaller(r.inst);
+    HWND edit = GetDlgItem(prompt, 105);
+    ClearEdit(edit);
+    TypeText(edit, (AltDir() + "\\").c_str());
+    // Both clicks wait in the queue: the prompt's loop takes OK and ends, the pass's pump
+    // then delivers Cancel to the progress dialog that has just been shown.
+    Click(prompt, IDOK);
+    Click(progress, IDCANCEL);
+    HWND box = WaitMessageBox(r.inst);
+    if (!box) return KillInstaller(r.inst);
+    CheckText(ItemText(box, kMsgTextId), kMsg1005, "cancel confirmation");
+    Check(GetWindow(box, GW_OWNER) == progress, "1005 is not owned by the progress dialog");
+    Check(IsWindowVisible(progress), "the progress dialog is hidden after the prompt's OK");
+    CheckText(ItemText(progress, 103), "Copying files...", "status line after showing");
+    CheckText(ItemText(progress, 104), "Text driver", "file line after showing");
+    Click(box, answer);
+    WaitGone(box);
+    Check(StaysQuiet(r.inst), "a question came up after the answer to 1005");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    bool disabled = SpyJoined("enable").find("progress:2 0") != std::string::npos;
+    if (answer == IDNO) {
+        Check(!disabled, "Cancel was disabled although the answer was No");
+        CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
+        CheckSameAsData(WinFile("GUIOTHER.INI"), "OTHER.INI");
+        CheckText(SpyPositions(), "0 33 66 100", "progress positions");
+    } else {
+        Check(disabled, "Cancel was not disabled by the answer Yes");
+        CheckAbsent(TwainFile("GUITEXT.DLL"));
+        CheckAbsent(WinFile("GUIOTHER.INI"));
+        CheckText(SpyPositions(), "0 33", "progress positions");
+    }
+}
+
+void ProgressCancelNo() {
+    ProgressCancel(IDNO);
+}
+void ProgressCancelYes() {
+    ProgressCancel(IDYES);
+}
+
+} // namespace
+
+const Scenario kCopyScenarios[] = {
+    {"copy_plain_and_compressed", PlainAndCompressed},
+    {"copy_progress_steps", ProgressSteps},
+    {"copy_skip_other_dirs", SkipOtherDirs},
+    {"copy_prompt_other_path", PromptOtherPath},
+    {"copy_prompt_cancel", PromptCancel},
+    {"copy_plain_retry", PlainRetry},
+    {"copy_plain_cancel", PlainCancel},
+    {"copy_dest_retry", DestRetry},
+    {"copy_dest_cancel", DestCancel},
+    {"copy_expand_truncated", ExpandTruncatedYes},
+    {"copy_expand_truncated_no", ExpandTruncatedNo},
+    {"copy_expand_disk_full", ExpandDiskFull},
+    {"copy_progress_cancel_no", ProgressCancelNo},
+    {"copy_progress_cancel_yes", ProgressCancelYes},
+    {nullptr, nullptr},
+};

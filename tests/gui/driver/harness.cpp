@@ -1,0 +1,301 @@
+#include "harness.h"
+
+#include "media.h"
+
+#include <commctrl.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int g_failures = 0;
+
+struct FindArgs {
+    DWORD pid;
+    const char* cls;
+    bool visibleOnly;
+    int needItem; // a control the window must have, or 0
+    HWND found;
+    int count;
+};
+
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
+    auto* a = reinterpret_cast<FindArgs*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != a->pid) return TRUE;
+    if (a->visibleOnly && !IsWindowVisible(hwnd)) return TRUE;
+    char cls[64] = {};
+    GetClassNameA(hwnd, cls, static_cast<int>(std::size(cls)));
+    if (a->cls && lstrcmpA(cls, a->cls) != 0) return TRUE;
+    if (a->needItem && !GetDlgItem(hwnd, a->needItem)) return TRUE;
+    // The installer's own dialogs have icons with the id 0xFFFF too; a message box has neither
+    // the progress bar nor the location field.
+    if (a->needItem == kMsgTextId && (GetDlgItem(hwnd, 100) || GetDlgItem(hwnd, 105))) return TRUE;
+    if (!a->found) a->found = hwnd;
+    ++a->count;
+    return TRUE;
+}
+
+FindArgs Scan(const Installer& inst, const char* cls, bool visibleOnly, int needItem) {
+    FindArgs a{inst.pi.dwProcessId, cls, visibleOnly, needItem, nullptr, 0};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
+    return a;
+}
+
+HWND WaitFor(const Installer& inst, const char* cls, int needItem, DWORD ms, const char* what) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        FindArgs a = Scan(inst, cls, true, needItem);
+        if (a.found) return a.found;
+        if (GetTickCount() - start > ms) break;
+        if (!IsRunning(inst)) break;
+        Sleep(kPollMs);
+    }
+    if (IsRunning(inst))
+        Check(false, "%s did not appear within %lu ms", what, ms);
+    else
+        Check(false, "%s did not appear before the installer ended", what);
+    return nullptr;
+}
+
+void Vprint(const char* tag, const char* fmt, va_list ap) {
+    std::printf("%s", tag);
+    std::vprintf(fmt, ap);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+} // namespace
+
+bool Check(bool ok, const char* fmt, ...) {
+    if (ok) return true;
+    ++g_failures;
+    va_list ap;
+    va_start(ap, fmt);
+    Vprint("FAIL: ", fmt, ap);
+    va_end(ap);
+    return false;
+}
+
+bool CheckText(const std::string& got, const std::string& want, const char* what) {
+    return Check(got == want, "%s: got \"%s\", want \"%s\"", what, got.c_str(), want.c_str());
+}
+
+bool CheckInt(long long got, long long want, const char* what) {
+    return Check(got == want, "%s: got %lld, want %lld", what, got, want);
+}
+
+int FailureCount() {
+    return g_failures;
+}
+
+void Note(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    Vprint("  ", fmt, ap);
+    va_end(ap);
+}
+
+bool StartInstaller(Installer& inst, const std::string& exe) {
+    inst = Installer{};
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    std::string cmd = "\"" + exe + "\"";
+    // Started from C:\ so that nothing can lean on the current directory.
+    if (!Check(CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                              nullptr, "C:\\", &si, &inst.pi) != 0,
+               "cannot start %s (error %lu)", exe.c_str(), GetLastError()))
+        return false;
+    inst.started = true;
+    HMODULE spy = LoadLibraryA(SpyDllPath().c_str());
+    auto proc = spy ? reinterpret_cast<HOOKPROC>(
+                          reinterpret_cast<void*>(GetProcAddress(spy, "SpyCallWndProc")))
+                    : nullptr;
+    bool hooked = proc && SetWindowsHookExA(WH_CALLWNDPROC, proc, spy, inst.pi.dwThreadId);
+    ResumeThread(inst.pi.hThread);
+    return Check(hooked, "cannot hook the message spy into the installer (error %lu)",
+                 GetLastError());
+}
+
+bool IsRunning(const Installer& inst) {
+    return inst.started && WaitForSingleObject(inst.pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+bool WaitExit(Installer& inst, DWORD ms, DWORD* code) {
+    if (!inst.started) return false;
+    if (WaitForSingleObject(inst.pi.hProcess, ms) != WAIT_OBJECT_0) {
+        Check(false, "the installer did not end within %lu ms; killed", ms);
+        KillInstaller(inst);
+        return false;
+    }
+    DWORD c = 0;
+    GetExitCodeProcess(inst.pi.hProcess, &c);
+    if (code) *code = c;
+    return true;
+}
+
+void KillInstaller(Installer& inst) {
+    if (!inst.started) return;
+    if (IsRunning(inst)) {
+        TerminateProcess(inst.pi.hProcess, 99);
+        WaitForSingleObject(inst.pi.hProcess, 5000);
+    }
+    CloseHandle(inst.pi.hThread);
+    CloseHandle(inst.pi.hProcess);
+    inst.started = false;
+}
+
+HWND FindTop(const Installer& inst, const char* cls, bool visibleOnly) {
+    return Scan(inst, cls, visibleOnly, 0).found;
+}
+
+int CountTop(const Installer& inst, const char* cls, bool visibleOnly) {
+    return Scan(inst, cls, visibleOnly, 0).count;
+}
+
+HWND WaitTop(const Installer& inst, const char* cls, DWORD ms) {
+    return WaitFor(inst, cls, 0, ms, cls);
+}
+
+HWND WaitMessageBox(const Installer& inst, DWORD ms) {
+    return WaitFor(inst, kDialogClass, kMsgTextId, ms, "a message box");
+}
+
+HWND WaitDiskPrompt(const Installer& inst, DWORD ms) {
+    return WaitFor(inst, kDialogClass, 105, ms, "the disk prompt");
+}
+
+HWND FindProgress(const Installer& inst) {
+    return Scan(inst, kDialogClass, false, 100).found;
+}
+
+bool WaitGone(HWND hwnd, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (IsWindow(hwnd) && IsWindowVisible(hwnd)) {
+        if (GetTickCount() - start > ms)
+            return Check(false, "window \"%s\" still up after %lu ms", Caption(hwnd).c_str(), ms);
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+bool StaysQuiet(const Installer& inst, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms && IsRunning(inst)) {
+        if (Scan(inst, kDialogClass, true, kMsgTextId).found ||
+            Scan(inst, kDialogClass, true, 105).found)
+            return false;
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+std::string Caption(HWND hwnd) {
+    char buf[512] = {};
+    GetWindowTextA(hwnd, buf, static_cast<int>(std::size(buf)));
+    return buf;
+}
+
+std::string ItemText(HWND dlg, int id) {
+    HWND item = GetDlgItem(dlg, id);
+    if (!Check(item != nullptr, "dialog \"%s\" has no control %d", Caption(dlg).c_str(), id))
+        return "<no control>";
+    return Caption(item);
+}
+
+std::string EditText(HWND edit) {
+    // An edit control's live text lives in its own process; only WM_GETTEXT reaches it.
+    char buf[512] = {};
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(edit, WM_GETTEXT, std::size(buf), reinterpret_cast<LPARAM>(buf),
+                             SMTO_ABORTIFHUNG, kWaitMs, &result)) {
+        Check(false, "the edit field did not answer WM_GETTEXT");
+        return "<no answer>";
+    }
+    return buf;
+}
+
+int ProgressPos(HWND progressDlg) {
+    DWORD_PTR pos = 0;
+    HWND bar = GetDlgItem(progressDlg, 100);
+    if (!bar || !SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &pos)) {
+        Check(false, "the progress bar did not answer PBM_GETPOS");
+        return -1;
+    }
+    return static_cast<int>(pos);
+}
+
+bool IsItemEnabled(HWND dlg, int id) {
+    HWND item = GetDlgItem(dlg, id);
+    return item && IsWindowEnabled(item);
+}
+
+void TypeText(HWND edit, const char* text) {
+    for (const char* p = text; *p; ++p) {
+        DWORD_PTR r = 0;
+        SendMessageTimeoutA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1, SMTO_ABORTIFHUNG,
+                            kWaitMs, &r);
+    }
+}
+
+void ClearEdit(HWND edit) {
+    DWORD_PTR r = 0;
+    SendMessageTimeoutA(edit, EM_SETSEL, 0, -1, SMTO_ABORTIFHUNG, kWaitMs, &r);
+    SendMessageTimeoutA(edit, WM_CHAR, VK_BACK, 1, SMTO_ABORTIFHUNG, kWaitMs, &r);
+}
+
+void Click(HWND dlg, int id) {
+    // Posted: the click may open a modal box whose loop would block a sent message.
+    HWND button = GetDlgItem(dlg, id);
+    if (Check(button != nullptr, "dialog \"%s\" has no button %d", Caption(dlg).c_str(), id))
+        PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool Answer(const Installer& inst, const char* text, const char* caption, int button) {
+    HWND box = WaitMessageBox(inst);
+    if (!box) return false;
+    if (text) CheckText(ItemText(box, kMsgTextId), text, "message text");
+    if (caption) CheckText(Caption(box), caption, "message caption");
+    Click(box, button);
+    return WaitGone(box);
+}
+
+void Settle(const Installer& inst) {
+    WaitForInputIdle(inst.pi.hProcess, 2000);
+    Sleep(500);
+}
+
+bool CaptureScreen(Screen& s) {
+    s = Screen{};
+    s.width = GetSystemMetrics(SM_CXSCREEN);
+    s.height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.width;
+    bi.bmiHeader.biHeight = -s.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    s.dc = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    s.bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    s.bits = static_cast<uint32_t*>(bits);
+    bool ok = s.bitmap && s.dc;
+    if (ok) {
+        SelectObject(s.dc, s.bitmap);
+        ok = BitBlt(s.dc, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY) != 0;
+        GdiFlush();
+    }
+    ReleaseDC(nullptr, screen);
+    return Check(ok, "cannot capture the screen");
+}
+
+void ReleaseScreen(Screen& s) {
+    if (s.dc) DeleteDC(s.dc);
+    if (s.bitmap) DeleteObject(s.bitmap);
+    s = Screen{};
+}

@@ -1,0 +1,86 @@
+// Acting on the installer as a person would: its process, its windows, its controls.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+constexpr DWORD kWaitMs = 20000; // any single thing the installer is asked to do
+constexpr DWORD kQuietMs = 1500; // how long "nothing happens" is watched for
+constexpr DWORD kPollMs = 50;
+constexpr int kMsgTextId = 0xFFFF; // the static control that holds a message box's text
+constexpr const char* kDialogClass = "#32770";
+constexpr const char* kBackgroundClass = "hwndBackground";
+constexpr const char* kCaption = "Scanvale Installation";
+
+// Failures are counted, printed at once, and never stop the program by themselves.
+bool Check(bool ok, const char* fmt, ...) __attribute__((format(gnu_printf, 2, 3)));
+bool CheckText(const std::string& got, const std::string& want, const char* what);
+bool CheckInt(long long got, long long want, const char* what);
+int FailureCount();
+void Note(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
+
+struct Installer {
+    PROCESS_INFORMATION pi;
+    bool started;
+};
+
+// Starts the installer with the message spy hooked into its thread before it runs.
+bool StartInstaller(Installer& inst, const std::string& exe);
+// Waits for the exit; on timeout the installer is killed and the check fails.
+bool WaitExit(Installer& inst, DWORD ms, DWORD* code);
+bool IsRunning(const Installer& inst);
+void KillInstaller(Installer& inst);
+
+// Top-level windows of the installer's process, visible ones unless asked otherwise.
+HWND FindTop(const Installer& inst, const char* cls, bool visibleOnly = true);
+int CountTop(const Installer& inst, const char* cls, bool visibleOnly);
+HWND WaitTop(const Installer& inst, const char* cls, DWORD ms = kWaitMs);
+// A visible "#32770" window whose control 0xFFFF exists: a message box.
+HWND WaitMessageBox(const Installer& inst, DWORD ms = kWaitMs);
+// The disk prompt: a visible dialog with the location field 105.
+HWND WaitDiskPrompt(const Installer& inst, DWORD ms = kWaitMs);
+// The progress dialog, shown or hidden: the dialog with the progress bar 100.
+HWND FindProgress(const Installer& inst);
+bool WaitGone(HWND hwnd, DWORD ms = kWaitMs);
+// True when no message box or disk prompt comes up within ms.
+bool StaysQuiet(const Installer& inst, DWORD ms = kQuietMs);
+
+std::string Caption(HWND hwnd);
+std::string ItemText(HWND dlg, int id);
+std::string EditText(HWND edit);
+int ProgressPos(HWND progressDlg);
+bool IsItemEnabled(HWND dlg, int id);
+
+void TypeText(HWND edit, const char* text);
+void ClearEdit(HWND edit);
+void Click(HWND dlg, int id);
+
+// Answers a message box after checking its text and caption; false when none came.
+bool Answer(const Installer& inst, const char* text, const char* caption, int button);
+// Waits for the installer to settle in a modal loop before the screen is read.
+void Settle(const Installer& inst);
+
+// Screen capture into a top-down 32-bit buffer.
+struct Screen {
+    int width;
+    int height;
+    uint32_t* bits;
+    HBITMAP bitmap;
+    HDC dc;
+};
+bool CaptureScreen(Screen& s);
+void ReleaseScreen(Screen& s);
+inline uint32_t PixelAt(const Screen& s, int x, int y) {
+    return s.bits[y * s.width + x];
+}
+inline int BlueOf(uint32_t px) {
+    return static_cast<int>(px & 0xFF);
+}
+inline int GreenOf(uint32_t px) {
+    return static_cast<int>((px >> 8) & 0xFF);
+}
+inline int RedOf(uint32_t px) {
+    return static_cast<int>((px >> 16) & 0xFF);
+}

@@ -1,0 +1,65 @@
+// guidriver SCENARIO: runs one scenario against the installer and exits 0 when it passed.
+// guidriver --expect NAMES...: checks that the registered names are exactly the scenarios.
+#include "scenarios.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const Scenario* const kGroups[] = {kStartupScenarios, kCopyScenarios, kDialogScenarios,
+                                   kBackgroundScenarios};
+
+const Scenario* FindScenario(const char* name) {
+    for (const Scenario* group : kGroups)
+        for (const Scenario* s = group; s->name; ++s)
+            if (!std::strcmp(s->name, name)) return s;
+    return nullptr;
+}
+
+void List() {
+    for (const Scenario* group : kGroups)
+        for (const Scenario* s = group; s->name; ++s)
+            std::printf("%s\n", s->name);
+}
+
+// The registered test names must be exactly the scenarios, or some would never run.
+int Expect(int count, char** names) {
+    int missing = 0;
+    for (const Scenario* group : kGroups)
+        for (const Scenario* s = group; s->name; ++s) {
+            bool found = false;
+            for (int i = 0; i < count; ++i)
+                found = found || !std::strcmp(names[i], s->name);
+            if (!found) std::printf("FAIL: scenario %s is not registered\n", s->name), ++missing;
+        }
+    for (int i = 0; i < count; ++i)
+        if (!FindScenario(names[i])) std::printf("FAIL: no scenario %s\n", names[i]), ++missing;
+    std::printf("%s: %d scenario(s) unmatched\n", missing ? "FAILED" : "PASSED", missing);
+    return missing ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && !std::strcmp(argv[1], "--expect")) return Expect(argc - 2, argv + 2);
+    if (argc != 2) {
+        std::printf("usage: guidriver SCENARIO | --list | --expect SCENARIO...\n");
+        return 2;
+    }
+    if (!std::strcmp(argv[1], "--list")) {
+        List();
+        return 0;
+    }
+    const Scenario* s = FindScenario(argv[1]);
+    if (!s) {
+        std::printf("unknown scenario %s\n", argv[1]);
+        return 2;
+    }
+    std::printf("scenario %s\n", s->name);
+    std::fflush(stdout);
+    s->run();
+    int failures = FailureCount();
+    std::printf("%s: %d failed check(s)\n", failures ? "FAILED" : "PASSED", failures);
+    return failures ? 1 : 0;
+}

@@ -1,0 +1,111 @@
+#include "scenarios.h"
+
+#include <windows.h>
+
+namespace {
+
+void CleanDestinations() {
+    // Every scenario names its destination files GUI*, so one pattern clears them all.
+    WIN32_FIND_DATAA fd;
+    std::string base = WindowsDir() + "\\";
+    HANDLE h = FindFirstFileA((base + "GUI*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do
+            RemoveTree(base + fd.cFileName);
+        while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveTree(TwainDir()); // a mounted TWAIN_32 keeps its folder and loses its content
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+} // namespace
+
+bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn) {
+    r = Run{};
+    r.media = mediaDir.back() == '\\' ? mediaDir : mediaDir + "\\";
+    ResetRecords();
+    CleanDestinations();
+    return LayOutMedia(r.media, inf, followOn);
+}
+
+bool Start(Run& r) {
+    return StartInstaller(r.inst, r.media + "setup.exe");
+}
+
+void FinishWithLaunch(Run& r) {
+    DWORD code = 99;
+    if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
+    KillInstaller(r.inst);
+    Launch l = WaitLaunch(kWaitMs);
+    if (!Check(l.present, "the follow-on setup was not started")) return;
+    std::string want = r.media + "photo\\setup.EXE";
+    Check(SameName(l.module, want), "follow-on started as %s, want %s", l.module.c_str(),
+          want.c_str());
+    Check(SameName(l.cmdline, "\"" + want + "\""), "follow-on command line %s, want \"%s\"",
+          l.cmdline.c_str(), want.c_str());
+    Check(SameName(l.cwd, WindowsDir()), "follow-on current directory %s, want %s", l.cwd.c_str(),
+          WindowsDir().c_str());
+    CheckText(l.background, "0", "background window present at the launch");
+}
+
+void FinishWithoutLaunch(Run& r) {
+    DWORD code = 99;
+    if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
+    KillInstaller(r.inst);
+    Check(!WaitLaunch(kQuietMs).present, "the follow-on setup was started but must not be");
+}
+
+std::string WinFile(const char* name) {
+    return WindowsDir() + "\\" + name;
+}
+
+std::string TwainFile(const char* name) {
+    return TwainDir() + "\\" + name;
+}
+
+bool AnswerPrompt(const Installer& inst, const char* typed, int button) {
+    HWND prompt = WaitDiskPrompt(inst);
+    if (!prompt) return false;
+    if (typed) {
+        HWND edit = GetDlgItem(prompt, 105);
+        ClearEdit(edit);
+        TypeText(edit, typed);
+    }
+    Click(prompt, button);
+    return WaitGone(prompt);
+}
+
+std::string SpyPositions() {
+    return SpyJoined("pos");
+}
+
+std::string Script(const char* files) {
+    return std::string("[Application]\r\nAppName = GUI test\r\n"
+                       "[Disks]\r\n1 = Disk One\r\n2 = Disk Two\r\n3 = Disk Three\r\n"
+                       "[Dirs]\r\n1 = DISK1\r\n2 = TWAIN\r\n3 = DISK3\r\n"
+                       "[Files]\r\n") +
+           files + "[End]\r\n";
+}
+
+bool PutFiles(const std::string& folder, std::initializer_list<const char*> names) {
+    if (!MakeDirs(folder)) return false;
+    for (const char* name : names)
+        if (!PutData(name, folder + "\\" + name)) return false;
+    return true;
+}
+
+std::string SpyJoined(const char* kind) {
+    std::string out;
+    for (const std::string& p : SpyLinesOf(kind))
+        out += (out.empty() ? "" : " ") + p;
+    return out;
+}
+
+bool PutSources(const std::string& root, std::initializer_list<const char*> names) {
+    std::string base = root.back() == '\\' ? root : root + "\\";
+    return PutFiles(base + "DISK1", names) && PutFiles(base + "TWAIN", names);
+}

@@ -1,0 +1,65 @@
+// Scenario plumbing shared by the scenario files.
+#pragma once
+
+#include "harness.h"
+#include "media.h"
+
+#include <initializer_list>
+#include <string>
+
+using ScenarioFn = void (*)();
+struct Scenario {
+    const char* name;
+    ScenarioFn run;
+};
+
+// One run of the installer from a media folder.
+struct Run {
+    Installer inst;
+    std::string media; // with its trailing backslash
+};
+
+// Message texts, byte for byte.
+constexpr const char* kMsg1002Tail =
+    " file cannot be found.\nPlease verify the distribution diskette.";
+constexpr const char* kMsg1005 =
+    "Setup has not completed installing the software.\nAre you sure you want to cancel?";
+constexpr const char* kMsg1011 =
+    "Insufficient memory to copy file.\nClose another application or cancel Setup.";
+constexpr const char* kMsg1012 = "Cannot create destination file.\nTry again or cancel Setup.";
+constexpr const char* kMsg2012 =
+    "Fail to copy this file.\nDo you still want to continue the installation?";
+constexpr const char* kMsg2014 = "Invalid path !\nPlease enter the correct path . ";
+
+// Clears what earlier runs left in the Windows directory and lays out the media.
+bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn = true);
+// Starts the installer from the media folder.
+bool Start(Run& r);
+// Waits for the end: exit code 0 and the follow-on setup started from the media folder.
+void FinishWithLaunch(Run& r);
+// Waits for the end: exit code 0 and nothing launched.
+void FinishWithoutLaunch(Run& r);
+
+std::string WinFile(const char* name);   // a file in the Windows directory
+std::string TwainFile(const char* name); // a file in TWAIN_32
+
+// Answers the disk prompt with a location typed in place of the field's text.
+bool AnswerPrompt(const Installer& inst, const char* typed, int button = IDOK);
+
+// The values of the progress bar that the spy saw, as "0 33 66 100".
+std::string SpyPositions();
+
+extern const Scenario kStartupScenarios[];
+extern const Scenario kCopyScenarios[];
+extern const Scenario kDialogScenarios[];
+extern const Scenario kBackgroundScenarios[];
+
+// A script with disks 1 to 3 and [Dirs] 1 = DISK1, 2 = TWAIN, 3 = DISK3 around the given
+// [Files] lines (each ended by CR LF).
+std::string Script(const char* files);
+// Copies test data files into a folder of the media (or of another location).
+bool PutFiles(const std::string& folder, std::initializer_list<const char*> names);
+// Copies them into both source folders of Script(): DISK1 and TWAIN under root.
+bool PutSources(const std::string& root, std::initializer_list<const char*> names);
+// The spy's lines of one kind joined by blanks, e.g. the positions "0 33 66 100".
+std::string SpyJoined(const char* kind);

@@ -1,0 +1,77 @@
+// Message spy, hooked into the installer's thread (WH_CALLWNDPROC): writes the messages that
+// change what a person sees, so that states too brief to catch on screen can be checked after.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <iterator>
+
+namespace {
+
+char g_log[MAX_PATH];
+
+void Write(const char* line) {
+    if (!g_log[0]) {
+        DWORD n = GetEnvironmentVariableA("GUI_SPY_LOG", g_log, std::size(g_log));
+        if (n == 0 || n >= std::size(g_log)) return;
+    }
+    HANDLE h = CreateFileA(g_log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(h, line, lstrlenA(line), &written, nullptr);
+    CloseHandle(h);
+}
+
+// The installer's dialogs are told apart by a control only each of them has.
+const char* DialogKind(HWND dlg) {
+    if (GetDlgItem(dlg, 100)) return "progress";
+    if (GetDlgItem(dlg, 105)) return "prompt";
+    return "other";
+}
+
+void Describe(const CWPSTRUCT& m) {
+    char cls[64] = {};
+    GetClassNameA(m.hwnd, cls, std::size(cls));
+    bool child = (GetWindowLongPtrA(m.hwnd, GWL_STYLE) & WS_CHILD) != 0;
+    HWND parent = child ? GetParent(m.hwnd) : nullptr;
+    int id = child ? GetDlgCtrlID(m.hwnd) : 0;
+    char line[400] = {};
+    switch (m.message) {
+    case WM_CREATE:
+        if (!child) std::snprintf(line, sizeof line, "create %s\n", cls);
+        break;
+    case WM_DESTROY:
+        if (!child) std::snprintf(line, sizeof line, "destroy %s\n", cls);
+        break;
+    case WM_INITDIALOG: std::snprintf(line, sizeof line, "init %s\n", DialogKind(m.hwnd)); break;
+    case WM_SHOWWINDOW:
+        if (!child)
+            std::snprintf(line, sizeof line, "show %s %d\n",
+                          lstrcmpA(cls, "#32770") ? cls : DialogKind(m.hwnd), m.wParam ? 1 : 0);
+        break;
+    case WM_ENABLE:
+        if (child)
+            std::snprintf(line, sizeof line, "enable %s:%d %d\n", DialogKind(parent), id,
+                          m.wParam ? 1 : 0);
+        break;
+    case WM_SETTEXT:
+        if (child && m.lParam)
+            std::snprintf(line, sizeof line, "text %s:%d %.300s\n", DialogKind(parent), id,
+                          reinterpret_cast<const char*>(m.lParam));
+        break;
+    case PBM_SETPOS:
+        std::snprintf(line, sizeof line, "pos %d\n", static_cast<int>(m.wParam));
+        break;
+    default: break;
+    }
+    if (line[0]) Write(line);
+}
+
+} // namespace
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION && lp) Describe(*reinterpret_cast<const CWPSTRUCT*>(lp));
+    return CallNextHookEx(nullptr, code, wp, lp);
+}

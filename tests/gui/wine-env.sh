@@ -1,0 +1,165 @@
+#!/bin/bash
+# Wine environment of the GUI scenarios: one Xvfb screen and one Wine prefix per build folder.
+#
+#   wine-env.sh STATE start            start Xvfb 640x480x24, create the prefix, start its wineserver
+#   wine-env.sh STATE stop             stop that wineserver and that Xvfb, unmount a leftover tmpfs
+#   wine-env.sh STATE run CMD...       run a Windows program in the prefix on the Xvfb screen
+#   wine-env.sh STATE run-tmpfs KB CMD...  the same with a KB-sized tmpfs over the prefix's TWAIN_32
+#   wine-env.sh - make-data DIR        originals and compressed test files
+#   wine-env.sh - compress IN OUT      compress one file into the FOO.DL_ form
+#
+# STATE is a folder of the build tree; it holds the prefix and the ids of what was started.
+set -u
+
+readonly WINE64=/usr/lib/wine/wine64
+readonly WINESERVER=/usr/lib/wine/wineserver64
+readonly SCREEN=640x480x24
+readonly ROOT_DRIVE=r:
+readonly SKIP_CODE=77
+
+state=${1:?state folder}
+[ "$state" = - ] || state=$(realpath -m "$state")
+cmd=${2:?command}
+shift 2
+
+prefix="$state/prefix"
+
+die() {
+    echo "wine-env: $*" >&2
+    exit 1
+}
+
+# The single place that produces compressed files: the project's own packer (INFTOOL, the
+# host build's inftool), or Debian's mscompress where no host build exists.
+compress_file() {
+    local in=$1 out=$2 tmp
+    if [ -n "${INFTOOL:-}" ] && [ -x "$INFTOOL" ]; then
+        "$INFTOOL" compress "$in" "$out" || die "inftool compress failed on $in"
+        return
+    fi
+    tmp=$(mktemp -d) || die "mktemp failed"
+    cp "$in" "$tmp/payload" && (cd "$tmp" && mscompress payload >/dev/null) || die "mscompress failed on $in"
+    mv "$tmp/payload_" "$out" || die "no compressed output for $in"
+    rm -rf "$tmp"
+}
+
+# Deterministic originals: text that compresses well, and bytes from a fixed LCG that do not.
+make_data() {
+    local dir=$1
+    mkdir -p "$dir" || die "cannot create $dir"
+    awk 'BEGIN { for (i = 0; i < 900; i++) printf "line %04d of the scanner driver text, the same words again\r\n", i }' \
+        >"$dir/TEXT.DLL"
+    LC_ALL=C awk 'BEGIN { s = 12345; for (i = 0; i < 65536; i++) { s = (s * 1103515245 + 12345) % 2147483648;
+                 printf "%c", int(s / 65536) % 256 } }' >"$dir/BIN.DLL"
+    printf '[Scanner]\r\nPort=LPT1\r\nMode=Fast\r\n' >"$dir/PLAIN.INI"
+    printf 'second plain file\r\n' >"$dir/OTHER.INI"
+    compress_file "$dir/TEXT.DLL" "$dir/TEXT.DL_"
+    compress_file "$dir/BIN.DLL" "$dir/BIN.DL_"
+    local size
+    size=$(stat -c %s "$dir/BIN.DL_")
+    head -c $((size / 2)) "$dir/BIN.DL_" >"$dir/TRUNC.DL_"
+    [ "$(stat -c %s "$dir/BIN.DLL")" -eq 65536 ] || die "BIN.DLL has the wrong size"
+}
+
+wine_env() {
+    export WINEPREFIX="$prefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINESERVER
+    DISPLAY=$(cat "$state/xvfb.display" 2>/dev/null) || die "Xvfb is not running (no $state/xvfb.display)"
+    export DISPLAY
+    unset WAYLAND_DISPLAY
+}
+
+start_xvfb() {
+    local fifo="$state/xvfb.fifo" n
+    rm -f "$fifo" && mkfifo "$fifo" || die "cannot make $fifo"
+    Xvfb -displayfd 3 -screen 0 "$SCREEN" -nolisten tcp 3>"$fifo" >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    read -r -t 20 n <"$fifo" || die "Xvfb did not report a display"
+    rm -f "$fifo"
+    echo ":$n" >"$state/xvfb.display"
+}
+
+start() {
+    mkdir -p "$state" || die "cannot create $state"
+    [ -f "$state/xvfb.pid" ] && stop
+    start_xvfb
+    wine_env
+    # A fresh prefix for every run: no state of an earlier run can leak into this one.
+    unmount_twain
+    rm -rf "$prefix"
+    "$WINE64" wineboot --init >"$state/wineboot.log" 2>&1 || die "wineboot failed, see $state/wineboot.log"
+    "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        >>"$state/wineboot.log" 2>&1 || die "cannot turn off the crash dialog"
+    # Without a window manager, every hidden managed window costs a 2 s wait for a withdrawal
+    # that never comes; unmanaged windows are also placed exactly where they ask to be.
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        >>"$state/wineboot.log" 2>&1 || die "cannot make the windows unmanaged"
+    "$WINESERVER" -w
+    mkdir -p "$prefix/drive_c/gui-root"
+    ln -sfn ../drive_c/gui-root "$prefix/dosdevices/$ROOT_DRIVE"
+    "$WINESERVER" -p </dev/null >>"$state/wineboot.log" 2>&1 || die "cannot start the wineserver"
+    echo "wine-env: display $DISPLAY, prefix $prefix"
+}
+
+unmount_twain() {
+    local dir="$prefix/drive_c/windows/TWAIN_32"
+    if mountpoint -q "$dir" 2>/dev/null; then umount "$dir"; fi
+}
+
+stop() {
+    if [ -d "$prefix" ]; then
+        WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null
+        unmount_twain
+    fi
+    if [ -f "$state/xvfb.pid" ]; then
+        kill "$(cat "$state/xvfb.pid")" 2>/dev/null
+        rm -f "$state/xvfb.pid" "$state/xvfb.display"
+    fi
+    return 0
+}
+
+# Wine leaves helper processes (services, the desktop) running with the output of the program
+# that started them; a test runner would wait for them. So the output goes through a file.
+run_wine() {
+    local out="$state/run.out" rc
+    "$WINE64" "$@" </dev/null >"$out" 2>&1
+    rc=$?
+    cat "$out"
+    return $rc
+}
+
+run() {
+    wine_env
+    run_wine "$@"
+}
+
+run_tmpfs() {
+    local kb=$1 dir="$prefix/drive_c/windows/TWAIN_32" rc
+    shift
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "SKIPPED: mounting a tmpfs needs root"
+        exit $SKIP_CODE
+    fi
+    wine_env
+    rm -rf "$dir" && mkdir -p "$dir" || die "cannot prepare $dir"
+    mount -t tmpfs -o "size=${kb}k" gui-full "$dir" || {
+        echo "SKIPPED: cannot mount a tmpfs on $dir"
+        exit $SKIP_CODE
+    }
+    run_wine "$@"
+    rc=$?
+    umount "$dir"
+    exit $rc
+}
+
+case "$cmd" in
+start) start ;;
+stop) stop ;;
+run) run "$@" ;;
+run-tmpfs) run_tmpfs "$@" ;;
+make-data) make_data "$1" ;;
+compress) compress_file "$1" "$2" ;;
+*) die "unknown command $cmd" ;;
+esac
