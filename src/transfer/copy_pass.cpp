@@ -28,6 +28,7 @@ struct FileJob {
     int32_t dirNumber;
     int32_t diskNumber;
     bool destFits;
+    bool destSafe;
     char destPath[MAX_PATH];
 };
 
@@ -129,7 +130,7 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     const INT sourceFile = source != nullptr ? OpenSource(source) : -1;
     if (sourceFile < 0) return AfterAnswer(RunDiskPrompt(progress, job));
 
-    const INT destFile = CreateDestination(job->destPath);
+    const INT destFile = job->destSafe ? CreateDestination(job->destPath) : -1;
     if (destFile < 0) {
         LZClose(sourceFile);
         return AfterAnswer(Ask(progress, IDS_CREATE_FAILED, kRetryStyle));
@@ -149,7 +150,8 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
 }
 
 Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) {
-    if (source != nullptr && CopyFileA(source, job->destPath, FALSE)) return Attempt::Finished;
+    if (source != nullptr && job->destSafe && CopyFileA(source, job->destPath, FALSE))
+        return Attempt::Finished;
     return AfterAnswer(Ask(progress, IDS_COPY_FAILED, kRetryStyle));
 }
 
@@ -204,6 +206,8 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped.
     if (job.dirNumber != kDestWindows && job.dirNumber != kDestTwain) return EntryEnd::Finished;
     job.destFits = PrepareDestination(&job);
+    // A name with a folder in it is refused like a destination that cannot be created.
+    job.destSafe = IsPlainFileName(job.destName);
     return RunAttempts(progress, &job);
 }
 

@@ -43,6 +43,15 @@ bool BuildDestDir(char* out, uint32_t width, const char* windowsDir, uint32_t di
     return EndPath(&path);
 }
 
+bool IsPlainFileName(const char* name) {
+    if (name[0] == '\0') return false;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) return false;
+    for (const char* c = name; *c != '\0'; ++c) {
+        if (*c == '\\' || *c == '/' || *c == ':') return false;
+    }
+    return true;
+}
+
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName) {
     PathBuilder path;
     BeginPath(&path, out, width);

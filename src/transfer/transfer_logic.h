@@ -35,6 +35,10 @@ bool BuildSourcePath(char* out, uint32_t width, const char* sourceDir, const cha
 // for 1. False for other numbers or when it does not fit.
 bool BuildDestDir(char* out, uint32_t width, const char* windowsDir, uint32_t dirNumber);
 
+// A destination name must name a file inside its directory: not empty, not "." or "..", and
+// without a drive, a root or a folder ("\", "/", ":"), so no script can write elsewhere.
+bool IsPlainFileName(const char* name);
+
 // destDir, "\", destName.
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName);
 

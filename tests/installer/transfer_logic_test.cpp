@@ -172,6 +172,14 @@ TEST(BuildDestPath, WorkedExample) {
     EXPECT_EQ(path[20], '#');
 }
 
+TEST(IsPlainFileName, OnlyNamesInsideTheirDirectory) {
+    for (const char* name : {"SCAN.DLL", "A", "...", ".INI", "A..B", "NAME WITH BLANK"})
+        EXPECT_TRUE(IsPlainFileName(name)) << name;
+    for (const char* name :
+         {"", ".", "..", "..\\X.DLL", "SYS\\X.DLL", "C:X.DLL", "/X", "\\X", "X\\", "A/B"})
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
+}
+
 std::vector<uint8_t> Header(uint32_t length) {
     std::vector<uint8_t> header = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33, 'A', 'L'};
     for (int shift = 0; shift < 32; shift += 8)

@@ -211,6 +211,34 @@ void DestCancel() {
     RemoveTree(TwainDir());
 }
 
+// A destination name with a folder in it would write outside the two destinations: it is
+// refused as a destination that cannot be made, every time it is retried.
+void DestOutside(const char* name, const char* entry, const char* source, const char* question,
+                 const char* escaped) {
+    Run r;
+    const std::string outside = WinFile("..\\") + escaped;
+    DeleteFileA(outside.c_str());
+    if (!Prepare(r, WorkDir() + "\\" + name, Script(entry).c_str()) ||
+        !PutSources(r.media, {source}) || !Start(r))
+        return KillInstaller(r.inst);
+    if (!Answer(r.inst, question, kCaption, IDRETRY)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, question, kCaption, IDCANCEL)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    FinishWithLaunch(r);
+    CheckAbsent(outside);
+    CheckText(SpyPositions(), "0", "progress positions");
+}
+
+void DestOutsidePlain() {
+    DestOutside("outsideplain", "Settings, PLAIN.INI, ..\\GUIUP.INI, 1, 1, N\r\n", "PLAIN.INI",
+                kMsg1011, "GUIUP.INI");
+}
+
+void DestOutsideCompressed() {
+    DestOutside("outsidepacked", "Text driver, TEXT.DL_, ..\\..\\GUIUP.D, 2, 1, Y\r\n",
+                "TEXT.DL_", kMsg1012, "GUIUP.D");
+}
+
 // A failed expansion: Yes goes on with the next entry, No stops without the cancel question.
 void ExpandFails(const char* name, const char* inf, std::initializer_list<int> answers) {
     Run r;
@@ -317,6 +345,8 @@ const Scenario kCopyScenarios[] = {
     {"copy_plain_cancel", PlainCancel},
     {"copy_dest_retry", DestRetry},
     {"copy_dest_cancel", DestCancel},
+    {"copy_dest_outside_plain", DestOutsidePlain},
+    {"copy_dest_outside_compressed", DestOutsideCompressed},
     {"copy_expand_truncated", ExpandTruncatedYes},
     {"copy_expand_truncated_no", ExpandTruncatedNo},
     {"copy_expand_disk_full", ExpandDiskFull},
