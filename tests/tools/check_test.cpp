@@ -127,6 +127,9 @@ const Case kCases[] = {
      Lines({"[Dirs]", "7 = ELSE", "[Files]", "D, X, X, 7, 1, N"}) + kClean,
      ":4: warning: directory number 7 is neither 1 (Windows) nor 2 (TWAIN_32): the entry is "
      "skipped"},
+    {"destination with a folder", Lines({"[Files]", "D, X.EXE, ..\\X.EXE, 1, 1, N"}) + kClean,
+     ":2: warning: destination name \"..\\X.EXE\" is not a plain file name: the installer "
+     "refuses it"},
     {"disk without record", Lines({"[Files]", "D, X.EXE, X.EXE, 1, 4, N"}) + kClean,
      ":2: warning: disk number 4 has no [Disks] record"},
     {"pm item matches nothing", Lines({"[PM Info]", "NONE.EXE, T"}) + kClean,

@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "parser.h"
 #include "script_platform.h"
+#include "transfer/transfer_logic.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -267,6 +268,11 @@ void CheckCatalogue(CheckState& state) {
                 break;
             }
         }
+        if (!IsPlainFileName(file.DestName))
+            Warn(state, line,
+                 Format("destination name \"%s\" is not a plain file name: the installer refuses "
+                        "it",
+                        file.DestName));
         if (!HasNumber(c.Dirs, c.DirCount, file.DirNumber))
             Warn(state, line, Format("directory number %u has no [Dirs] record", file.DirNumber));
         if (!HasNumber(c.Disks, c.DiskCount, file.DiskNumber))
