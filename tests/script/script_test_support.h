@@ -1,5 +1,7 @@
 #pragma once
 
+#include "read_whole.h"
+
 #include "catalogue.h"
 #include "inf_query.h"
 #include "parser.h"
@@ -41,18 +43,6 @@ inline std::string SamplePath(const char* name) {
     const char* root = std::getenv("SCRIPT_SAMPLES");
     std::string path = root != nullptr ? root : "../../samples";
     return path + "/scripts/" + name;
-}
-
-inline std::string ReadWhole(const std::string& path) {
-    std::string data;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            data.append(chunk, got);
-        std::fclose(file);
-    }
-    return data;
 }
 
 // A file under the test's temporary directory holding exactly bytes; removed on destruction.

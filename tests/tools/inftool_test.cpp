@@ -3,6 +3,8 @@
 
 #include "script_platform.h"
 
+#include "read_whole.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -26,18 +28,6 @@ struct ToolRun {
     std::string out;
     std::string err;
 };
-
-std::string ReadFile(const std::string& path) {
-    std::string data;
-    if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-        char chunk[4096];
-        size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            data.append(chunk, got);
-        std::fclose(file);
-    }
-    return data;
-}
 
 // Runs inftool with exactly these arguments (no shell, so any byte reaches it).
 ToolRun Inftool(std::vector<std::string> args) {
@@ -64,8 +54,8 @@ ToolRun Inftool(std::vector<std::string> args) {
         if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
     }
     posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadFile(out_path);
-    run.err = ReadFile(err_path);
+    run.out = ReadWhole(out_path);
+    run.err = ReadWhole(err_path);
     return run;
 }
 
@@ -107,7 +97,7 @@ TEST(InftoolDump, WorkedExample) {
 TEST(InftoolDump, MatchesTheCommittedExpectedFiles) {
     for (const char* name : {"worked", "full", "odd", "lf_only", "capacity", "oversize"}) {
         const std::string expected =
-            ReadFile(kSamples + "/../tests/windows/expected/" + name + ".json");
+            ReadWhole(kSamples + "/../tests/windows/expected/" + name + ".json");
         ASSERT_FALSE(expected.empty()) << name;
         const ToolRun run = Inftool({"dump", kSamples + "/scripts/" + name + ".inf"});
         EXPECT_EQ(run.status, 0) << name;
