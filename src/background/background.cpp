@@ -1,13 +1,14 @@
 #include "background.h"
 
-#include "../driver/setup_state.h"
-#include "../resources/resource.h"
+#include "common/setup_state.h"
 #include "ramp.h"
-
-HFONT g_hTitleFont;
-LOGFONTA g_lfTitle;
+#include "resources/resource.h"
 
 namespace {
+
+// The title font lasts until the process ends, like the class.
+HFONT g_hTitleFont;
+LOGFONTA g_lfTitle;
 
 constexpr int kTitleWidth = 50;
 constexpr int kWindowExtraBytes = 8;
@@ -54,24 +55,6 @@ void PaintBackground(HWND hwnd, const char* title) {
     EndPaint(hwnd, &paint);
 }
 
-} // namespace
-
-ATOM RegisterBackgroundClass(HINSTANCE hInstance) {
-    WNDCLASSA windowClass = {};
-    windowClass.style = 0;
-    windowClass.lpfnWndProc = BackgroundWndProc;
-    windowClass.cbClsExtra = 0;
-    windowClass.cbWndExtra = kWindowExtraBytes;
-    windowClass.hInstance = hInstance;
-    windowClass.hIcon = nullptr;
-    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    windowClass.hbrBackground =
-        reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_APPWORKSPACE + 1));
-    windowClass.lpszMenuName = nullptr;
-    windowClass.lpszClassName = kBackgroundClass;
-    return RegisterClassA(&windowClass);
-}
-
 HFONT CreateTitleFont() {
     ZeroMemory(&g_lfTitle, sizeof g_lfTitle);
     g_lfTitle.lfHeight = kTitleHeight;
@@ -103,4 +86,22 @@ LRESULT CALLBACK BackgroundWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case WM_PAINT: PaintBackground(hwnd, title); return 0;
     default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
+}
+
+} // namespace
+
+ATOM RegisterBackgroundClass(HINSTANCE hInstance) {
+    WNDCLASSA windowClass = {};
+    windowClass.style = 0;
+    windowClass.lpfnWndProc = BackgroundWndProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = kWindowExtraBytes;
+    windowClass.hInstance = hInstance;
+    windowClass.hIcon = nullptr;
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground =
+        reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_APPWORKSPACE + 1));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = kBackgroundClass;
+    return RegisterClassA(&windowClass);
 }

@@ -1,28 +1,22 @@
-#include "setup_state.h"
+#include <windows.h>
 
 #include <commctrl.h>
 
-#include "../background/background.h"
-#include "../resources/resource.h"
-#include "../transfer/transfer.h"
+#include "background/background.h"
+#include "common/media_layout.h"
+#include "common/media_paths.h"
+#include "common/message.h"
+#include "common/setup_state.h"
 #include "inf_query.h"
-#include "media_paths.h"
-
-HINSTANCE g_hInst;
-char g_szSourceDir[MAX_PATH];
-char g_szWindowsDir[MAX_PATH];
-const char* g_szCaption;
-HWND g_hwndBackground;
-RECT g_rcDiskArea;
-int g_nShownDisk;
+#include "resources/resource.h"
+#include "transfer/transfer.h"
 
 namespace {
 
-constexpr char kFollowOnSetup[] = "photo\\setup.EXE";
-constexpr char kScriptName[] = "SETUP.INF";
 constexpr UINT kLoadMessageStyle = MB_TASKMODAL | MB_ICONINFORMATION;
 static_assert(kLoadMessageStyle == 0x2040, "style of the script load messages");
 
+constexpr UINT kCaptionWidth = 30;
 char s_captionText[kCaptionWidth];
 
 // The installer's own directory, with its trailing backslash, into g_szSourceDir. False when
@@ -46,15 +40,15 @@ bool FollowOnSetupPresent() {
 // Loads SETUP.INF; on failure shows why and returns false.
 bool LoadSetupScript() {
     char path[MAX_PATH];
-    int32_t result = 2;
+    int32_t result = LoadCannotOpen;
     if (BuildMediaPath(path, MAX_PATH, g_szSourceDir, kScriptName)) {
         result = InfQuery(LoadScript, 0, path);
     } else {
         CopyWhole(path, MAX_PATH, kScriptName);
     }
     const uint16_t code = static_cast<uint16_t>(result & 0xFFFF);
-    if (code == 0) return true;
-    const UINT message = code == 1 ? IDS_NO_MEMORY : IDS_NO_SCRIPT;
+    if (code == LoadOk) return true;
+    const UINT message = code == LoadNoMemory ? IDS_NO_MEMORY : IDS_NO_SCRIPT;
     ShowStringMessage(g_hInst, nullptr, message, nullptr, kLoadMessageStyle, path);
     return false;
 }

@@ -52,8 +52,9 @@ struct PmItem {
     uint16_t ItemNumber;
 };
 
-// The one installation catalogue, zero-filled at program start; the parser fills it,
-// everything else reads it through InfQuery.
+// The one installation catalogue, zero-filled at program start. The parser fills it; the
+// installer reads it only through InfQuery, while inftool's dump and check read the records
+// directly, to report them whole.
 struct Catalogue {
     AppInfo App;
     uint16_t DiskCount;

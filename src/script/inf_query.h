@@ -30,7 +30,14 @@ enum InfQueryCode : uint32_t {
     InfQueryCodeCount
 };
 
-// The only way into the catalogue. Only the low 16 bits of index count. A buffer that
+// What loading a script gives, as LoadScript's result and LoadSetupScript's.
+enum LoadResult : int32_t {
+    LoadOk = 0,
+    LoadNoMemory = 1,
+    LoadCannotOpen = 2,
+};
+
+// The installer's only way into the catalogue. Only the low 16 bits of index count. A buffer that
 // receives a text must hold the width of the field copied; nothing beyond it is written.
 int32_t InfQuery(uint32_t code, uint32_t index, char* buffer);
 

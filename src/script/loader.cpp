@@ -4,19 +4,19 @@
 int32_t LoadSetupScript(const char* path, ParseObserver observer, void* context) {
     // Memory comes first, so a lack of it is reported even when the file is missing too.
     ScriptTextBlock block{};
-    if (!ScriptAllocText(&block)) return 1;
+    if (!ScriptAllocText(&block)) return LoadNoMemory;
 
     ScriptFile file{};
     if (path == nullptr || !ScriptOpenFile(path, &file)) {
         ScriptReleaseText(&block);
-        return 2;
+        return LoadCannotOpen;
     }
 
     char* text = ScriptLockText(&block);
     if (text == nullptr) {
         ScriptCloseFile(&file);
         ScriptReleaseText(&block);
-        return 1;
+        return LoadNoMemory;
     }
 
     // The block is one byte larger than the read, so the terminator always fits; a failed
@@ -29,5 +29,5 @@ int32_t LoadSetupScript(const char* path, ParseObserver observer, void* context)
     ParseSetupScript(text, static_cast<uint32_t>(count), observer, context);
 
     ScriptReleaseText(&block);
-    return 0;
+    return LoadOk;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "inf_query.h"
+
 // What the parser sees beyond what it stores. The installer passes no observer; the
 // packager's checker listens, so that it judges a script exactly as the installer reads it.
 enum ScriptSection : uint8_t {
@@ -79,7 +81,7 @@ using ParseObserver = void (*)(void* context, const ParseNote& note);
 void ParseSetupScript(char* text, uint32_t length, ParseObserver observer = nullptr,
                       void* context = nullptr);
 
-// Loads and parses the script at path: 0 loaded, 1 no memory, 2 cannot open.
+// Loads and parses the script at path; one of LoadResult.
 int32_t LoadSetupScript(const char* path, ParseObserver observer = nullptr,
                         void* context = nullptr);
 

@@ -3,11 +3,15 @@
 #include <commctrl.h>
 #include <lzexpand.h>
 
-#include "../driver/setup_state.h"
-#include "../resources/resource.h"
 #include "catalogue.h"
+#include "common/media_layout.h"
+#include "common/message.h"
+#include "common/setup_state.h"
+#include "common/szdd_header.h"
+#include "copy_rules.h"
+#include "dialog_figures.h"
 #include "inf_query.h"
-#include "transfer_logic.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -56,10 +60,6 @@ bool CancelConfirmed(HWND progress) {
     return !IsWindowEnabled(GetDlgItem(progress, IDCANCEL));
 }
 
-int Ask(HWND progress, UINT stringId, UINT style) {
-    return ShowStringMessage(g_hInst, progress, stringId, g_szCaption, style);
-}
-
 Attempt AfterAnswer(int answer) {
     return answer == IDCANCEL ? Attempt::CancelAsked : Attempt::Again;
 }
@@ -95,11 +95,14 @@ bool ReadSzddLength(const char* path, uint32_t* length) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    uint8_t header[kSzddHeaderSize];
+    uint8_t bytes[kSzddHeaderSize];
     DWORD read = 0;
-    const BOOL ok = ReadFile(file, header, kSzddHeaderSize, &read, nullptr);
+    const BOOL ok = ReadFile(file, bytes, kSzddHeaderSize, &read, nullptr);
     CloseHandle(file);
-    return ok && SzddOriginalLength(header, read, length);
+    SzddHeader header;
+    if (!ok || SzddParseHeader(bytes, read, &header) != SzddHeaderStatus::Ok) return false;
+    *length = header.expandedLength;
+    return true;
 }
 
 // LZOpenFileA keeps the path in an OFSTRUCT of OFS_MAXPATHNAME characters; a longer path is
@@ -133,7 +136,7 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     const INT destFile = job->destSafe ? CreateDestination(job->destPath) : -1;
     if (destFile < 0) {
         LZClose(sourceFile);
-        return AfterAnswer(Ask(progress, IDS_CREATE_FAILED, kRetryStyle));
+        return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
     }
 
     // LZOpenFileA may have opened the compressed name ("FOO.DL_") in place of the one asked.
@@ -145,14 +148,14 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     LZClose(destFile);
     if (ExpansionComplete(copied, haveLength, expected)) return Attempt::Finished;
     // What was written stays in place either way.
-    return Ask(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES ? Attempt::Finished
-                                                                     : Attempt::Stopped;
+    return AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES ? Attempt::Finished
+                                                                         : Attempt::Stopped;
 }
 
 Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) {
     if (source != nullptr && job->destSafe && CopyFileA(source, job->destPath, FALSE))
         return Attempt::Finished;
-    return AfterAnswer(Ask(progress, IDS_COPY_FAILED, kRetryStyle));
+    return AfterAnswer(AskUser(progress, IDS_COPY_FAILED, kRetryStyle));
 }
 
 EntryEnd RunAttempts(HWND progress, FileJob* job) {
@@ -172,7 +175,7 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
         case Attempt::Finished: return EntryEnd::Finished;
         case Attempt::Stopped: return EntryEnd::Stopped;
         case Attempt::CancelAsked:
-            if (Ask(progress, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
+            if (AskUser(progress, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
                 return EntryEnd::Stopped;
             break;
         case Attempt::Again: break;
@@ -204,7 +207,7 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     job.diskNumber = InfQuery(GetFileDisk, index, job.diskName);
 
     // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped.
-    if (job.dirNumber != kDestWindows && job.dirNumber != kDestTwain) return EntryEnd::Finished;
+    if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) return EntryEnd::Finished;
     job.destFits = PrepareDestination(&job);
     // A name with a folder in it is refused like a destination that cannot be created.
     job.destSafe = IsPlainFileName(job.destName);

@@ -2,9 +2,10 @@
 
 #include <commctrl.h>
 
-#include "../driver/setup_state.h"
-#include "../resources/resource.h"
-#include "transfer_logic.h"
+#include "common/message.h"
+#include "common/setup_state.h"
+#include "dialog_figures.h"
+#include "resources/resource.h"
 
 namespace {
 
@@ -16,6 +17,15 @@ static_assert(kQuestionStyle == 36 && kInvalidPathStyle == 32, "message box styl
 // MAX_PATH; the prompt keeps that limit.
 constexpr int kLocationWidth = 66;
 constexpr WPARAM kProgressStep = 2;
+
+// Vertically centred, at four fifths of the free width.
+void PlaceDialog(HWND hwnd) {
+    RECT rect;
+    GetWindowRect(hwnd, &rect);
+    const int x = DialogLeft(GetSystemMetrics(SM_CXSCREEN), rect.right - rect.left);
+    const int y = DialogTop(GetSystemMetrics(SM_CYSCREEN), rect.bottom - rect.top);
+    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
 
 void InitProgress(HWND hwnd) {
     SetWindowTextA(hwnd, g_szCaption);
@@ -35,10 +45,8 @@ void ResetProgressOnShow(HWND hwnd, WPARAM shown) {
 void ConfirmCancel(HWND hwnd, WPARAM wParam) {
     const WORD id = LOWORD(wParam);
     if (id != IDOK && id != IDCANCEL) return;
-    if (ShowStringMessage(g_hInst, hwnd, IDS_CONFIRM_CANCEL, g_szCaption, kQuestionStyle) ==
-        IDYES) {
+    if (AskUser(hwnd, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
         EnableWindow(GetDlgItem(hwnd, IDCANCEL), FALSE);
-    }
 }
 
 void InitDiskPrompt(HWND hwnd, LPARAM diskName) {
@@ -56,7 +64,7 @@ void AcceptLocation(HWND hwnd, WPARAM wParam) {
         EndDialog(hwnd, static_cast<INT_PTR>(wParam));
         return;
     }
-    ShowStringMessage(g_hInst, hwnd, IDS_INVALID_PATH, g_szCaption, kInvalidPathStyle);
+    AskUser(hwnd, IDS_INVALID_PATH, kInvalidPathStyle);
 }
 
 void EnableOkForLocation(HWND hwnd, LPARAM field) {
@@ -74,14 +82,6 @@ void DiskPromptCommand(HWND hwnd, WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
-
-void PlaceDialog(HWND hwnd) {
-    RECT rect;
-    GetWindowRect(hwnd, &rect);
-    const int x = DialogLeft(GetSystemMetrics(SM_CXSCREEN), rect.right - rect.left);
-    const int y = DialogTop(GetSystemMetrics(SM_CYSCREEN), rect.bottom - rect.top);
-    SetWindowPos(hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-}
 
 INT_PTR CALLBACK ProgressDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {

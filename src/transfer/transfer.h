@@ -8,6 +8,3 @@ void CopyInstallFiles(HWND progress);
 
 INT_PTR CALLBACK ProgressDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK DiskPromptDlgProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Vertically centred, at four fifths of the free width.
-void PlaceDialog(HWND hwnd);

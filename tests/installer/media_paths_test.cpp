@@ -1,4 +1,4 @@
-#include "driver/media_paths.h"
+#include "common/media_paths.h"
 
 #include <gtest/gtest.h>
 

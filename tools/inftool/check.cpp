@@ -1,10 +1,12 @@
 #include "commands.h"
+#include "files.h"
 #include "media.h"
 
 #include "catalogue.h"
 #include "parser.h"
 #include "script_platform.h"
-#include "transfer/transfer_logic.h"
+#include "common/media_layout.h"
+#include "transfer/copy_rules.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -160,11 +162,11 @@ void OnNote(void* context, const ParseNote& note) {
     }
 }
 
-bool IsBlankOrLineEnd(char c) {
+bool IsBlankOrLineEnd(uint8_t c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-bool HasText(const std::vector<char>& bytes, size_t from, size_t to) {
+bool HasText(const std::vector<uint8_t>& bytes, size_t from, size_t to) {
     for (size_t i = from; i < to && i < bytes.size(); ++i) {
         if (!IsBlankOrLineEnd(bytes[i])) return true;
     }
@@ -173,7 +175,7 @@ bool HasText(const std::vector<char>& bytes, size_t from, size_t to) {
 
 // Line ends as the installer splits them: every CR ends a line and the byte after it is
 // dropped unseen, whatever it is.
-void CheckLineEnds(CheckState& state, const std::vector<char>& text, uint32_t readEnd) {
+void CheckLineEnds(CheckState& state, const std::vector<uint8_t>& text, uint32_t readEnd) {
     bool anyCR = false, anyLF = false;
     uint32_t line = 1;
     bool bareLFWarned = false, loneCRWarned = false;
@@ -202,7 +204,7 @@ void CheckLineEnds(CheckState& state, const std::vector<char>& text, uint32_t re
     }
 }
 
-void CheckEnd(CheckState& state, const std::vector<char>& text, uint32_t readEnd) {
+void CheckEnd(CheckState& state, const std::vector<uint8_t>& text, uint32_t readEnd) {
     const ParseNote& end = state.end;
     switch (end.reason) {
     case EndAtEndHeader:
@@ -277,7 +279,7 @@ void CheckCatalogue(CheckState& state) {
             Warn(state, line, Format("directory number %u has no [Dirs] record", file.DirNumber));
         if (!HasNumber(c.Disks, c.DiskCount, file.DiskNumber))
             Warn(state, line, Format("disk number %u has no [Disks] record", file.DiskNumber));
-        if (file.DirNumber != 1 && file.DirNumber != 2)
+        if (!IsDestinationDir(file.DirNumber))
             Warn(state, line,
                  Format("directory number %u is neither 1 (Windows) nor 2 (TWAIN_32): the entry "
                         "is skipped",
@@ -293,18 +295,6 @@ void CheckCatalogue(CheckState& state) {
             Warn(state, line,
                  Format("program item file %s matches no [Files] destination", item.ItemAltFile));
     }
-}
-
-bool ReadWholeFile(const char* path, std::vector<char>& bytes) {
-    std::FILE* stream = std::fopen(path, "rb");
-    if (stream == nullptr) return false;
-    char chunk[65536];
-    size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, stream)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + count);
-    bool ok = !std::ferror(stream);
-    std::fclose(stream);
-    return ok;
 }
 
 int Usage() {
@@ -328,11 +318,12 @@ int RunCheck(int argc, char** argv) {
     }
     if (path == nullptr) return Usage();
 
-    std::vector<char> bytes;
+    std::vector<uint8_t> bytes;
+    std::string why;
     CheckState state;
-    if (!ReadWholeFile(path, bytes) || LoadSetupScript(path, OnNote, &state) != 0) {
+    if (!ReadWholeFile(path, bytes, why) || LoadSetupScript(path, OnNote, &state) != LoadOk) {
         std::fprintf(stderr, "inftool: cannot read %s\n", path);
-        return 2;
+        return kExitNotRead;
     }
 
     const uint32_t readEnd = static_cast<uint32_t>(std::min<size_t>(bytes.size(), kScriptReadSize));
@@ -342,7 +333,7 @@ int RunCheck(int argc, char** argv) {
                     kScriptReadSize));
     const void* nul = std::memchr(bytes.data(), 0, readEnd);
     const uint32_t textEnd =
-        nul ? static_cast<uint32_t>(static_cast<const char*>(nul) - bytes.data()) : readEnd;
+        nul ? static_cast<uint32_t>(static_cast<const uint8_t*>(nul) - bytes.data()) : readEnd;
     CheckLineEnds(state, bytes, textEnd);
     CheckEnd(state, bytes, readEnd);
     CheckCatalogue(state);
@@ -359,5 +350,5 @@ int RunCheck(int argc, char** argv) {
         else
             std::printf("%s:%u: warning: %s\n", path, warning.line, warning.text.c_str());
     }
-    return state.warnings.empty() ? 0 : 1;
+    return state.warnings.empty() ? kExitOk : kExitWarnings;
 }

@@ -1,6 +1,7 @@
 #include "media.h"
 
 #include "catalogue.h"
+#include "common/media_layout.h"
 #include "inf_query.h"
 #include "szdd.h"
 
@@ -77,14 +78,14 @@ std::string FindIgnoringCase(const std::string& dir, const char* relative) {
 std::vector<MediaWarning> CheckMedia(const char* mediaDir, const std::vector<uint32_t>& fileLines) {
     std::vector<MediaWarning> warnings;
     const std::string media = mediaDir;
-    const std::string followOn = FindIgnoringCase(media, "photo\\setup.EXE");
+    const std::string followOn = FindIgnoringCase(media, kFollowOnSetup);
     if (followOn.empty() || !IsRegularFile(followOn)) {
-        warnings.push_back({0, Join(media, "photo/setup.EXE") +
+        warnings.push_back({0, Join(media, kFollowOnSetup) +
                                    " is missing: the installer would end without a word"});
     }
     for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i) {
         const FileEntry& file = g_Catalogue.Files[i];
-        if (file.DirNumber != 1 && file.DirNumber != 2) continue;
+        if (!IsDestinationDir(file.DirNumber)) continue;
         char dirName[kDirNameWidth];
         InfQuery(GetFileDir, i, dirName);
         const std::string relative = std::string(dirName) + "\\" + file.SourceName;

@@ -135,14 +135,14 @@ const char* SzddStatusText(SzddStatus status) {
 }
 
 SzddStatus SzddReadHeader(const uint8_t* in, size_t n, SzddHeader& header) {
-    const size_t have = std::min(n, std::size(kSzddMagic));
-    if (have > 0 && std::memcmp(in, kSzddMagic, have) != 0) return SzddStatus::NotSzdd;
-    if (n < kSzddHeaderSize) return SzddStatus::HeaderTooShort;
-    header.mode = in[8];
-    header.lastNameChar = static_cast<char>(in[9]);
-    header.expandedLength =
-        in[10] | (uint32_t{in[11]} << 8) | (uint32_t{in[12]} << 16) | (uint32_t{in[13]} << 24);
-    return header.mode == kSzddModeA ? SzddStatus::Ok : SzddStatus::UnknownMode;
+    const auto size = static_cast<uint32_t>(std::min<size_t>(n, kSzddHeaderSize));
+    switch (SzddParseHeader(in, size, &header)) {
+    case SzddHeaderStatus::Ok: return SzddStatus::Ok;
+    case SzddHeaderStatus::TooShort: return SzddStatus::HeaderTooShort;
+    case SzddHeaderStatus::UnknownMode: return SzddStatus::UnknownMode;
+    case SzddHeaderStatus::NotSzdd: break;
+    }
+    return SzddStatus::NotSzdd;
 }
 
 uint64_t SzddMaxExpansion(size_t streamBytes) {

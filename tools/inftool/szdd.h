@@ -7,9 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-constexpr uint8_t kSzddMagic[8] = {0x53, 0x5A, 0x44, 0x44, 0x88, 0xF0, 0x27, 0x33};
-constexpr size_t kSzddHeaderSize = 14;
-constexpr uint8_t kSzddModeA = 0x41;
+#include "common/szdd_header.h"
 
 constexpr uint32_t kSzddRingSize = 4096;
 constexpr uint32_t kSzddRingStart = kSzddRingSize - 16;
@@ -30,12 +28,6 @@ enum class SzddStatus {
     Truncated,      // the stream ends before the declared length is reached
     CutMatch,       // the stream ends inside a two-byte match reference
     ExtraData,      // the stream holds more than the declared length
-};
-
-struct SzddHeader {
-    uint8_t mode;
-    char lastNameChar; // 0 when none was kept
-    uint32_t expandedLength;
 };
 
 // One line of text for a status, suitable after "FILE: ".

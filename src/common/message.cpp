@@ -1,6 +1,8 @@
-#include "setup_state.h"
+#include "message.h"
 
 #include <cstdarg>
+
+#include "setup_state.h"
 
 namespace {
 
@@ -27,4 +29,8 @@ int ShowStringMessage(HINSTANCE instance, HWND owner, UINT stringId, const char*
     char text[kMessageWidth];
     lstrcpynA(text, scratch, kMessageWidth);
     return MessageBoxA(owner, text, caption, style);
+}
+
+int AskUser(HWND owner, UINT stringId, UINT style) {
+    return ShowStringMessage(g_hInst, owner, stringId, g_szCaption, style);
 }

@@ -1,4 +1,6 @@
-#include "transfer/transfer_logic.h"
+#include "common/szdd_header.h"
+#include "transfer/copy_rules.h"
+#include "transfer/dialog_figures.h"
 
 #include <gtest/gtest.h>
 
@@ -187,34 +189,46 @@ std::vector<uint8_t> Header(uint32_t length) {
     return header;
 }
 
-TEST(SzddOriginalLength, ReadsTheLittleEndianLength) {
-    uint32_t length = 0;
+TEST(SzddParseHeader, ReadsTheLittleEndianLength) {
+    SzddHeader parsed{};
     std::vector<uint8_t> header = Header(0x12345678);
-    ASSERT_TRUE(SzddOriginalLength(header.data(), uint32_t(header.size()), &length));
-    EXPECT_EQ(length, 0x12345678u);
+    ASSERT_EQ(SzddParseHeader(header.data(), uint32_t(header.size()), &parsed),
+              SzddHeaderStatus::Ok);
+    EXPECT_EQ(parsed.expandedLength, 0x12345678u);
+    EXPECT_EQ(parsed.lastNameChar, 'L');
     header = Header(0);
-    ASSERT_TRUE(SzddOriginalLength(header.data(), uint32_t(header.size()), &length));
-    EXPECT_EQ(length, 0u);
+    ASSERT_EQ(SzddParseHeader(header.data(), uint32_t(header.size()), &parsed),
+              SzddHeaderStatus::Ok);
+    EXPECT_EQ(parsed.expandedLength, 0u);
 }
 
-TEST(SzddOriginalLength, RejectsOtherFilesUntouched) {
+TEST(SzddParseHeader, RejectsOtherFiles) {
     struct Damage {
         size_t at;
         uint8_t value;
+        SzddHeaderStatus status;
     };
-    const Damage damages[] = {{0, 's'}, {3, 'Q'}, {4, 0x89}, {7, 0x34}, {8, 'B'}};
+    const Damage damages[] = {{0, 's', SzddHeaderStatus::NotSzdd},
+                              {3, 'Q', SzddHeaderStatus::NotSzdd},
+                              {4, 0x89, SzddHeaderStatus::NotSzdd},
+                              {7, 0x34, SzddHeaderStatus::NotSzdd},
+                              {8, 'B', SzddHeaderStatus::UnknownMode}};
     for (const Damage& d : damages) {
         std::vector<uint8_t> header = Header(100);
         header[d.at] = d.value;
-        uint32_t length = 7;
-        EXPECT_FALSE(SzddOriginalLength(header.data(), uint32_t(header.size()), &length)) << d.at;
-        EXPECT_EQ(length, 7u);
+        SzddHeader parsed{0, 0, 7};
+        EXPECT_EQ(SzddParseHeader(header.data(), uint32_t(header.size()), &parsed), d.status)
+            << d.at;
+        if (d.status == SzddHeaderStatus::NotSzdd) {
+            EXPECT_EQ(parsed.expandedLength, 7u);
+        }
     }
     const std::vector<uint8_t> header = Header(100);
-    uint32_t length = 7;
-    EXPECT_FALSE(SzddOriginalLength(header.data(), kSzddHeaderSize - 1, &length));
-    EXPECT_FALSE(SzddOriginalLength(header.data(), 0, &length));
-    EXPECT_EQ(length, 7u);
+    SzddHeader parsed{0, 0, 7};
+    EXPECT_EQ(SzddParseHeader(header.data(), kSzddHeaderSize - 1, &parsed),
+              SzddHeaderStatus::TooShort);
+    EXPECT_EQ(SzddParseHeader(header.data(), 0, &parsed), SzddHeaderStatus::TooShort);
+    EXPECT_EQ(parsed.expandedLength, 7u);
 }
 
 struct ExpansionCase {
