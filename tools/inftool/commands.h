@@ -1,7 +1,15 @@
 #pragma once
 
 // Each command takes the arguments after its name and returns the process exit code.
-constexpr int kExitUsage = 64;
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitWarnings = 1, // check: the script or the media draw warnings
+    kExitBadData = 1,  // compress, expand: a damaged compressed file, or an input too large
+    kExitNoMemory = 1, // dump, query: no memory to read the script
+    kExitNotRead = 2,  // an input that cannot be read, or an output that cannot be written
+    kExitUsage = 64,   // a wrong call; the usage went to stderr
+    kExitOutput = 74,  // stdout could not be written
+};
 
 int RunDump(int argc, char** argv);
 int RunQuery(int argc, char** argv);

@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "files.h"
 #include "json.h"
 
 #include "catalogue.h"
@@ -10,7 +11,6 @@
 namespace {
 
 constexpr size_t kTextBufferSize = 256;
-constexpr int kExitOutput = 74; // stdout could not be written
 
 // Every text field is narrower than the query buffer.
 static_assert(kDfltDirWidth < kTextBufferSize && kDiskNameWidth < kTextBufferSize &&
@@ -119,7 +119,7 @@ int RunDump(int argc, char** argv) {
         return kExitUsage;
     }
     const int loaded = LoadScriptOrReport(argv[0]);
-    if (loaded != 0) return loaded;
+    if (loaded != kExitOk) return loaded;
 
     std::string out = "{\n";
     DumpApplication(out);
@@ -134,5 +134,5 @@ int RunDump(int argc, char** argv) {
 
     SetBinaryStdout();
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : kExitOutput;
+    return std::fflush(stdout) == 0 ? kExitOk : kExitOutput;
 }

@@ -42,25 +42,3 @@ std::string JsonString(const char* text) {
     AppendJsonString(out, text);
     return out;
 }
-
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
-#include "inf_query.h"
-
-void SetBinaryStdout() {
-#ifdef _WIN32
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-}
-
-int LoadScriptOrReport(const char* path) {
-    // LoadScript takes a writable buffer; the path is copied so argv stays untouched.
-    std::string writable(path);
-    const int32_t result = InfQuery(LoadScript, 0, writable.data());
-    if (result == 1) std::fprintf(stderr, "inftool: no memory to read %s\n", path);
-    if (result == 2) std::fprintf(stderr, "inftool: cannot open %s\n", path);
-    return result;
-}

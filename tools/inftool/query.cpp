@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "files.h"
 #include "json.h"
 
 #include "inf_query.h"
@@ -12,7 +13,6 @@ namespace {
 
 // Wider than any field, so that a copy past a field's width would show in the output.
 constexpr size_t kQueryBufferSize = 512;
-constexpr int kExitOutput = 74; // stdout could not be written
 
 int Usage(const char* problem, const char* argument) {
     std::fprintf(stderr, "inftool query: %s: %s\n", problem, argument);
@@ -59,7 +59,7 @@ int RunQuery(int argc, char** argv) {
         return Usage("INDEX is not an unsigned 32-bit number", argv[2]);
 
     const int loaded = LoadScriptOrReport(argv[0]);
-    if (loaded != 0) return loaded;
+    if (loaded != kExitOk) return loaded;
 
     char buffer[kQueryBufferSize] = {};
     if (argc == 4) {
@@ -77,5 +77,5 @@ int RunQuery(int argc, char** argv) {
     out += "}\n";
     SetBinaryStdout();
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? 0 : kExitOutput;
+    return std::fflush(stdout) == 0 ? kExitOk : kExitOutput;
 }
