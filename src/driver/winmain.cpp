@@ -1,14 +1,14 @@
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "background/background.h"
 #include "common/media_layout.h"
 #include "common/media_paths.h"
 #include "common/message.h"
 #include "common/setup_state.h"
 #include "inf_query.h"
+#include "module_path.h"
 #include "resources/resource.h"
+#include "system_dlls.h"
 #include "transfer/transfer.h"
 
 namespace {
@@ -19,16 +19,22 @@ static_assert(kLoadMessageStyle == 0x2040, "style of the script load messages");
 constexpr UINT kCaptionWidth = 30;
 char s_captionText[kCaptionWidth];
 
-// The installer's own directory, with its trailing backslash, into g_szSourceDir. False when
-// the module path cannot be read whole.
-bool ReadMediaDir() {
-    const DWORD length = GetModuleFileNameA(nullptr, g_szSourceDir, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        g_szSourceDir[0] = '\0';
-        return false;
-    }
+// The installer's own directory, with its trailing backslash, into g_szSourceDir. Unless
+// Read, g_szSourceDir holds at most the directory as the ANSI code page spells it.
+ModulePath ReadMediaDir() {
+    const ModulePath read = ReadModulePath(g_szSourceDir, MAX_PATH);
+    if (read == ModulePath::Unreadable) g_szSourceDir[0] = '\0';
     CutToDirectory(g_szSourceDir);
-    return true;
+    return read;
+}
+
+// The media cannot be reached through an ANSI path: say so rather than end without a word,
+// naming the script as the code page spells its path.
+void ReportUnspellableMedia() {
+    char path[MAX_PATH];
+    if (!BuildMediaPath(path, MAX_PATH, g_szSourceDir, kScriptName))
+        CopyWhole(path, MAX_PATH, kScriptName);
+    ShowStringMessage(g_hInst, nullptr, IDS_NO_SCRIPT, nullptr, kLoadMessageStyle, path);
 }
 
 bool FollowOnSetupPresent() {
@@ -73,7 +79,7 @@ void SetDiskArea() {
 // Starts the follow-on setup from beside the installer, quoted so that blanks in the media
 // path cannot make the system start some other program.
 void LaunchFollowOnSetup() {
-    if (!ReadMediaDir()) return;
+    if (ReadMediaDir() != ModulePath::Read) return;
     char path[MAX_PATH];
     if (!BuildMediaPath(path, MAX_PATH, g_szSourceDir, kFollowOnSetup)) return;
     char command[MAX_PATH + 2];
@@ -88,9 +94,14 @@ void LaunchFollowOnSetup() {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
-    InitCommonControls();
+    RestrictDllSearch();
+    if (!InitSystemCommonControls()) return 0;
     g_hInst = hInstance;
-    if (!ReadMediaDir()) return 0;
+    switch (ReadMediaDir()) {
+    case ModulePath::Read: break;
+    case ModulePath::Unspellable: ReportUnspellableMedia(); return 0;
+    case ModulePath::Unreadable: return 0;
+    }
     if (RegisterBackgroundClass(hInstance) == 0) return 0;
     if (!FollowOnSetupPresent()) return 0;
     if (!LoadSetupScript()) return 0;
@@ -101,6 +112,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     g_hwndBackground = CreateBackgroundWindow(hInstance);
     SetDiskArea();
 
+    // Should the dialog fail, the pass runs without it: the files still go in place, and the
+    // questions still come, without an owner.
     HWND progress = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_PROGRESS), g_hwndBackground,
                                        ProgressDlgProc, 0);
 

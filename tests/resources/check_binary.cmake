@@ -1,5 +1,5 @@
 cmake_minimum_required(VERSION 3.25)
-# Checks the built program's PE header and imports.
+# Checks the built program's PE header, imports, security flags and manifest.
 # -DOBJDUMP=<objdump> -DEXE=<setup.exe> -DFORMAT=<pei-i386|pei-x86-64>
 
 execute_process(COMMAND ${OBJDUMP} -p ${EXE}
@@ -14,24 +14,61 @@ endif()
 if(NOT headers MATCHES "\nSubsystem[ \t]+00000002")
   message(FATAL_ERROR "${EXE} is not a GUI program (subsystem 2)")
 endif()
+# The oldest 32-bit systems it starts on look at this.
+if(FORMAT STREQUAL "pei-i386" AND NOT headers MATCHES "\nMajorSubsystemVersion[ \t]+4\n")
+  message(SEND_ERROR "${EXE} does not start on subsystem version 4.0")
+endif()
 
-# Only the operating system's own libraries: no compiler runtime beside the program.
-set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL LZ32.DLL MSVCRT.DLL)
+# Load-time imports only from DLLs the system always takes from its own directory: a DLL of
+# any other name placed beside the program would be loaded in its stead.
+set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL MSVCRT.DLL ADVAPI32.DLL)
+set(required KERNEL32.DLL USER32.DLL GDI32.DLL)
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
 list(LENGTH imports import_count)
 if(import_count EQUAL 0)
   message(FATAL_ERROR "no imports found in ${EXE}")
 endif()
-set(required KERNEL32.DLL USER32.DLL GDI32.DLL COMCTL32.DLL LZ32.DLL)
 foreach(entry IN LISTS imports)
   string(REGEX REPLACE "DLL Name: " "" dll "${entry}")
   string(STRIP "${dll}" dll)
   string(TOUPPER "${dll}" dll)
   if(NOT dll IN_LIST allowed)
-    message(SEND_ERROR "${EXE} imports ${dll}, which is not a system library")
+    message(SEND_ERROR "${EXE} imports ${dll} at load time, which a planted DLL could stand in for")
   endif()
   list(REMOVE_ITEM required ${dll})
 endforeach()
 if(required)
   message(SEND_ERROR "${EXE} does not import ${required}")
+endif()
+
+# ASLR (0x40) with the relocations it needs, DEP (0x100), and on x86_64 high-entropy ASLR (0x20).
+string(REGEX MATCH "\nDllCharacteristics[ \t]+([0-9a-fA-F]+)" found "${headers}")
+if(NOT found)
+  message(FATAL_ERROR "no DllCharacteristics in ${EXE}")
+endif()
+math(EXPR flags "0x${CMAKE_MATCH_1}")
+set(wanted 0x140)
+if(FORMAT STREQUAL "pei-x86-64")
+  set(wanted 0x160)
+endif()
+math(EXPR missing "(${flags} & ${wanted}) ^ ${wanted}" OUTPUT_FORMAT HEXADECIMAL)
+if(NOT missing EQUAL 0)
+  message(SEND_ERROR "${EXE} lacks DllCharacteristics ${missing} (has 0x${CMAKE_MATCH_1})")
+endif()
+if(NOT headers MATCHES "Entry 5 [0-9a-fA-F]+ 0*[1-9a-fA-F][0-9a-fA-F]* Base Relocation Directory")
+  message(SEND_ERROR "${EXE} has no relocations: it cannot be moved where ASLR puts it")
+endif()
+
+# The manifest, stored as text among the resources.
+file(STRINGS ${EXE} manifest REGEX "requestedExecutionLevel|supportedOS|Common-Controls")
+if(NOT manifest MATCHES "requestedExecutionLevel level=\"requireAdministrator\"")
+  message(SEND_ERROR "${EXE} has no manifest asking for administrator rights")
+endif()
+string(REGEX MATCHALL "supportedOS Id" oses "${manifest}")
+list(LENGTH oses os_count)
+if(os_count LESS 5)
+  message(SEND_ERROR "${EXE} lists ${os_count} supported systems in its manifest, want 5")
+endif()
+if(manifest MATCHES "Common-Controls")
+  message(SEND_ERROR "${EXE} opts in to common controls version 6: the dialogs would change look")
 endif()
