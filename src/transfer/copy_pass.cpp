@@ -31,8 +31,7 @@ struct FileJob {
     char diskName[kDiskNameWidth];
     int32_t dirNumber;
     int32_t diskNumber;
-    bool destFits;
-    bool destSafe;
+    bool destUsable; // the path was built and the name stays inside the destination
     char destPath[MAX_PATH];
 };
 
@@ -56,8 +55,9 @@ void PumpMessages() {
     }
 }
 
+// Without a progress dialog there is no Cancel button, and so no cancel to find.
 bool CancelConfirmed(HWND progress) {
-    return !IsWindowEnabled(GetDlgItem(progress, IDCANCEL));
+    return progress != nullptr && !IsWindowEnabled(GetDlgItem(progress, IDCANCEL));
 }
 
 Attempt AfterAnswer(int answer) {
@@ -127,13 +127,15 @@ INT CreateDestination(const char* path) {
     return file == HFILE_ERROR ? -1 : file;
 }
 
-// source is null when the source or destination path did not fit: such an attempt fails as
-// a source that cannot be opened.
+// source is null when the source path did not fit: such an attempt fails as a source that
+// cannot be opened, since another location may give a shorter path. No location can mend a
+// destination, so that failure is put as one.
 Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
+    if (!job->destUsable) return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
     const INT sourceFile = source != nullptr ? OpenSource(source) : -1;
     if (sourceFile < 0) return AfterAnswer(RunDiskPrompt(progress, job));
 
-    const INT destFile = job->destSafe ? CreateDestination(job->destPath) : -1;
+    const INT destFile = CreateDestination(job->destPath);
     if (destFile < 0) {
         LZClose(sourceFile);
         return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
@@ -153,7 +155,7 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
 }
 
 Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) {
-    if (source != nullptr && job->destSafe && CopyFileA(source, job->destPath, FALSE))
+    if (source != nullptr && job->destUsable && CopyFileA(source, job->destPath, FALSE))
         return Attempt::Finished;
     return AfterAnswer(AskUser(progress, IDS_COPY_FAILED, kRetryStyle));
 }
@@ -164,10 +166,9 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
         if (CancelConfirmed(progress)) return EntryEnd::Stopped;
 
         char source[MAX_PATH];
-        const bool usable =
-            BuildSourcePath(source, MAX_PATH, g_szSourceDir, job->dirName, job->sourceName) &&
-            job->destFits;
-        char* path = usable ? source : nullptr;
+        char* path = BuildSourcePath(source, MAX_PATH, g_szSourceDir, job->dirName, job->sourceName)
+                         ? source
+                         : nullptr;
         const Attempt attempt = InfQuery(GetFileCompressed, job->index, nullptr) != 0
                                     ? ExpandAttempt(progress, job, path)
                                     : PlainCopyAttempt(progress, job, path);
@@ -208,9 +209,8 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
 
     // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped.
     if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) return EntryEnd::Finished;
-    job.destFits = PrepareDestination(&job);
-    // A name with a folder in it is refused like a destination that cannot be created.
-    job.destSafe = IsPlainFileName(job.destName);
+    // A name that leaves the destination is refused like a destination that cannot be created.
+    job.destUsable = PrepareDestination(&job) && IsSafeDestName(job.destName);
     return RunAttempts(progress, &job);
 }
 

@@ -27,13 +27,63 @@ bool BuildDestDir(char* out, uint32_t width, const char* windowsDir, uint32_t di
     return EndPath(&path);
 }
 
-bool IsPlainFileName(const char* name) {
-    if (name[0] == '\0') return false;
-    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) return false;
-    for (const char* c = name; *c != '\0'; ++c) {
-        if (*c == '\\' || *c == '/' || *c == ':') return false;
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The system opens these names, with any extension and trailing blanks, as devices.
+bool IsDeviceName(const char* part, uint32_t length) {
+    uint32_t stem = 0;
+    while (stem < length && part[stem] != '.')
+        ++stem;
+    while (stem > 0 && part[stem - 1] == ' ')
+        --stem;
+    static constexpr const char* kDevices[] = {"CON",    "PRN",     "AUX",   "NUL",
+                                               "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* device : kDevices) {
+        uint32_t i = 0;
+        while (i < stem && device[i] != '\0' && Upper(part[i]) == device[i])
+            ++i;
+        if (i == stem && device[i] == '\0') return true;
     }
-    return true;
+    // COM1 to COM9 and LPT1 to LPT9.
+    if (stem != 4 || part[3] < '1' || part[3] > '9') return false;
+    const char a = Upper(part[0]), b = Upper(part[1]), c = Upper(part[2]);
+    return (a == 'C' && b == 'O' && c == 'M') || (a == 'L' && b == 'P' && c == 'T');
+}
+
+bool IsSafePart(const char* part, uint32_t length) {
+    if (length == 0) return false;
+    if (length == 2 && part[0] == '.' && part[1] == '.') return false;
+    const char last = part[length - 1];
+    if (last == '.' || last == ' ') return false;
+    return !IsDeviceName(part, length);
+}
+
+} // namespace
+
+bool IsSafeDestName(const char* name) {
+    const char* part = name;
+    for (const char* c = name;; ++c) {
+        if (*c == ':') return false;
+        if (*c != '\0' && !IsSeparator(*c)) continue;
+        if (!IsSafePart(part, static_cast<uint32_t>(c - part))) return false;
+        if (*c == '\0') return true;
+        part = c + 1;
+    }
+}
+
+bool HasFolder(const char* name) {
+    for (const char* c = name; *c != '\0'; ++c) {
+        if (IsSeparator(*c)) return true;
+    }
+    return false;
 }
 
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName) {

@@ -16,9 +16,14 @@ bool BuildSourcePath(char* out, uint32_t width, const char* sourceDir, const cha
 // for 1. False for other numbers or when it does not fit.
 bool BuildDestDir(char* out, uint32_t width, const char* windowsDir, uint32_t dirNumber);
 
-// A destination name must name a file inside its directory: not empty, not "." or "..", and
-// without a drive, a root or a folder ("\", "/", ":"), so no script can write elsewhere.
-bool IsPlainFileName(const char* name);
+// A destination name must name a plain file at or below its directory. Parts are separated by
+// "\" or "/"; refused are: a leading separator, an empty part, a ".." part, any ":" (a drive
+// or a data stream), a part ending in "." or a blank, and a device name (CON, NUL, COM1, ...)
+// with or without an extension. So no script can write elsewhere or to a device.
+bool IsSafeDestName(const char* name);
+
+// True when the name holds a folder part ("\" or "/").
+bool HasFolder(const char* name);
 
 // destDir, "\", destName.
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName);

@@ -59,7 +59,10 @@ void InitDiskPrompt(HWND hwnd, LPARAM diskName) {
 }
 
 void AcceptLocation(HWND hwnd, WPARAM wParam) {
-    GetDlgItemTextA(hwnd, IDC_LOCATION, g_szSourceDir, kLocationWidth);
+    // Typing stops at the limit, but the offered location may be longer: such a text, edited
+    // or not, is read back whole, or every later source path would be cut.
+    const bool longer = GetWindowTextLengthA(GetDlgItem(hwnd, IDC_LOCATION)) > kLocationWidth;
+    GetDlgItemTextA(hwnd, IDC_LOCATION, g_szSourceDir, longer ? MAX_PATH : kLocationWidth);
     if (IsMediaLocation(g_szSourceDir)) {
         EndDialog(hwnd, static_cast<INT_PTR>(wParam));
         return;

@@ -174,12 +174,17 @@ TEST(BuildDestPath, WorkedExample) {
     EXPECT_EQ(path[20], '#');
 }
 
-TEST(IsPlainFileName, OnlyNamesInsideTheirDirectory) {
-    for (const char* name : {"SCAN.DLL", "A", "...", ".INI", "A..B", "NAME WITH BLANK"})
-        EXPECT_TRUE(IsPlainFileName(name)) << name;
+TEST(IsSafeDestName, NamesAtOrBelowTheirDirectoryOnly) {
     for (const char* name :
-         {"", ".", "..", "..\\X.DLL", "SYS\\X.DLL", "C:X.DLL", "/X", "\\X", "X\\", "A/B"})
-        EXPECT_FALSE(IsPlainFileName(name)) << name;
+         {"SCAN.DLL", "A", ".INI", "A..B", "NAME WITH BLANK", "SYS\\X.VXD", "A/B", "SYS\\SUB\\X",
+          "CONFIG.SYS", "COM10", "LPT", "NULL.DLL", "COMX"})
+        EXPECT_TRUE(IsSafeDestName(name)) << name;
+    for (const char* name :
+         {"",          ".",        "..",      "...",      "..\\X.DLL", "SYS\\..\\..\\X", "C:X.DLL",
+          "X.DLL:S",   "/X",       "\\X",     "X\\",      "A\\\\B",    "A//B",           "SYS.\\X",
+          "X.DLL ",    "SYS \\X",  "CON",     "nul",      "NUL.TXT",   "AUX .INI",       "PRN.",
+          "SYS\\COM1", "lpt9.dll", "CONOUT$", "Com3.X.Y", "CON.D\\X"})
+        EXPECT_FALSE(IsSafeDestName(name)) << name;
 }
 
 std::vector<uint8_t> Header(uint32_t length) {

@@ -127,9 +127,15 @@ const Case kCases[] = {
      Lines({"[Dirs]", "7 = ELSE", "[Files]", "D, X, X, 7, 1, N"}) + kClean,
      ":4: warning: directory number 7 is neither 1 (Windows) nor 2 (TWAIN_32): the entry is "
      "skipped"},
-    {"destination with a folder", Lines({"[Files]", "D, X.EXE, ..\\X.EXE, 1, 1, N"}) + kClean,
+    {"destination outside", Lines({"[Files]", "D, X.EXE, ..\\X.EXE, 1, 1, N"}) + kClean,
      ":2: warning: destination name \"..\\X.EXE\" is not a plain file name: the installer "
      "refuses it"},
+    {"destination a device", Lines({"[Files]", "D, X.EXE, NUL.TXT, 1, 1, N"}) + kClean,
+     ":2: warning: destination name \"NUL.TXT\" is not a plain file name: the installer "
+     "refuses it"},
+    {"destination in a subfolder", Lines({"[Files]", "D, X.EXE, SYS\\X.EXE, 1, 1, N"}) + kClean,
+     ":2: warning: destination name \"SYS\\X.EXE\" has a folder: the installer writes below "
+     "its destination directory and fails unless that folder exists"},
     {"disk without record", Lines({"[Files]", "D, X.EXE, X.EXE, 1, 4, N"}) + kClean,
      ":2: warning: disk number 4 has no [Disks] record"},
     {"pm item matches nothing", Lines({"[PM Info]", "NONE.EXE, T"}) + kClean,

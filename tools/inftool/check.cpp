@@ -270,10 +270,15 @@ void CheckCatalogue(CheckState& state) {
                 break;
             }
         }
-        if (!IsPlainFileName(file.DestName))
+        if (!IsSafeDestName(file.DestName))
             Warn(state, line,
                  Format("destination name \"%s\" is not a plain file name: the installer refuses "
                         "it",
+                        file.DestName));
+        else if (HasFolder(file.DestName))
+            Warn(state, line,
+                 Format("destination name \"%s\" has a folder: the installer writes below its "
+                        "destination directory and fails unless that folder exists",
                         file.DestName));
         if (!HasNumber(c.Dirs, c.DirCount, file.DirNumber))
             Warn(state, line, Format("directory number %u has no [Dirs] record", file.DirNumber));
