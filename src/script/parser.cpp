@@ -3,7 +3,6 @@
 #include "catalogue.h"
 #include "script_platform.h"
 
-#include <cstring>
 #include <iterator>
 
 namespace {
@@ -40,7 +39,7 @@ void Note(const ParseState& state, ParseNoteKind kind, ScriptField field = Field
 void StoreText(const ParseState& state, char* field, uint32_t width, const char* text,
                ScriptField id) {
     CopyBounded(field, text, width);
-    if (std::strlen(text) >= width) Note(state, NoteTextCut, id, width, field);
+    if (ScriptTextLength(text) >= width) Note(state, NoteTextCut, id, width, field);
 }
 
 uint16_t StoreNumber(const ParseState& state, const char* text, ScriptField id) {
@@ -50,8 +49,11 @@ uint16_t StoreNumber(const ParseState& state, const char* text, ScriptField id) 
 
 // Ends s at the first separator and returns the text after it, or nullptr without one.
 char* SplitAt(char* s, char separator) {
-    char* found = std::strchr(s, separator);
-    if (found == nullptr) return nullptr;
+    char* found = s;
+    while (*found != separator) {
+        if (*found == '\0') return nullptr;
+        ++found;
+    }
     *found = '\0';
     return found + 1;
 }
@@ -192,7 +194,7 @@ void ParseHeader(ParseState& state, const char* line) {
 }
 
 void ParseLine(ParseState& state, char* line) {
-    uint32_t length = static_cast<uint32_t>(std::strlen(line));
+    uint32_t length = ScriptTextLength(line);
     if (length > kFormatLineLimit) Note(state, NoteLineTooLong, FieldNone, length);
     TrimBlanks(line);
     if (line[0] == '[') {

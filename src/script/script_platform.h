@@ -9,6 +9,9 @@
 // Case-insensitive comparison as lstrcmpiA; the host folds ASCII letters only.
 int ScriptCompareNames(const char* a, const char* b);
 
+// strlen, from the system where the installer has no C runtime.
+uint32_t ScriptTextLength(const char* text);
+
 // A zero-filled block of kScriptReadSize + 1 bytes; false when no memory can be had.
 struct ScriptTextBlock {
     void* handle;

@@ -16,6 +16,10 @@ int ScriptCompareNames(const char* a, const char* b) {
     return strcasecmp(a, b);
 }
 
+uint32_t ScriptTextLength(const char* text) {
+    return static_cast<uint32_t>(std::strlen(text));
+}
+
 bool ScriptAllocText(ScriptTextBlock* block) {
     if (s_failNextAlloc) {
         s_failNextAlloc = false;

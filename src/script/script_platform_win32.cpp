@@ -7,6 +7,10 @@ int ScriptCompareNames(const char* a, const char* b) {
     return lstrcmpiA(a, b);
 }
 
+uint32_t ScriptTextLength(const char* text) {
+    return static_cast<uint32_t>(lstrlenA(text));
+}
+
 bool ScriptAllocText(ScriptTextBlock* block) {
     block->handle = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, kScriptReadSize + 1);
     return block->handle != nullptr;

@@ -1,11 +1,16 @@
 cmake_minimum_required(VERSION 3.25)
 # Checks the built program's PE header, imports, security flags and manifest.
-# -DOBJDUMP=<objdump> -DEXE=<setup.exe> -DFORMAT=<pei-i386|pei-x86-64>
+# -DOBJDUMP=<objdump> -DEXE=<setup.exe> -DFORMAT=<pei-i386|pei-x86-64> -DMAX_SIZE=<bytes, 0: any>
 
 execute_process(COMMAND ${OBJDUMP} -p ${EXE}
   OUTPUT_VARIABLE headers RESULT_VARIABLE status ERROR_VARIABLE errors)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "objdump could not read ${EXE}: ${errors}")
+endif()
+
+file(SIZE ${EXE} size)
+if(MAX_SIZE GREATER 0 AND size GREATER MAX_SIZE)
+  message(SEND_ERROR "${EXE} is ${size} bytes, over its budget of ${MAX_SIZE}")
 endif()
 
 if(NOT headers MATCHES "file format ${FORMAT}")
