@@ -1,4 +1,4 @@
-// Arbitrary bytes as an SZDD file, then the same bytes through compress and expand.
+// Arbitrary bytes as an SZDD file: the expander keeps to what the header and the stream allow.
 #include "szdd.h"
 
 #include <cstdlib>
@@ -15,14 +15,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         status != SzddStatus::CutMatch && status != SzddStatus::ExtraData && !out.empty())
         std::abort();
     if (out.size() > header.expandedLength) std::abort();
-
-    std::vector<uint8_t> packed;
-    if (!SzddCompress(data, size, 'X', packed)) std::abort();
-    std::vector<uint8_t> back;
-    if (SzddExpand(packed.data(), packed.size(), back, &header) != SzddStatus::Ok) std::abort();
-    if (back.size() != size || header.lastNameChar != 'X') std::abort();
-    for (size_t i = 0; i < size; ++i) {
-        if (back[i] != data[i]) std::abort();
-    }
     return 0;
 }
