@@ -45,12 +45,12 @@ int LeftOf(HWND hwnd) {
 
 void Window() {
     Run r;
-    if (!StartAndPrompt(r, "backwin", "1")) return KillInstaller(r.inst);
+    if (!StartAndPrompt(r, "backwin", "1")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    if (!prompt) return;
     CheckInt(CountTop(r.inst, kBackgroundClass, false), 1, "background windows");
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
-    if (!Check(bg != nullptr, "no visible background window")) return KillInstaller(r.inst);
+    if (!Check(bg != nullptr, "no visible background window")) return;
     RECT rc{};
     GetWindowRect(bg, &rc);
     Check(rc.left == 0 && rc.top == 0 && rc.right == GetSystemMetrics(SM_CXSCREEN) &&
@@ -74,7 +74,7 @@ void Window() {
         CheckRamp(s, LeftOf(prompt), "ramp under the prompt");
         ReleaseScreen(s);
     }
-    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     FinishWithLaunch(r); // also: no background window left when the follow-on starts
     std::string life = SpyJoined("create") + " / " + SpyJoined("destroy");
     Check(life.find("hwndBackground") != std::string::npos && SpyLinesOf("show").size() > 0 &&
@@ -85,11 +85,10 @@ void Window() {
 // A disk change repaints the disk area; it must match what a full repaint gives.
 void DiskArea() {
     Run r;
-    if (!StartAndPrompt(r, "backarea", "2")) return KillInstaller(r.inst);
+    if (!StartAndPrompt(r, "backarea", "2")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
-    if (!prompt || !Check(bg != nullptr, "no visible background window"))
-        return KillInstaller(r.inst);
+    if (!prompt || !Check(bg != nullptr, "no visible background window")) return;
     Settle(r.inst);
     Screen area, full;
     if (CaptureScreen(area)) {
@@ -106,7 +105,7 @@ void DiskArea() {
         }
         ReleaseScreen(area);
     }
-    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     FinishWithLaunch(r);
 }
 

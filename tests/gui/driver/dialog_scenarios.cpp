@@ -50,10 +50,10 @@ bool CheckRejected(const Installer& inst, HWND prompt, const char* typed, const 
 
 void Layout() {
     Run r;
-    if (!StartWithMissingSource(r, "layout")) return KillInstaller(r.inst);
+    if (!StartWithMissingSource(r, "layout")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
-    if (!prompt || !Check(progress != nullptr, "no progress dialog")) return KillInstaller(r.inst);
+    if (!prompt || !Check(progress != nullptr, "no progress dialog")) return;
     CheckInt(GetSystemMetrics(SM_CXSCREEN), 640, "screen width");
     CheckInt(GetSystemMetrics(SM_CYSCREEN), 480, "screen height");
     CheckText(Caption(prompt), kCaption, "disk prompt caption");
@@ -84,9 +84,9 @@ void Layout() {
 
 void PromptField() {
     Run r;
-    if (!StartWithMissingSource(r, "field")) return KillInstaller(r.inst);
+    if (!StartWithMissingSource(r, "field")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    if (!prompt) return;
     HWND edit = GetDlgItem(prompt, 105);
     std::string field = EditText(edit);
     Check(lstrcmpiA(field.c_str(), r.media.c_str()) == 0, "prompt field \"%s\", want \"%s\"",
@@ -111,21 +111,21 @@ void PromptField() {
         {"\\\\srv\\share", "\\\\SRV\\SHARE"},
     };
     for (const Rejected& t : rejected)
-        if (!CheckRejected(r.inst, prompt, t.typed, t.shown)) return KillInstaller(r.inst);
+        if (!CheckRejected(r.inst, prompt, t.typed, t.shown)) return;
 
     // Cancel after a rejected location: the rejected text stays the source directory.
     Click(prompt, IDCANCEL);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
     WaitGone(prompt);
     prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    if (!prompt) return;
     CheckText(EditText(GetDlgItem(prompt, 105)), "\\\\SRV\\SHARE",
               "field after a cancelled rejection");
 
     // The first character is not checked: 1:\ is taken, and the source stays missing.
-    if (!AnswerPrompt(r.inst, "1:\\")) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, "1:\\")) return;
     prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    if (!prompt) return;
     CheckText(EditText(GetDlgItem(prompt, 105)), "1:\\", "field after accepting 1:\\");
 
     edit = GetDlgItem(prompt, 105);
@@ -141,9 +141,9 @@ void PromptField() {
 
 void PromptLimits() {
     Run r;
-    if (!StartWithMissingSource(r, "limits")) return KillInstaller(r.inst);
+    if (!StartWithMissingSource(r, "limits")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    if (!prompt) return;
     HWND edit = GetDlgItem(prompt, 105);
     // Narrow letters, so that the width of the field is not what stops the typing.
     const std::string typed = "c:\\" + std::string(63, 'i');
@@ -154,21 +154,21 @@ void PromptLimits() {
     Click(prompt, IDOK);
     WaitGone(prompt);
     prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    if (!prompt) return;
     CheckText(EditText(GetDlgItem(prompt, 105)), upper.substr(0, 65),
               "source directory after 66 characters");
     Click(prompt, IDCANCEL);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
     FinishWithLaunch(r);
 }
 
 // Every showing of the progress dialog empties its two lines and enables Cancel.
 void ProgressShowing() {
     Run r;
-    if (!StartWithMissingSource(r, "showing")) return KillInstaller(r.inst);
+    if (!StartWithMissingSource(r, "showing")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
-    if (!prompt || !progress) return KillInstaller(r.inst);
+    if (!prompt || !progress) return;
     EnableWindow(GetDlgItem(progress, IDCANCEL), FALSE);
     DWORD_PTR res = 0;
     const char* stale[] = {"stale status", "stale file"};
@@ -177,7 +177,7 @@ void ProgressShowing() {
                             reinterpret_cast<LPARAM>(stale[i]), SMTO_ABORTIFHUNG, kWaitMs, &res);
     Check(!IsItemEnabled(progress, IDCANCEL), "cannot disable the progress Cancel for the test");
     CheckText(ItemText(progress, 103), "stale status", "status line set by the test");
-    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     Check(StaysQuiet(r.inst), "a question came up after a location that holds the file");
     FinishWithLaunch(r);
     // The pass went on, so the showing enabled Cancel again before the next poll.

@@ -39,13 +39,13 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
     return TRUE;
 }
 
-FindArgs Scan(const Installer& inst, const char* cls, bool visibleOnly, int needItem) {
-    FindArgs a{inst.pi.dwProcessId, cls, visibleOnly, needItem, nullptr, 0};
+FindArgs Scan(const Process& inst, const char* cls, bool visibleOnly, int needItem) {
+    FindArgs a{inst.id, cls, visibleOnly, needItem, nullptr, 0};
     EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
     return a;
 }
 
-HWND WaitFor(const Installer& inst, const char* cls, int needItem, DWORD ms, const char* what) {
+HWND WaitFor(const Process& inst, const char* cls, int needItem, DWORD ms, const char* what) {
     DWORD start = GetTickCount();
     for (;;) {
         FindArgs a = Scan(inst, cls, true, needItem);
@@ -59,6 +59,18 @@ HWND WaitFor(const Installer& inst, const char* cls, int needItem, DWORD ms, con
     else
         Check(false, "%s did not appear before the installer ended", what);
     return nullptr;
+}
+
+void KillInstaller(Installer& inst) {
+    if (!inst.handle) return;
+    if (IsRunning(inst)) {
+        TerminateProcess(inst.handle, 99);
+        WaitForSingleObject(inst.handle, 5000);
+    }
+    CloseHandle(inst.thread);
+    CloseHandle(inst.handle);
+    inst.id = 0;
+    inst.handle = inst.thread = nullptr;
 }
 
 void Vprint(const char* tag, const char* fmt, va_list ap) {
@@ -99,76 +111,72 @@ void Note(const char* fmt, ...) {
     va_end(ap);
 }
 
+Installer::~Installer() {
+    KillInstaller(*this);
+}
+
 bool StartInstaller(Installer& inst, const std::string& exe) {
-    inst = Installer{};
+    KillInstaller(inst);
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
     std::string cmd = "\"" + exe + "\"";
     // Started from C:\ so that nothing can lean on the current directory.
     if (!Check(CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                              nullptr, "C:\\", &si, &inst.pi) != 0,
+                              nullptr, "C:\\", &si, &pi) != 0,
                "cannot start %s (error %lu)", exe.c_str(), GetLastError()))
         return false;
-    inst.started = true;
+    inst.id = pi.dwProcessId;
+    inst.handle = pi.hProcess;
+    inst.thread = pi.hThread;
     HMODULE spy = LoadLibraryA(SpyDllPath().c_str());
     auto proc = spy ? reinterpret_cast<HOOKPROC>(
                           reinterpret_cast<void*>(GetProcAddress(spy, "SpyCallWndProc")))
                     : nullptr;
-    bool hooked = proc && SetWindowsHookExA(WH_CALLWNDPROC, proc, spy, inst.pi.dwThreadId);
-    ResumeThread(inst.pi.hThread);
+    bool hooked = proc && SetWindowsHookExA(WH_CALLWNDPROC, proc, spy, pi.dwThreadId);
+    ResumeThread(pi.hThread);
     return Check(hooked, "cannot hook the message spy into the installer (error %lu)",
                  GetLastError());
 }
 
-bool IsRunning(const Installer& inst) {
-    return inst.started && WaitForSingleObject(inst.pi.hProcess, 0) == WAIT_TIMEOUT;
+bool IsRunning(const Process& inst) {
+    return inst.handle && WaitForSingleObject(inst.handle, 0) == WAIT_TIMEOUT;
 }
 
 bool WaitExit(Installer& inst, DWORD ms, DWORD* code) {
-    if (!inst.started) return false;
-    if (WaitForSingleObject(inst.pi.hProcess, ms) != WAIT_OBJECT_0) {
+    if (!inst.handle) return false;
+    if (WaitForSingleObject(inst.handle, ms) != WAIT_OBJECT_0) {
         Check(false, "the installer did not end within %lu ms; killed", ms);
         KillInstaller(inst);
         return false;
     }
     DWORD c = 0;
-    GetExitCodeProcess(inst.pi.hProcess, &c);
+    GetExitCodeProcess(inst.handle, &c);
     if (code) *code = c;
     return true;
 }
 
-void KillInstaller(Installer& inst) {
-    if (!inst.started) return;
-    if (IsRunning(inst)) {
-        TerminateProcess(inst.pi.hProcess, 99);
-        WaitForSingleObject(inst.pi.hProcess, 5000);
-    }
-    CloseHandle(inst.pi.hThread);
-    CloseHandle(inst.pi.hProcess);
-    inst.started = false;
-}
-
-HWND FindTop(const Installer& inst, const char* cls, bool visibleOnly) {
+HWND FindTop(const Process& inst, const char* cls, bool visibleOnly) {
     return Scan(inst, cls, visibleOnly, 0).found;
 }
 
-int CountTop(const Installer& inst, const char* cls, bool visibleOnly) {
+int CountTop(const Process& inst, const char* cls, bool visibleOnly) {
     return Scan(inst, cls, visibleOnly, 0).count;
 }
 
-HWND WaitTop(const Installer& inst, const char* cls, DWORD ms) {
+HWND WaitTop(const Process& inst, const char* cls, DWORD ms) {
     return WaitFor(inst, cls, 0, ms, cls);
 }
 
-HWND WaitMessageBox(const Installer& inst, DWORD ms) {
+HWND WaitMessageBox(const Process& inst, DWORD ms) {
     return WaitFor(inst, kDialogClass, kMsgTextId, ms, "a message box");
 }
 
-HWND WaitDiskPrompt(const Installer& inst, DWORD ms) {
+HWND WaitDiskPrompt(const Process& inst, DWORD ms) {
     return WaitFor(inst, kDialogClass, 105, ms, "the disk prompt");
 }
 
-HWND FindProgress(const Installer& inst) {
+HWND FindProgress(const Process& inst) {
     return Scan(inst, kDialogClass, false, 100).found;
 }
 
@@ -182,7 +190,7 @@ bool WaitGone(HWND hwnd, DWORD ms) {
     return true;
 }
 
-bool StaysQuiet(const Installer& inst, DWORD ms) {
+bool StaysQuiet(const Process& inst, DWORD ms) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < ms && IsRunning(inst)) {
         if (Scan(inst, kDialogClass, true, kMsgTextId).found ||
@@ -254,7 +262,7 @@ void Click(HWND dlg, int id) {
         PostMessageA(button, BM_CLICK, 0, 0);
 }
 
-bool Answer(const Installer& inst, const char* text, const char* caption, int button) {
+bool Answer(const Process& inst, const char* text, const char* caption, int button) {
     HWND box = WaitMessageBox(inst);
     if (!box) return false;
     if (text) CheckText(ItemText(box, kMsgTextId), text, "message text");
@@ -263,8 +271,8 @@ bool Answer(const Installer& inst, const char* text, const char* caption, int bu
     return WaitGone(box);
 }
 
-void Settle(const Installer& inst) {
-    WaitForInputIdle(inst.pi.hProcess, 2000);
+void Settle(const Process& inst) {
+    WaitForInputIdle(inst.handle, 2000);
     Sleep(500);
 }
 

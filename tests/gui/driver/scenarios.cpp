@@ -25,7 +25,6 @@ bool SameName(const std::string& a, const std::string& b) {
 } // namespace
 
 bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn) {
-    r = Run{};
     r.media = mediaDir.back() == '\\' ? mediaDir : mediaDir + "\\";
     ResetRecords();
     CleanDestinations();
@@ -39,7 +38,6 @@ bool Start(Run& r) {
 void FinishWithLaunch(Run& r) {
     DWORD code = 99;
     if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
-    KillInstaller(r.inst);
     Launch l = WaitLaunch(kWaitMs);
     if (!Check(l.present, "the follow-on setup was not started")) return;
     std::string want = r.media + "photo\\setup.EXE";
@@ -55,7 +53,6 @@ void FinishWithLaunch(Run& r) {
 void FinishWithoutLaunch(Run& r) {
     DWORD code = 99;
     if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
-    KillInstaller(r.inst);
     Check(!WaitLaunch(kQuietMs).present, "the follow-on setup was started but must not be");
 }
 
