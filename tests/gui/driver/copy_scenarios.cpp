@@ -103,12 +103,12 @@ void PromptOtherPath() {
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
     HWND progress = FindProgress(r.inst);
-    CheckText(ItemText(prompt, 102), "Disk Two", "disk label");
-    std::string field = EditText(GetDlgItem(prompt, 105));
+    CheckText(ItemText(prompt, IDC_DISK_NAME), "Disk Two", "disk label");
+    std::string field = EditText(GetDlgItem(prompt, IDC_LOCATION));
     Check(lstrcmpiA(field.c_str(), r.media.c_str()) == 0, "prompt field \"%s\", want \"%s\"",
           field.c_str(), r.media.c_str());
     CheckInt(ProgressPos(progress), 25, "progress at the prompt");
-    CheckText(ItemText(progress, 107), "25%", "percentage at the prompt");
+    CheckText(ItemText(progress, IDC_PERCENT), "25%", "percentage at the prompt");
     Check(!IsWindowVisible(progress), "the progress dialog is visible under the disk prompt");
     // No trailing backslash: the pass must insert one before the [Dirs] name.
     if (!AnswerPrompt(r.inst, "c:\\gui\\alt")) return;
@@ -291,7 +291,7 @@ void ProgressCancel(int answer) {
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
     if (!prompt || !progress) return;
-    HWND edit = GetDlgItem(prompt, 105);
+    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
     ClearEdit(edit);
     TypeText(edit, (AltDir() + "\\").c_str());
     // Both clicks wait in the queue: the prompt's loop takes OK and ends, the pass's pump
@@ -303,8 +303,8 @@ void ProgressCancel(int answer) {
     CheckText(ItemText(box, kMsgTextId), kMsg1005, "cancel confirmation");
     Check(GetWindow(box, GW_OWNER) == progress, "1005 is not owned by the progress dialog");
     Check(IsWindowVisible(progress), "the progress dialog is hidden after the prompt's OK");
-    CheckText(ItemText(progress, 103), "Copying files...", "status line after showing");
-    CheckText(ItemText(progress, 104), "Text driver", "file line after showing");
+    CheckText(ItemText(progress, IDC_STATUS_LINE), "Copying files...", "status line after showing");
+    CheckText(ItemText(progress, IDC_FILE_LINE), "Text driver", "file line after showing");
     Click(box, answer);
     WaitGone(box);
     Check(StaysQuiet(r.inst), "a question came up after the answer to 1005");

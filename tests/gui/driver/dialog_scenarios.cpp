@@ -33,7 +33,7 @@ void CheckPlacement(HWND dlg, const char* what) {
 
 // Types a location and presses OK; the prompt must refuse it with 2014 and keep the text.
 bool CheckRejected(const Installer& inst, HWND prompt, const char* typed, const char* shown) {
-    HWND edit = GetDlgItem(prompt, 105);
+    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
     ClearEdit(edit);
     TypeText(edit, typed);
     Click(prompt, IDOK);
@@ -60,14 +60,14 @@ void Layout() {
     CheckText(Caption(progress), kCaption, "progress dialog caption");
     CheckPlacement(prompt, "disk prompt");
     CheckPlacement(progress, "progress dialog");
-    CheckText(ItemText(prompt, 102), "Disk One", "disk label");
-    CheckText(ItemText(progress, 103), "Copying files...", "status line");
-    CheckText(ItemText(progress, 104), "Text driver", "file line");
-    CheckText(ItemText(progress, 107), "  0%", "percentage before any entry");
+    CheckText(ItemText(prompt, IDC_DISK_NAME), "Disk One", "disk label");
+    CheckText(ItemText(progress, IDC_STATUS_LINE), "Copying files...", "status line");
+    CheckText(ItemText(progress, IDC_FILE_LINE), "Text driver", "file line");
+    CheckText(ItemText(progress, IDC_PERCENT), "  0%", "percentage before any entry");
     CheckInt(ProgressPos(progress), 0, "progress before any entry");
     DWORD_PTR range = 0;
-    SendMessageTimeoutA(GetDlgItem(progress, 100), PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG,
-                        kWaitMs, &range);
+    SendMessageTimeoutA(GetDlgItem(progress, IDC_PROGRESS_BAR), PBM_GETRANGE, FALSE, 0,
+                        SMTO_ABORTIFHUNG, kWaitMs, &range);
     CheckInt(static_cast<long long>(range), 100, "progress bar maximum");
     Check(IsItemEnabled(progress, IDCANCEL), "progress Cancel disabled before any cancel");
     Check(!IsWindowVisible(progress), "the progress dialog shows before any prompt was answered");
@@ -87,7 +87,7 @@ void PromptField() {
     if (!StartWithMissingSource(r, "field")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
-    HWND edit = GetDlgItem(prompt, 105);
+    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
     std::string field = EditText(edit);
     Check(lstrcmpiA(field.c_str(), r.media.c_str()) == 0, "prompt field \"%s\", want \"%s\"",
           field.c_str(), r.media.c_str());
@@ -119,16 +119,16 @@ void PromptField() {
     WaitGone(prompt);
     prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
-    CheckText(EditText(GetDlgItem(prompt, 105)), "\\\\SRV\\SHARE",
+    CheckText(EditText(GetDlgItem(prompt, IDC_LOCATION)), "\\\\SRV\\SHARE",
               "field after a cancelled rejection");
 
     // The first character is not checked: 1:\ is taken, and the source stays missing.
     if (!AnswerPrompt(r.inst, "1:\\")) return;
     prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
-    CheckText(EditText(GetDlgItem(prompt, 105)), "1:\\", "field after accepting 1:\\");
+    CheckText(EditText(GetDlgItem(prompt, IDC_LOCATION)), "1:\\", "field after accepting 1:\\");
 
-    edit = GetDlgItem(prompt, 105);
+    edit = GetDlgItem(prompt, IDC_LOCATION);
     ClearEdit(edit);
     TypeText(edit, "c:\\gui\\alt\\");
     CheckText(EditText(edit), "C:\\GUI\\ALT\\", "typed lowercase location");
@@ -144,7 +144,7 @@ void PromptLimits() {
     if (!StartWithMissingSource(r, "limits")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
-    HWND edit = GetDlgItem(prompt, 105);
+    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
     // Narrow letters, so that the width of the field is not what stops the typing.
     const std::string typed = "c:\\" + std::string(63, 'i');
     const std::string upper = "C:\\" + std::string(63, 'I');
@@ -155,7 +155,7 @@ void PromptLimits() {
     WaitGone(prompt);
     prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
-    CheckText(EditText(GetDlgItem(prompt, 105)), upper.substr(0, 65),
+    CheckText(EditText(GetDlgItem(prompt, IDC_LOCATION)), upper.substr(0, 65),
               "source directory after 66 characters");
     Click(prompt, IDCANCEL);
     if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
@@ -171,12 +171,15 @@ void ProgressShowing() {
     if (!prompt || !progress) return;
     EnableWindow(GetDlgItem(progress, IDCANCEL), FALSE);
     DWORD_PTR res = 0;
-    const char* stale[] = {"stale status", "stale file"};
-    for (int i = 0; i < 2; ++i)
-        SendMessageTimeoutA(GetDlgItem(progress, 103 + i), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(stale[i]), SMTO_ABORTIFHUNG, kWaitMs, &res);
+    const struct {
+        int id;
+        const char* text;
+    } stale[] = {{IDC_STATUS_LINE, "stale status"}, {IDC_FILE_LINE, "stale file"}};
+    for (const auto& line : stale)
+        SendMessageTimeoutA(GetDlgItem(progress, line.id), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(line.text), SMTO_ABORTIFHUNG, kWaitMs, &res);
     Check(!IsItemEnabled(progress, IDCANCEL), "cannot disable the progress Cancel for the test");
-    CheckText(ItemText(progress, 103), "stale status", "status line set by the test");
+    CheckText(ItemText(progress, IDC_STATUS_LINE), "stale status", "status line set by the test");
     if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     Check(StaysQuiet(r.inst), "a question came up after a location that holds the file");
     FinishWithLaunch(r);

@@ -33,7 +33,9 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
     if (a->needItem && !GetDlgItem(hwnd, a->needItem)) return TRUE;
     // The installer's own dialogs have icons with the id 0xFFFF too; a message box has neither
     // the progress bar nor the location field.
-    if (a->needItem == kMsgTextId && (GetDlgItem(hwnd, 100) || GetDlgItem(hwnd, 105))) return TRUE;
+    if (a->needItem == kMsgTextId &&
+        (GetDlgItem(hwnd, IDC_PROGRESS_BAR) || GetDlgItem(hwnd, IDC_LOCATION)))
+        return TRUE;
     if (!a->found) a->found = hwnd;
     ++a->count;
     return TRUE;
@@ -173,11 +175,11 @@ HWND WaitMessageBox(const Process& inst, DWORD ms) {
 }
 
 HWND WaitDiskPrompt(const Process& inst, DWORD ms) {
-    return WaitFor(inst, kDialogClass, 105, ms, "the disk prompt");
+    return WaitFor(inst, kDialogClass, IDC_LOCATION, ms, "the disk prompt");
 }
 
 HWND FindProgress(const Process& inst) {
-    return Scan(inst, kDialogClass, false, 100).found;
+    return Scan(inst, kDialogClass, false, IDC_PROGRESS_BAR).found;
 }
 
 bool WaitGone(HWND hwnd, DWORD ms) {
@@ -194,7 +196,7 @@ bool StaysQuiet(const Process& inst, DWORD ms) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < ms && IsRunning(inst)) {
         if (Scan(inst, kDialogClass, true, kMsgTextId).found ||
-            Scan(inst, kDialogClass, true, 105).found)
+            Scan(inst, kDialogClass, true, IDC_LOCATION).found)
             return false;
         Sleep(kPollMs);
     }
@@ -228,7 +230,7 @@ std::string EditText(HWND edit) {
 
 int ProgressPos(HWND progressDlg) {
     DWORD_PTR pos = 0;
-    HWND bar = GetDlgItem(progressDlg, 100);
+    HWND bar = GetDlgItem(progressDlg, IDC_PROGRESS_BAR);
     if (!bar || !SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &pos)) {
         Check(false, "the progress bar did not answer PBM_GETPOS");
         return -1;

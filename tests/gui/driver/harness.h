@@ -1,6 +1,8 @@
 // Acting on the installer as a person would: its process, its windows, its controls.
 #pragma once
 
+#include "resource.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -48,9 +50,9 @@ int CountTop(const Process& inst, const char* cls, bool visibleOnly);
 HWND WaitTop(const Process& inst, const char* cls, DWORD ms = kWaitMs);
 // A visible "#32770" window whose control 0xFFFF exists: a message box.
 HWND WaitMessageBox(const Process& inst, DWORD ms = kWaitMs);
-// The disk prompt: a visible dialog with the location field 105.
+// The disk prompt: a visible dialog with the location field.
 HWND WaitDiskPrompt(const Process& inst, DWORD ms = kWaitMs);
-// The progress dialog, shown or hidden: the dialog with the progress bar 100.
+// The progress dialog, shown or hidden: the dialog with the progress bar.
 HWND FindProgress(const Process& inst);
 bool WaitGone(HWND hwnd, DWORD ms = kWaitMs);
 // True when no message box or disk prompt comes up within ms.

@@ -68,7 +68,7 @@ bool AnswerPrompt(const Installer& inst, const char* typed, int button) {
     HWND prompt = WaitDiskPrompt(inst);
     if (!prompt) return false;
     if (typed) {
-        HWND edit = GetDlgItem(prompt, 105);
+        HWND edit = GetDlgItem(prompt, IDC_LOCATION);
         ClearEdit(edit);
         TypeText(edit, typed);
     }
