@@ -5,10 +5,6 @@
 
 namespace {
 
-std::string AltDir() {
-    return WorkDir() + "\\alt";
-}
-
 // Blue of row y on a screen H rows high, as the ramp defines it.
 int RampBlue(int y, int h) {
     return 255 - static_cast<int>(static_cast<double>(y) / static_cast<double>(h - 1) * 255.0);
@@ -30,13 +26,6 @@ bool CheckRamp(const Screen& s, int right, const char* when) {
                  RampBlue(badY, s.height));
 }
 
-bool StartAndPrompt(Run& r, const char* name, const char* disk) {
-    std::string files = std::string("Text driver, TEXT.DL_, GUITEXT.DLL, 2, ") + disk + ", Y\r\n";
-    RemoveTree(AltDir());
-    return PutSources(AltDir(), {"TEXT.DL_"}) &&
-           Prepare(r, WorkDir() + "\\" + name, Script(files.c_str()).c_str()) && Start(r);
-}
-
 int LeftOf(HWND hwnd) {
     RECT rc{};
     GetWindowRect(hwnd, &rc);
@@ -45,7 +34,7 @@ int LeftOf(HWND hwnd) {
 
 void Window() {
     Run r;
-    if (!StartAndPrompt(r, "backwin", "1")) return;
+    if (!StartPrompting(r, "backwin")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
     CheckInt(CountTop(r.inst, kBackgroundClass, false), 1, "background windows");
@@ -85,7 +74,7 @@ void Window() {
 // A disk change repaints the disk area; it must match what a full repaint gives.
 void DiskArea() {
     Run r;
-    if (!StartAndPrompt(r, "backarea", "2")) return;
+    if (!StartPrompting(r, "backarea", "2")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
     if (!prompt || !Check(bg != nullptr, "no visible background window")) return;

@@ -9,22 +9,6 @@ constexpr const char* kPlain1 = "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, 
 constexpr const char* kOther1 = "Other settings, OTHER.INI, GUIOTHER.INI, 1, 1, N\r\n";
 constexpr const char* kText2 = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 2, Y\r\n";
 
-std::string AltDir() {
-    return WorkDir() + "\\alt";
-}
-
-// Prepares an alternative location holding the given files in its source folders.
-bool PrepareAlt(std::initializer_list<const char*> names) {
-    RemoveTree(AltDir());
-    return PutSources(AltDir(), names);
-}
-
-bool Go(Run& r, const char* name, const std::string& inf,
-        std::initializer_list<const char*> disk1) {
-    return Prepare(r, WorkDir() + "\\" + name, inf.c_str()) && PutSources(r.media, disk1) &&
-           Start(r);
-}
-
 void CheckOwnedByProgress(const Installer& inst) {
     HWND box = WaitMessageBox(inst);
     if (box)
@@ -63,7 +47,7 @@ void ProgressSteps() {
     for (int i = 1; i <= 7; ++i)
         files += "Step " + std::to_string(i) + ", PLAIN.INI, GUIP" + std::to_string(i) + ".INI, " +
                  (i % 2 ? "1" : "2") + ", 1, N\r\n";
-    if (!Go(r, "steps", Script(files.c_str()), {"PLAIN.INI"})) return;
+    if (!PrepareAndStart(r, "steps", Script(files.c_str()), {"PLAIN.INI"})) return;
     FinishWithLaunch(r);
     CheckText(SpyPositions(), "0 14 28 42 57 71 85 100", "progress positions");
     for (int i = 1; i <= 7; ++i) {
@@ -98,7 +82,8 @@ void PromptOtherPath() {
     std::string inf = Script((std::string(kPlain1) + kText2 + kOther1 +
                               "Binary driver, BIN.DL_, GUIBIN.DLL, 1, 2, Y\r\n")
                                  .c_str());
-    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI", "BIN.DL_"}) || !Go(r, "prompt", inf, {"PLAIN.INI"}))
+    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI", "BIN.DL_"}) ||
+        !PrepareAndStart(r, "prompt", inf, {"PLAIN.INI"}))
         return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
@@ -124,7 +109,7 @@ void PromptOtherPath() {
 void PromptCancel() {
     Run r;
     std::string inf = Script((std::string(kPlain1) + kText2 + kOther1).c_str());
-    if (!Go(r, "promptcancel", inf, {"PLAIN.INI", "OTHER.INI"})) return;
+    if (!PrepareAndStart(r, "promptcancel", inf, {"PLAIN.INI", "OTHER.INI"})) return;
     if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return;
     CheckOwnedByProgress(r.inst);
     if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
@@ -141,7 +126,7 @@ void PromptCancel() {
 void PlainRetry() {
     Run r;
     std::string inf = Script((std::string(kOther1) + kPlain1).c_str());
-    if (!Go(r, "plainretry", inf, {"PLAIN.INI"})) return;
+    if (!PrepareAndStart(r, "plainretry", inf, {"PLAIN.INI"})) return;
     CheckOwnedByProgress(r.inst);
     CheckAbsent(WinFile("GUIOTHER.INI"));
     // The cause goes away while the question is up; Retry then succeeds.
@@ -159,7 +144,7 @@ void PlainCancel() {
     std::string inf =
         Script((std::string(kPlain1) + kOther1 + "Text driver, TEXT.DL_, GUITEXT.DLL, 1, 1, Y\r\n")
                    .c_str());
-    if (!Go(r, "plaincancel", inf, {"PLAIN.INI", "TEXT.DL_"})) return;
+    if (!PrepareAndStart(r, "plaincancel", inf, {"PLAIN.INI", "TEXT.DL_"})) return;
     if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return;
     if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
     if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return;
@@ -218,9 +203,7 @@ void DestOutside(const char* name, const char* entry, const char* source, const 
     Run r;
     const std::string outside = WinFile("..\\") + escaped;
     DeleteFileA(outside.c_str());
-    if (!Prepare(r, WorkDir() + "\\" + name, Script(entry).c_str()) ||
-        !PutSources(r.media, {source}) || !Start(r))
-        return;
+    if (!PrepareAndStart(r, name, Script(entry), {source})) return;
     if (!Answer(r.inst, question, kCaption, IDRETRY)) return;
     if (!Answer(r.inst, question, kCaption, IDCANCEL)) return;
     if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
@@ -242,7 +225,7 @@ void DestOutsideCompressed() {
 // A failed expansion: Yes goes on with the next entry, No stops without the cancel question.
 void ExpandFails(const char* name, const char* inf, std::initializer_list<int> answers) {
     Run r;
-    if (!Go(r, name, inf, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"})) return;
+    if (!PrepareAndStart(r, name, inf, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"})) return;
     for (int answer : answers) {
         CheckOwnedByProgress(r.inst);
         if (!Answer(r.inst, kMsg2012, kCaption, answer)) return;
@@ -287,7 +270,9 @@ void ExpandDiskFull() {
 void ProgressCancel(int answer) {
     Run r;
     std::string inf = Script((std::string(kPlain1) + kText2 + kOther1).c_str());
-    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI"}) || !Go(r, "progcancel", inf, {"PLAIN.INI"})) return;
+    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI"}) ||
+        !PrepareAndStart(r, "progcancel", inf, {"PLAIN.INI"}))
+        return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
     if (!prompt || !progress) return;

@@ -7,18 +7,6 @@
 
 namespace {
 
-constexpr const char* kMissingText = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n";
-
-std::string AltDir() {
-    return WorkDir() + "\\alt";
-}
-
-bool StartWithMissingSource(Run& r, const char* name) {
-    RemoveTree(AltDir());
-    return PutSources(AltDir(), {"TEXT.DL_"}) &&
-           Prepare(r, WorkDir() + "\\" + name, Script(kMissingText).c_str()) && Start(r);
-}
-
 void CheckPlacement(HWND dlg, const char* what) {
     RECT rc{};
     GetWindowRect(dlg, &rc);
@@ -50,7 +38,7 @@ bool CheckRejected(const Installer& inst, HWND prompt, const char* typed, const 
 
 void Layout() {
     Run r;
-    if (!StartWithMissingSource(r, "layout")) return;
+    if (!StartPrompting(r, "layout")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
     if (!prompt || !Check(progress != nullptr, "no progress dialog")) return;
@@ -84,7 +72,7 @@ void Layout() {
 
 void PromptField() {
     Run r;
-    if (!StartWithMissingSource(r, "field")) return;
+    if (!StartPrompting(r, "field")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
     HWND edit = GetDlgItem(prompt, IDC_LOCATION);
@@ -141,7 +129,7 @@ void PromptField() {
 
 void PromptLimits() {
     Run r;
-    if (!StartWithMissingSource(r, "limits")) return;
+    if (!StartPrompting(r, "limits")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
     HWND edit = GetDlgItem(prompt, IDC_LOCATION);
@@ -165,7 +153,7 @@ void PromptLimits() {
 // Every showing of the progress dialog empties its two lines and enables Cancel.
 void ProgressShowing() {
     Run r;
-    if (!StartWithMissingSource(r, "showing")) return;
+    if (!StartPrompting(r, "showing")) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
     if (!prompt || !progress) return;

@@ -106,3 +106,23 @@ bool PutSources(const std::string& root, std::initializer_list<const char*> name
     std::string base = root.back() == '\\' ? root : root + "\\";
     return PutFiles(base + "DISK1", names) && PutFiles(base + "TWAIN", names);
 }
+
+bool PrepareAndStart(Run& r, const char* name, const std::string& inf,
+                     std::initializer_list<const char*> sources) {
+    return Prepare(r, WorkDir() + "\\" + name, inf.c_str()) &&
+           (sources.size() == 0 || PutSources(r.media, sources)) && Start(r);
+}
+
+std::string AltDir() {
+    return WorkDir() + "\\alt";
+}
+
+bool PrepareAlt(std::initializer_list<const char*> names) {
+    RemoveTree(AltDir());
+    return PutSources(AltDir(), names);
+}
+
+bool StartPrompting(Run& r, const char* name, const char* disk) {
+    std::string files = std::string("Text driver, TEXT.DL_, GUITEXT.DLL, 2, ") + disk + ", Y\r\n";
+    return PrepareAlt({"TEXT.DL_"}) && PrepareAndStart(r, name, Script(files.c_str()));
+}

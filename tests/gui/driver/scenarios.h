@@ -61,5 +61,18 @@ std::string Script(const char* files);
 bool PutFiles(const std::string& folder, std::initializer_list<const char*> names);
 // Copies them into both source folders of Script(): DISK1 and TWAIN under root.
 bool PutSources(const std::string& root, std::initializer_list<const char*> names);
+// Lays out the media folder WorkDir()\name with the script and these files in its source
+// folders (none when the list is empty), then starts the installer.
+bool PrepareAndStart(Run& r, const char* name, const std::string& inf,
+                     std::initializer_list<const char*> sources = {});
+
+// The other location that a disk prompt is answered with.
+std::string AltDir();
+// Empties AltDir() and puts the given files into its source folders.
+bool PrepareAlt(std::initializer_list<const char*> names);
+// Starts a run whose one entry, TEXT.DL_ to TWAIN_32 from the given disk, is only at AltDir():
+// the installer prompts for it at once.
+bool StartPrompting(Run& r, const char* name, const char* disk = "1");
+
 // The spy's lines of one kind joined by blanks, e.g. the positions "0 33 66 100".
 std::string SpyJoined(const char* kind);
