@@ -32,6 +32,11 @@ int LeftOf(HWND hwnd) {
     return rc.left;
 }
 
+// The screen left of a window, where only the background shows.
+RECT LeftPart(HWND hwnd) {
+    return RECT{0, 0, LeftOf(hwnd), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 void Window() {
     Run r;
     if (!StartPrompting(r, "backwin")) return;
@@ -49,9 +54,8 @@ void Window() {
     LONG style = GetWindowLongA(bg, GWL_STYLE);
     Check((style & WS_POPUP) && !(style & WS_CAPTION), "background window style %08lx",
           static_cast<unsigned long>(style));
-    Settle(r.inst);
     Screen s;
-    if (CaptureScreen(s)) {
+    if (CaptureSettled(s, bg, LeftPart(prompt))) {
         CheckInt(BlueOf(PixelAt(s, 0, 0)), 255, "blue of row 0");
         CheckInt(PixelAt(s, 0, s.height - 1) & 0xFFFFFF, 0, "colour of the last row");
         CheckInt(BlueOf(PixelAt(s, 0, 240)), 128, "blue of row 240");
@@ -61,7 +65,6 @@ void Window() {
             if (BlueOf(PixelAt(s, 0, y)) > BlueOf(PixelAt(s, 0, y - 1))) ++rising;
         CheckInt(rising, 0, "rows whose blue rises");
         CheckRamp(s, LeftOf(prompt), "ramp under the prompt");
-        ReleaseScreen(s);
     }
     if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     FinishWithLaunch(r); // also: no background window left when the follow-on starts
@@ -78,21 +81,17 @@ void DiskArea() {
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
     if (!prompt || !Check(bg != nullptr, "no visible background window")) return;
-    Settle(r.inst);
     Screen area, full;
-    if (CaptureScreen(area)) {
+    if (CaptureSettled(area, bg, LeftPart(prompt))) {
         CheckRamp(area, LeftOf(prompt), "after the disk-area repaint");
         RedrawWindow(bg, nullptr, nullptr, RDW_INVALIDATE);
-        Settle(r.inst);
-        if (CaptureScreen(full)) {
+        if (CaptureSettled(full, bg, LeftPart(prompt))) {
             int differ = 0;
             for (int y = 0; y < area.height; ++y)
                 for (int x = 0; x < LeftOf(prompt); ++x)
                     differ += PixelAt(area, x, y) != PixelAt(full, x, y);
             CheckInt(differ, 0, "pixels that differ between the disk-area and full repaints");
-            ReleaseScreen(full);
         }
-        ReleaseScreen(area);
     }
     if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     FinishWithLaunch(r);

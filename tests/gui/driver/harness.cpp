@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -73,6 +74,41 @@ void KillInstaller(Installer& inst) {
     CloseHandle(inst.handle);
     inst.id = 0;
     inst.handle = inst.thread = nullptr;
+}
+
+void ReleaseScreen(Screen& s) {
+    if (s.dc) DeleteDC(s.dc);
+    if (s.bitmap) DeleteObject(s.bitmap);
+    s.width = s.height = 0;
+    s.bits = nullptr;
+    s.bitmap = nullptr;
+    s.dc = nullptr;
+}
+
+bool CaptureScreen(Screen& s) {
+    ReleaseScreen(s);
+    s.width = GetSystemMetrics(SM_CXSCREEN);
+    s.height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.width;
+    bi.bmiHeader.biHeight = -s.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    s.dc = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    s.bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    s.bits = static_cast<uint32_t*>(bits);
+    bool ok = s.bitmap && s.dc;
+    if (ok) {
+        SelectObject(s.dc, s.bitmap);
+        ok = BitBlt(s.dc, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY) != 0;
+        GdiFlush();
+    }
+    ReleaseDC(nullptr, screen);
+    return Check(ok, "cannot capture the screen");
 }
 
 void Vprint(const char* tag, const char* fmt, va_list ap) {
@@ -273,39 +309,35 @@ bool Answer(const Process& inst, const char* text, const char* caption, int butt
     return WaitGone(box);
 }
 
-void Settle(const Process& inst) {
-    WaitForInputIdle(inst.handle, 2000);
-    Sleep(500);
+Screen::~Screen() {
+    ReleaseScreen(*this);
 }
 
-bool CaptureScreen(Screen& s) {
-    s = Screen{};
-    s.width = GetSystemMetrics(SM_CXSCREEN);
-    s.height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = s.width;
-    bi.bmiHeader.biHeight = -s.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    s.dc = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    s.bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    s.bits = static_cast<uint32_t*>(bits);
-    bool ok = s.bitmap && s.dc;
-    if (ok) {
-        SelectObject(s.dc, s.bitmap);
-        ok = BitBlt(s.dc, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY) != 0;
-        GdiFlush();
+bool CaptureSettled(Screen& s, HWND hwnd, const RECT& area, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetUpdateRect(hwnd, nullptr, FALSE)) {
+        if (GetTickCount() - start > ms)
+            return Check(false, "window \"%s\" still not painted after %lu ms",
+                         Caption(hwnd).c_str(), ms);
+        Sleep(kPollMs);
     }
-    ReleaseDC(nullptr, screen);
-    return Check(ok, "cannot capture the screen");
-}
-
-void ReleaseScreen(Screen& s) {
-    if (s.dc) DeleteDC(s.dc);
-    if (s.bitmap) DeleteObject(s.bitmap);
-    s = Screen{};
+    // A sent message is taken only between dispatches: its answer means the paint has ended.
+    DWORD_PTR r = 0;
+    if (!Check(SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &r) != 0,
+               "window \"%s\" did not answer after its paint", Caption(hwnd).c_str()))
+        return false;
+    // The paint reaches the screen when the thread next waits for messages, a moment later.
+    std::vector<uint32_t> last;
+    while (CaptureScreen(s)) {
+        std::vector<uint32_t> now;
+        for (LONG y = area.top; y < area.bottom; ++y)
+            for (LONG x = area.left; x < area.right; ++x)
+                now.push_back(PixelAt(s, x, y));
+        if (now == last) return true;
+        if (GetTickCount() - start > ms)
+            return Check(false, "the screen still changes after %lu ms", ms);
+        last.swap(now);
+        Sleep(kPollMs);
+    }
+    return false;
 }

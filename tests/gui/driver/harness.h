@@ -70,19 +70,23 @@ void Click(HWND dlg, int id);
 
 // Answers a message box after checking its text and caption; false when none came.
 bool Answer(const Process& inst, const char* text, const char* caption, int button);
-// Waits for the installer to settle in a modal loop before the screen is read.
-void Settle(const Process& inst);
 
-// Screen capture into a top-down 32-bit buffer.
+// Screen capture into a top-down 32-bit buffer, released with the object.
 struct Screen {
-    int width;
-    int height;
-    uint32_t* bits;
-    HBITMAP bitmap;
-    HDC dc;
+    int width = 0;
+    int height = 0;
+    uint32_t* bits = nullptr;
+    HBITMAP bitmap = nullptr;
+    HDC dc = nullptr;
+    Screen() = default;
+    Screen(const Screen&) = delete;
+    Screen& operator=(const Screen&) = delete;
+    ~Screen();
 };
-bool CaptureScreen(Screen& s);
-void ReleaseScreen(Screen& s);
+// Captures the screen into s once hwnd has painted all it was asked to and the paint has reached
+// the screen: no update region is left, its thread has ended the paint, and two captures a poll
+// apart agree within area.
+bool CaptureSettled(Screen& s, HWND hwnd, const RECT& area, DWORD ms = kWaitMs);
 inline uint32_t PixelAt(const Screen& s, int x, int y) {
     return s.bits[y * s.width + x];
 }
