@@ -39,8 +39,7 @@ RECT LeftPart(HWND hwnd) {
 
 void Window() {
     Run r;
-    if (!StartPrompting(r, "backwin")) return;
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "backwin");
     if (!prompt) return;
     CheckInt(CountTop(r.inst, kBackgroundClass, false), 1, "background windows");
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
@@ -77,8 +76,7 @@ void Window() {
 // A disk change repaints the disk area; it must match what a full repaint gives.
 void DiskArea() {
     Run r;
-    if (!StartPrompting(r, "backarea", "2")) return;
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "backarea", "2");
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
     if (!prompt || !Check(bg != nullptr, "no visible background window")) return;
     Screen area, full;

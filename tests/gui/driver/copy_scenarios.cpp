@@ -276,9 +276,7 @@ void ProgressCancel(int answer) {
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
     if (!prompt || !progress) return;
-    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
-    ClearEdit(edit);
-    TypeText(edit, (AltDir() + "\\").c_str());
+    TypeLocation(prompt, (AltDir() + "\\").c_str());
     // Both clicks wait in the queue: the prompt's loop takes OK and ends, the pass's pump
     // then delivers Cancel to the progress dialog that has just been shown.
     Click(prompt, IDOK);

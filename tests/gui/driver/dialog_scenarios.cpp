@@ -21,9 +21,7 @@ void CheckPlacement(HWND dlg, const char* what) {
 
 // Types a location and presses OK; the prompt must refuse it with 2014 and keep the text.
 bool CheckRejected(const Installer& inst, HWND prompt, const char* typed, const char* shown) {
-    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
-    ClearEdit(edit);
-    TypeText(edit, typed);
+    HWND edit = TypeLocation(prompt, typed);
     Click(prompt, IDOK);
     HWND box = WaitMessageBox(inst);
     if (!Check(box != nullptr, "\"%s\" was not rejected", typed)) return false;
@@ -38,8 +36,7 @@ bool CheckRejected(const Installer& inst, HWND prompt, const char* typed, const 
 
 void Layout() {
     Run r;
-    if (!StartPrompting(r, "layout")) return;
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "layout");
     HWND progress = FindProgress(r.inst);
     if (!prompt || !Check(progress != nullptr, "no progress dialog")) return;
     CheckInt(GetSystemMetrics(SM_CXSCREEN), 640, "screen width");
@@ -72,8 +69,7 @@ void Layout() {
 
 void PromptField() {
     Run r;
-    if (!StartPrompting(r, "field")) return;
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "field");
     if (!prompt) return;
     HWND edit = GetDlgItem(prompt, IDC_LOCATION);
     std::string field = EditText(edit);
@@ -116,9 +112,7 @@ void PromptField() {
     if (!prompt) return;
     CheckText(EditText(GetDlgItem(prompt, IDC_LOCATION)), "1:\\", "field after accepting 1:\\");
 
-    edit = GetDlgItem(prompt, IDC_LOCATION);
-    ClearEdit(edit);
-    TypeText(edit, "c:\\gui\\alt\\");
+    edit = TypeLocation(prompt, "c:\\gui\\alt\\");
     CheckText(EditText(edit), "C:\\GUI\\ALT\\", "typed lowercase location");
     Click(prompt, IDOK);
     WaitGone(prompt);
@@ -129,15 +123,12 @@ void PromptField() {
 
 void PromptLimits() {
     Run r;
-    if (!StartPrompting(r, "limits")) return;
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "limits");
     if (!prompt) return;
-    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
     // Narrow letters, so that the width of the field is not what stops the typing.
     const std::string typed = "c:\\" + std::string(63, 'i');
     const std::string upper = "C:\\" + std::string(63, 'I');
-    ClearEdit(edit);
-    TypeText(edit, (typed + "iiii").c_str());
+    HWND edit = TypeLocation(prompt, (typed + "iiii").c_str());
     CheckText(EditText(edit), upper, "field after typing 70 characters");
     Click(prompt, IDOK);
     WaitGone(prompt);
@@ -153,8 +144,7 @@ void PromptLimits() {
 // Every showing of the progress dialog empties its two lines and enables Cancel.
 void ProgressShowing() {
     Run r;
-    if (!StartPrompting(r, "showing")) return;
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "showing");
     HWND progress = FindProgress(r.inst);
     if (!prompt || !progress) return;
     EnableWindow(GetDlgItem(progress, IDCANCEL), FALSE);

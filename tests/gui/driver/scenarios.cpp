@@ -64,14 +64,17 @@ std::string TwainFile(const char* name) {
     return TwainDir() + "\\" + name;
 }
 
+HWND TypeLocation(HWND prompt, const char* typed) {
+    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
+    ClearEdit(edit);
+    TypeText(edit, typed);
+    return edit;
+}
+
 bool AnswerPrompt(const Installer& inst, const char* typed, int button) {
     HWND prompt = WaitDiskPrompt(inst);
     if (!prompt) return false;
-    if (typed) {
-        HWND edit = GetDlgItem(prompt, IDC_LOCATION);
-        ClearEdit(edit);
-        TypeText(edit, typed);
-    }
+    if (typed) TypeLocation(prompt, typed);
     Click(prompt, button);
     return WaitGone(prompt);
 }
@@ -122,7 +125,9 @@ bool PrepareAlt(std::initializer_list<const char*> names) {
     return PutSources(AltDir(), names);
 }
 
-bool StartPrompting(Run& r, const char* name, const char* disk) {
+HWND StartPrompting(Run& r, const char* name, const char* disk) {
     std::string files = std::string("Text driver, TEXT.DL_, GUITEXT.DLL, 2, ") + disk + ", Y\r\n";
-    return PrepareAlt({"TEXT.DL_"}) && PrepareAndStart(r, name, Script(files.c_str()));
+    if (!PrepareAlt({"TEXT.DL_"}) || !PrepareAndStart(r, name, Script(files.c_str())))
+        return nullptr;
+    return WaitDiskPrompt(r.inst);
 }
