@@ -76,17 +76,7 @@ void KillInstaller(Installer& inst) {
     inst.handle = inst.thread = nullptr;
 }
 
-void ReleaseScreen(Screen& s) {
-    if (s.dc) DeleteDC(s.dc);
-    if (s.bitmap) DeleteObject(s.bitmap);
-    s.width = s.height = 0;
-    s.bits = nullptr;
-    s.bitmap = nullptr;
-    s.dc = nullptr;
-}
-
 bool CaptureScreen(Screen& s) {
-    ReleaseScreen(s);
     s.width = GetSystemMetrics(SM_CXSCREEN);
     s.height = GetSystemMetrics(SM_CYSCREEN);
     BITMAPINFO bi{};
@@ -97,16 +87,20 @@ bool CaptureScreen(Screen& s) {
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     HDC screen = GetDC(nullptr);
-    s.dc = CreateCompatibleDC(screen);
+    HDC dc = CreateCompatibleDC(screen);
     void* bits = nullptr;
-    s.bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    s.bits = static_cast<uint32_t*>(bits);
-    bool ok = s.bitmap && s.dc;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = bitmap && dc;
     if (ok) {
-        SelectObject(s.dc, s.bitmap);
-        ok = BitBlt(s.dc, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY) != 0;
+        HGDIOBJ previous = SelectObject(dc, bitmap);
+        ok = BitBlt(dc, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY) != 0;
         GdiFlush();
+        const auto* first = static_cast<const uint32_t*>(bits);
+        if (ok) s.pixels.assign(first, first + static_cast<size_t>(s.width) * s.height);
+        SelectObject(dc, previous);
     }
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
     ReleaseDC(nullptr, screen);
     return Check(ok, "cannot capture the screen");
 }
@@ -307,10 +301,6 @@ bool Answer(const Process& inst, const char* text, const char* caption, int butt
     if (caption) CheckText(Caption(box), caption, "message caption");
     Click(box, button);
     return WaitGone(box);
-}
-
-Screen::~Screen() {
-    ReleaseScreen(*this);
 }
 
 bool CaptureSettled(Screen& s, HWND hwnd, const RECT& area, DWORD ms) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr DWORD kWaitMs = 20000; // any single thing the installer is asked to do
 constexpr DWORD kQuietMs = 1500; // how long "nothing happens" is watched for
@@ -71,24 +72,18 @@ void Click(HWND dlg, int id);
 // Answers a message box after checking its text and caption; false when none came.
 bool Answer(const Process& inst, const char* text, const char* caption, int button);
 
-// Screen capture into a top-down 32-bit buffer, released with the object.
+// A capture of the whole screen, top-down, 32 bits a pixel.
 struct Screen {
     int width = 0;
     int height = 0;
-    uint32_t* bits = nullptr;
-    HBITMAP bitmap = nullptr;
-    HDC dc = nullptr;
-    Screen() = default;
-    Screen(const Screen&) = delete;
-    Screen& operator=(const Screen&) = delete;
-    ~Screen();
+    std::vector<uint32_t> pixels;
 };
 // Captures the screen into s once hwnd has painted all it was asked to and the paint has reached
 // the screen: no update region is left, its thread has ended the paint, and two captures a poll
 // apart agree within area.
 bool CaptureSettled(Screen& s, HWND hwnd, const RECT& area, DWORD ms = kWaitMs);
 inline uint32_t PixelAt(const Screen& s, int x, int y) {
-    return s.bits[y * s.width + x];
+    return s.pixels[static_cast<size_t>(y) * s.width + x];
 }
 inline int BlueOf(uint32_t px) {
     return static_cast<int>(px & 0xFF);
