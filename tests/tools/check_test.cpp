@@ -1,34 +1,22 @@
+#include "run_inftool.h"
 #include "szdd.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <string>
-#include <sys/wait.h>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CheckRun {
-    int exitCode;
-    std::string out;
-};
-
-CheckRun RunCheck(const std::string& args) {
-    std::string command = std::string(INFTOOL_PATH) + " check " + args + " 2>/dev/null";
-    std::FILE* pipe = popen(command.c_str(), "r");
-    CheckRun run{-1, {}};
-    char chunk[4096];
-    size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        run.out.append(chunk, count);
-    int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+ProgramRun RunCheck(std::vector<std::string> args) {
+    args.insert(args.begin(), "check");
+    return RunInftool(std::move(args));
 }
 
 std::string Lines(std::initializer_list<const char*> lines) {
@@ -62,16 +50,16 @@ class CheckTest : public ::testing::Test {
 };
 
 TEST_F(CheckTest, CleanScriptGivesNoOutput) {
-    CheckRun run = RunCheck(Write("SETUP.INF", kClean));
-    EXPECT_EQ(run.exitCode, 0);
+    ProgramRun run = RunCheck({Write("SETUP.INF", kClean)});
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
 }
 
 TEST_F(CheckTest, MissingFileAndBadArguments) {
-    EXPECT_EQ(RunCheck((dir / "none.inf").string()).exitCode, 2);
-    EXPECT_EQ(RunCheck("").exitCode, 64);
-    EXPECT_EQ(RunCheck("a b").exitCode, 64);
-    EXPECT_EQ(RunCheck("a --media").exitCode, 64);
+    EXPECT_EQ(RunCheck({(dir / "none.inf").string()}).status, 2);
+    EXPECT_EQ(RunCheck({}).status, 64);
+    EXPECT_EQ(RunCheck({"a", "b"}).status, 64);
+    EXPECT_EQ(RunCheck({"a", "--media"}).status, 64);
 }
 
 struct Case {
@@ -157,8 +145,8 @@ TEST_F(CheckTest, EachKindOfWarning) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.name);
         std::string path = Write("SETUP.INF", c.script);
-        CheckRun run = RunCheck(path);
-        EXPECT_EQ(run.exitCode, 1);
+        ProgramRun run = RunCheck({path});
+        EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.out.find(path + c.expected + "\n"), std::string::npos) << run.out;
     }
 }
@@ -167,7 +155,7 @@ TEST_F(CheckTest, GroupNameWithoutComma) {
     std::string script = kClean;
     script.replace(script.find("T.GRP, Tools"), 12, "T.GRP");
     std::string path = Write("SETUP.INF", script);
-    CheckRun run = RunCheck(path);
+    ProgramRun run = RunCheck({path});
     EXPECT_EQ(run.out, path + ":3: warning: GroupName has no comma: GroupFile takes the whole "
                               "value and GroupTitle is empty\n");
 }
@@ -177,7 +165,7 @@ TEST_F(CheckTest, LinesBeyondCapacityAndOversizedFile) {
     for (int i = 2; i <= 11; ++i)
         disks += std::to_string(i) + " = D\r\n";
     std::string path = Write("SETUP.INF", disks + kClean);
-    CheckRun run = RunCheck(path);
+    ProgramRun run = RunCheck({path});
     // The eleventh record is the clean script's own disk 1, so its files lose their disk.
     EXPECT_NE(run.out.find(path + ":16: warning: [Disks] holds at most 10 records: this line is "
                                   "ignored\n"),
@@ -189,7 +177,7 @@ TEST_F(CheckTest, LinesBeyondCapacityAndOversizedFile) {
 
     std::string big = kClean + std::string(10240, ';') + "\r\n";
     path = Write("BIG.INF", big);
-    run = RunCheck(path);
+    run = RunCheck({path});
     EXPECT_NE(run.out.find(path + ": warning: file is " + std::to_string(big.size()) +
                            " bytes long; only the first 10240 are read\n"),
               std::string::npos)
@@ -199,7 +187,7 @@ TEST_F(CheckTest, LinesBeyondCapacityAndOversizedFile) {
 TEST_F(CheckTest, WarningsComeInLineOrder) {
     std::string path = Write("SETUP.INF", Lines({"[Disks]", "1 Disk", "[Foo]", "x"}) +
                                               kClean.substr(0, kClean.size() - 7) + "tail");
-    CheckRun run = RunCheck(path);
+    ProgramRun run = RunCheck({path});
     EXPECT_EQ(
         run.out,
         path + ": warning: no [End] line\n" + // file-level first
@@ -224,26 +212,26 @@ class MediaCheckTest : public CheckTest {
         Write("media/tw/a.dl_", std::string(packed.begin(), packed.end()));
         Write("media/WIN/A.INI", "[settings]");
     }
-    CheckRun Check() { return RunCheck(script + " --media " + (dir / "media").string()); }
+    ProgramRun Check() { return RunCheck({script, "--media", (dir / "media").string()}); }
 };
 
 TEST_F(MediaCheckTest, CompleteMediaMatchedIgnoringCase) {
-    CheckRun run = Check();
-    EXPECT_EQ(run.exitCode, 0);
+    ProgramRun run = Check();
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "");
 }
 
 TEST_F(MediaCheckTest, MissingFollowOnSetup) {
     fs::remove(dir / "media/photo/setup.exe");
-    CheckRun run = Check();
-    EXPECT_EQ(run.exitCode, 1);
+    ProgramRun run = Check();
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, script + ": warning: " + (dir / "media").string() +
                            "/photo/setup.EXE is missing: the installer would end without a word\n");
 }
 
 TEST_F(MediaCheckTest, MissingSourceAndWrongCompressionMarks) {
     fs::remove(dir / "media/WIN/A.INI");
-    CheckRun run = Check();
+    ProgramRun run = Check();
     EXPECT_EQ(run.out, script + ":11: warning: source " + (dir / "media").string() +
                            "/WIN/A.INI is missing\n");
 
@@ -251,7 +239,7 @@ TEST_F(MediaCheckTest, MissingSourceAndWrongCompressionMarks) {
     fs::remove_all(dir / "media/tw");
     Write("media/TW/A.DL_", "plain bytes");
     run = Check();
-    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.out.find(":10: warning: source " + (dir / "media").string() +
                            "/TW/A.DL_ is marked compressed but is not in the compressed format"),
               std::string::npos)

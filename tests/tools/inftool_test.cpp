@@ -4,60 +4,17 @@
 #include "script_platform.h"
 
 #include "read_whole.h"
+#include "run_inftool.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 const std::string kSamples = SAMPLES_DIR;
 const std::string kWorked = kSamples + "/scripts/worked.inf";
-
-struct ToolRun {
-    int status; // exit code, or -1 when the tool did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// Runs inftool with exactly these arguments (no shell, so any byte reaches it).
-ToolRun Inftool(std::vector<std::string> args) {
-    // Per process: CTest may run several of these tests at once.
-    const std::string stem = testing::TempDir() + "inftool_" + std::to_string(getpid());
-    const std::string out_path = stem + ".out";
-    const std::string err_path = stem + ".err";
-    args.insert(args.begin(), INFTOOL_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = 0;
-    ToolRun run{-1, {}, {}};
-    if (posix_spawn(&pid, INFTOOL_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadWhole(out_path);
-    run.err = ReadWhole(err_path);
-    return run;
-}
 
 const char kWorkedJson[] = R"({
   "AppName": "Scanner Utilities",
@@ -86,7 +43,7 @@ const char kWorkedJson[] = R"({
 )";
 
 TEST(InftoolDump, WorkedExample) {
-    const ToolRun run = Inftool({"dump", kWorked});
+    const ProgramRun run = RunInftool({"dump", kWorked});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, kWorkedJson);
     EXPECT_EQ(run.err, "");
@@ -99,7 +56,7 @@ TEST(InftoolDump, MatchesTheCommittedExpectedFiles) {
         const std::string expected =
             ReadWhole(kSamples + "/../tests/windows/expected/" + name + ".json");
         ASSERT_FALSE(expected.empty()) << name;
-        const ToolRun run = Inftool({"dump", kSamples + "/scripts/" + name + ".inf"});
+        const ProgramRun run = RunInftool({"dump", kSamples + "/scripts/" + name + ".inf"});
         EXPECT_EQ(run.status, 0) << name;
         EXPECT_EQ(run.out, expected) << name;
     }
@@ -140,7 +97,7 @@ TEST(InftoolQuery, AnswersTheWorkedExampleTable) {
     for (const Row& row : rows) {
         std::vector<std::string> args = {"query", kWorked};
         args.insert(args.end(), row.args.begin(), row.args.end());
-        const ToolRun run = Inftool(args);
+        const ProgramRun run = RunInftool(args);
         SCOPED_TRACE(row.args[0]);
         EXPECT_EQ(run.status, 0);
         EXPECT_EQ(run.out, row.out + "\n");
@@ -169,7 +126,7 @@ TEST(Inftool, BadArgumentsGiveUsageAndExit64) {
         {"query", kSamples + "/missing.inf", "NoSuchCode"},
     };
     for (const std::vector<std::string>& args : cases) {
-        const ToolRun run = Inftool(args);
+        const ProgramRun run = RunInftool(args);
         SCOPED_TRACE(args.size() > 2 ? args[2] : args[0]);
         EXPECT_EQ(run.status, kExitUsage);
         EXPECT_EQ(run.out, "");
@@ -182,7 +139,7 @@ TEST(Inftool, UnopenableFileExits2NamingIt) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"dump", missing},
           std::vector<std::string>{"query", missing, "GetFileCount"}}) {
-        const ToolRun run = Inftool(args);
+        const ProgramRun run = RunInftool(args);
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
@@ -226,11 +183,13 @@ TEST(Json, EachByteIsItsLatin1CodePoint) {
 }
 
 TEST(Json, QueryEncodesScriptAndArgumentBytes) {
-    const ToolRun text = Inftool({"query", kWorked, "FindFileDir", "0", "\x01\xe9\"\t\x7f"});
+    const ProgramRun text = RunInftool({"query", kWorked, "FindFileDir", "0", "\x01\xe9\"\t\x7f"});
     EXPECT_EQ(text.out, "{\"result\": -1, \"buffer\": \"\\u0001\xc3\xa9\\\"\\t\\u007f\"}\n");
-    const ToolRun odd = Inftool({"query", kSamples + "/scripts/odd.inf", "GetFileDestName", "1"});
+    const ProgramRun odd =
+        RunInftool({"query", kSamples + "/scripts/odd.inf", "GetFileDestName", "1"});
     EXPECT_EQ(odd.out, "{\"result\": 0, \"buffer\": \"\xc3\xbf.TXT\"}\n");
-    const ToolRun title = Inftool({"query", kSamples + "/scripts/odd.inf", "GetPmItemTitle", "0"});
+    const ProgramRun title =
+        RunInftool({"query", kSamples + "/scripts/odd.inf", "GetPmItemTitle", "0"});
     EXPECT_EQ(title.out, R"({"result": 0, "buffer": "\"quoted\\title\""})"
                          "\n");
 }

@@ -1,18 +1,17 @@
+#include "run_inftool.h"
 #include "szdd.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
-
-#include <sys/wait.h>
 
 namespace {
 
@@ -352,26 +351,21 @@ class SzddCli : public ::testing::Test {
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-    // Runs a shell command line in the scratch directory; returns its exit code.
-    int Shell(const std::string& line) {
-        const std::string full =
-            "cd '" + dir_.string() + "' && " + line + " 2>'" + (dir_ / "stderr.txt").string() + "'";
-        const int status = std::system(full.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    // Each runs in the scratch directory and returns the exit code; the output is kept.
+    int Inftool(std::vector<std::string> args) {
+        last_ = RunInftool(std::move(args), dir_.string());
+        return last_.status;
     }
-    int Inftool(const std::string& args) {
-        return Shell(std::string("'") + INFTOOL_PATH + "' " + args);
+    int Debian(std::vector<std::string> args, const std::string& in = {}) {
+        last_ = RunProgram(std::move(args), dir_.string(), in);
+        return last_.status;
     }
-    std::string Stderr() const {
-        const Bytes text = ReadFile(dir_ / "stderr.txt");
-        return std::string(text.begin(), text.end());
-    }
-    // Files in the scratch directory other than the captured stderr.
+    Bytes Stdout() const { return Bytes(last_.out.begin(), last_.out.end()); }
+    const std::string& Stderr() const { return last_.err; }
     std::vector<std::string> Listing() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(dir_)) {
-            if (entry.path().filename() != "stderr.txt") names.push_back(entry.path().filename());
-        }
+        for (const auto& entry : fs::directory_iterator(dir_))
+            names.push_back(entry.path().filename());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -387,6 +381,7 @@ class SzddCli : public ::testing::Test {
     }
 
     fs::path dir_;
+    ProgramRun last_{-1, {}, {}};
 };
 
 // A real executable: the tool itself, cut to a few hundred KiB.
@@ -398,7 +393,7 @@ Bytes CliProgramBytes() {
 }
 
 bool HaveTool(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+    return RunProgram({"sh", "-c", "command -v \"$1\"", "sh", name}).status == 0;
 }
 
 // Inputs for the command line and the cross-checks.
@@ -417,12 +412,12 @@ std::vector<std::pair<std::string, Bytes>> SampleInputs() {
 TEST_F(SzddCli, CompressThenExpand) {
     const Bytes in = TextBytes(20000, 30);
     WriteFile(Path("SCAN.DLL"), in);
-    ASSERT_EQ(Inftool("compress SCAN.DLL SCAN.DL_"), 0) << Stderr();
+    ASSERT_EQ(Inftool({"compress", "SCAN.DLL", "SCAN.DL_"}), 0) << Stderr();
     const Bytes packed = ReadFile(Path("SCAN.DL_"));
     ASSERT_GE(packed.size(), kSzddHeaderSize);
     EXPECT_EQ(packed[9], 'L');
     EXPECT_EQ(packed[10] | (packed[11] << 8) | (packed[12] << 16) | (packed[13] << 24), 20000);
-    ASSERT_EQ(Inftool("expand SCAN.DL_ back.dll"), 0) << Stderr();
+    ASSERT_EQ(Inftool({"expand", "SCAN.DL_", "back.dll"}), 0) << Stderr();
     EXPECT_TRUE(ReadFile(Path("back.dll")) == in);
     EXPECT_EQ(Listing(), (std::vector<std::string>{"SCAN.DLL", "SCAN.DL_", "back.dll"}));
 }
@@ -430,18 +425,21 @@ TEST_F(SzddCli, CompressThenExpand) {
 TEST_F(SzddCli, SuccessReplacesAnExistingOutput) {
     WriteFile(Path("in"), Bytes(5000, 'q'));
     WriteFile(Path("out"), TextBytes(90000, 31));
-    ASSERT_EQ(Inftool("compress in out"), 0) << Stderr();
+    ASSERT_EQ(Inftool({"compress", "in", "out"}), 0) << Stderr();
     EXPECT_EQ(ReadFile(Path("out"))[9], 0); // no extension, no kept character
-    ASSERT_EQ(Inftool("expand out out"), 0) << Stderr();
+    ASSERT_EQ(Inftool({"expand", "out", "out"}), 0) << Stderr();
     EXPECT_EQ(ReadFile(Path("out")), Bytes(5000, 'q'));
     EXPECT_EQ(Listing(), (std::vector<std::string>{"in", "out"}));
 }
 
 TEST_F(SzddCli, UsageErrors) {
     WriteFile(Path("a"), {'a'});
-    for (const char* args :
-         {"compress", "compress a", "compress a b c", "expand", "expand a", "expand a b c"}) {
-        SCOPED_TRACE(args);
+    const std::vector<std::string> cases[] = {
+        {"compress"}, {"compress", "a"}, {"compress", "a", "b", "c"},
+        {"expand"},   {"expand", "a"},   {"expand", "a", "b", "c"},
+    };
+    for (const std::vector<std::string>& args : cases) {
+        SCOPED_TRACE(args[0] + " with " + std::to_string(args.size() - 1) + " arguments");
         EXPECT_EQ(Inftool(args), 64);
         EXPECT_NE(Stderr().find("usage"), std::string::npos) << Stderr();
     }
@@ -453,7 +451,7 @@ TEST_F(SzddCli, UnreadableInput) {
     for (const char* command : {"compress", "expand"}) {
         for (const char* in : {"missing", "folder"}) {
             SCOPED_TRACE(std::string(command) + " " + in);
-            EXPECT_EQ(Inftool(std::string(command) + " " + in + " out"), 2);
+            EXPECT_EQ(Inftool({command, in, "out"}), 2);
             EXPECT_NE(Stderr().find(in), std::string::npos) << Stderr();
             EXPECT_EQ(Listing(), std::vector<std::string>{"folder"});
         }
@@ -462,7 +460,7 @@ TEST_F(SzddCli, UnreadableInput) {
 
 TEST_F(SzddCli, UnwritableOutputLeavesNothing) {
     WriteFile(Path("in"), Bytes(100, 'z'));
-    EXPECT_EQ(Inftool("compress in no/such/dir/out"), 2);
+    EXPECT_EQ(Inftool({"compress", "in", "no/such/dir/out"}), 2);
     EXPECT_NE(Stderr().find("no/such/dir/out"), std::string::npos) << Stderr();
     EXPECT_EQ(Listing(), std::vector<std::string>{"in"});
 }
@@ -488,7 +486,7 @@ TEST_F(SzddCli, DamagedInputLeavesOutputAlone) {
             WriteFile(Path("bad.dl_"), c.file);
             fs::remove(Path("out.dll"));
             if (outExists) WriteFile(Path("out.dll"), keep);
-            EXPECT_EQ(Inftool("expand bad.dl_ out.dll"), 1);
+            EXPECT_EQ(Inftool({"expand", "bad.dl_", "out.dll"}), 1);
             const std::string err = Stderr();
             EXPECT_NE(err.find("bad.dl_: "), std::string::npos) << err;
             EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
@@ -513,9 +511,9 @@ TEST_F(SzddCli, DebianMsexpandReadsOurFiles) {
     for (const auto& [name, data] : SampleInputs()) {
         SCOPED_TRACE(name);
         WriteFile(Path(name), data);
-        ASSERT_EQ(Inftool("compress " + name + " ours.sz"), 0) << Stderr();
-        ASSERT_EQ(Shell("msexpand < ours.sz > back"), 0) << Stderr();
-        EXPECT_TRUE(ReadFile(Path("back")) == data);
+        ASSERT_EQ(Inftool({"compress", name, "ours.sz"}), 0) << Stderr();
+        ASSERT_EQ(Debian({"msexpand"}, "ours.sz"), 0) << Stderr();
+        EXPECT_TRUE(Stdout() == data);
     }
 }
 
@@ -526,10 +524,10 @@ TEST_F(SzddCli, WeExpandDebianMscompressFiles) {
         SCOPED_TRACE(name);
         if (data.size() < 16) continue; // Debian's mscompress garbles inputs under 16 bytes
         WriteFile(Path(name), data);
-        ASSERT_EQ(Shell("mscompress " + name), 0) << Stderr();
-        ASSERT_EQ(Inftool("expand " + name + "_ back"), 0) << Stderr();
+        ASSERT_EQ(Debian({"mscompress", name}), 0) << Stderr();
+        ASSERT_EQ(Inftool({"expand", name + "_", "back"}), 0) << Stderr();
         EXPECT_TRUE(ReadFile(Path("back")) == data);
-        ASSERT_EQ(Inftool("compress " + name + " ours.sz"), 0) << Stderr();
+        ASSERT_EQ(Inftool({"compress", name, "ours.sz"}), 0) << Stderr();
         EXPECT_LE(fs::file_size(Path("ours.sz")), fs::file_size(Path(name + "_")));
     }
 }

@@ -5,10 +5,6 @@
 
 namespace {
 
-std::string AltDir() {
-    return WorkDir() + "\\alt";
-}
-
 // Blue of row y on a screen H rows high, as the ramp defines it.
 int RampBlue(int y, int h) {
     return 255 - static_cast<int>(static_cast<double>(y) / static_cast<double>(h - 1) * 255.0);
@@ -30,27 +26,24 @@ bool CheckRamp(const Screen& s, int right, const char* when) {
                  RampBlue(badY, s.height));
 }
 
-bool StartAndPrompt(Run& r, const char* name, const char* disk) {
-    std::string files = std::string("Text driver, TEXT.DL_, GUITEXT.DLL, 2, ") + disk + ", Y\r\n";
-    RemoveTree(AltDir());
-    return PutSources(AltDir(), {"TEXT.DL_"}) &&
-           Prepare(r, WorkDir() + "\\" + name, Script(files.c_str()).c_str()) && Start(r);
-}
-
 int LeftOf(HWND hwnd) {
     RECT rc{};
     GetWindowRect(hwnd, &rc);
     return rc.left;
 }
 
+// The screen left of a window, where only the background shows.
+RECT LeftPart(HWND hwnd) {
+    return RECT{0, 0, LeftOf(hwnd), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 void Window() {
     Run r;
-    if (!StartAndPrompt(r, "backwin", "1")) return KillInstaller(r.inst);
-    HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    HWND prompt = StartPrompting(r, "backwin");
+    if (!prompt) return;
     CheckInt(CountTop(r.inst, kBackgroundClass, false), 1, "background windows");
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
-    if (!Check(bg != nullptr, "no visible background window")) return KillInstaller(r.inst);
+    if (!Check(bg != nullptr, "no visible background window")) return;
     RECT rc{};
     GetWindowRect(bg, &rc);
     Check(rc.left == 0 && rc.top == 0 && rc.right == GetSystemMetrics(SM_CXSCREEN) &&
@@ -60,9 +53,8 @@ void Window() {
     LONG style = GetWindowLongA(bg, GWL_STYLE);
     Check((style & WS_POPUP) && !(style & WS_CAPTION), "background window style %08lx",
           static_cast<unsigned long>(style));
-    Settle(r.inst);
     Screen s;
-    if (CaptureScreen(s)) {
+    if (CaptureSettled(s, bg, LeftPart(prompt))) {
         CheckInt(BlueOf(PixelAt(s, 0, 0)), 255, "blue of row 0");
         CheckInt(PixelAt(s, 0, s.height - 1) & 0xFFFFFF, 0, "colour of the last row");
         CheckInt(BlueOf(PixelAt(s, 0, 240)), 128, "blue of row 240");
@@ -72,9 +64,8 @@ void Window() {
             if (BlueOf(PixelAt(s, 0, y)) > BlueOf(PixelAt(s, 0, y - 1))) ++rising;
         CheckInt(rising, 0, "rows whose blue rises");
         CheckRamp(s, LeftOf(prompt), "ramp under the prompt");
-        ReleaseScreen(s);
     }
-    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     FinishWithLaunch(r); // also: no background window left when the follow-on starts
     std::string life = SpyJoined("create") + " / " + SpyJoined("destroy");
     Check(life.find("hwndBackground") != std::string::npos && SpyLinesOf("show").size() > 0 &&
@@ -85,28 +76,22 @@ void Window() {
 // A disk change repaints the disk area; it must match what a full repaint gives.
 void DiskArea() {
     Run r;
-    if (!StartAndPrompt(r, "backarea", "2")) return KillInstaller(r.inst);
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "backarea", "2");
     HWND bg = FindTop(r.inst, kBackgroundClass, true);
-    if (!prompt || !Check(bg != nullptr, "no visible background window"))
-        return KillInstaller(r.inst);
-    Settle(r.inst);
+    if (!prompt || !Check(bg != nullptr, "no visible background window")) return;
     Screen area, full;
-    if (CaptureScreen(area)) {
+    if (CaptureSettled(area, bg, LeftPart(prompt))) {
         CheckRamp(area, LeftOf(prompt), "after the disk-area repaint");
         RedrawWindow(bg, nullptr, nullptr, RDW_INVALIDATE);
-        Settle(r.inst);
-        if (CaptureScreen(full)) {
+        if (CaptureSettled(full, bg, LeftPart(prompt))) {
             int differ = 0;
             for (int y = 0; y < area.height; ++y)
                 for (int x = 0; x < LeftOf(prompt); ++x)
                     differ += PixelAt(area, x, y) != PixelAt(full, x, y);
             CheckInt(differ, 0, "pixels that differ between the disk-area and full repaints");
-            ReleaseScreen(full);
         }
-        ReleaseScreen(area);
     }
-    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     FinishWithLaunch(r);
 }
 

@@ -9,22 +9,6 @@ constexpr const char* kPlain1 = "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, 
 constexpr const char* kOther1 = "Other settings, OTHER.INI, GUIOTHER.INI, 1, 1, N\r\n";
 constexpr const char* kText2 = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 2, Y\r\n";
 
-std::string AltDir() {
-    return WorkDir() + "\\alt";
-}
-
-// Prepares an alternative location holding the given files in its source folders.
-bool PrepareAlt(std::initializer_list<const char*> names) {
-    RemoveTree(AltDir());
-    return PutSources(AltDir(), names);
-}
-
-bool Go(Run& r, const char* name, const std::string& inf,
-        std::initializer_list<const char*> disk1) {
-    return Prepare(r, WorkDir() + "\\" + name, inf.c_str()) && PutSources(r.media, disk1) &&
-           Start(r);
-}
-
 void CheckOwnedByProgress(const Installer& inst) {
     HWND box = WaitMessageBox(inst);
     if (box)
@@ -43,7 +27,7 @@ void PlainAndCompressed() {
         !PutSources(r.media, {"PLAIN.INI", "BIN.DL_", "TEXT.DL_"}) ||
         !WriteBytes(WinFile("GUIPLAIN.INI"), "old plain") ||
         !WriteBytes(WinFile("GUITEXT.DLL"), "old expanded") || !Start(r))
-        return KillInstaller(r.inst);
+        return;
     Check(StaysQuiet(r.inst), "a question came up on copies that cannot fail");
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
@@ -63,7 +47,7 @@ void ProgressSteps() {
     for (int i = 1; i <= 7; ++i)
         files += "Step " + std::to_string(i) + ", PLAIN.INI, GUIP" + std::to_string(i) + ".INI, " +
                  (i % 2 ? "1" : "2") + ", 1, N\r\n";
-    if (!Go(r, "steps", Script(files.c_str()), {"PLAIN.INI"})) return KillInstaller(r.inst);
+    if (!PrepareAndStart(r, "steps", Script(files.c_str()), {"PLAIN.INI"})) return;
     FinishWithLaunch(r);
     CheckText(SpyPositions(), "0 14 28 42 57 71 85 100", "progress positions");
     for (int i = 1; i <= 7; ++i) {
@@ -80,7 +64,7 @@ void SkipOtherDirs() {
     if (!Prepare(r, WorkDir() + "\\skip", inf.c_str()) ||
         !PutFiles(r.media + "DISK1", {"PLAIN.INI"}) ||
         !PutFiles(r.media + "DISK3", {"PLAIN.INI"}) || !Start(r))
-        return KillInstaller(r.inst);
+        return;
     Check(StaysQuiet(r.inst), "a question came up for entries of other directories");
     FinishWithLaunch(r);
     for (const char* name : {"GUISKIP3.INI", "GUISKIP0.DLL"}) {
@@ -98,20 +82,21 @@ void PromptOtherPath() {
     std::string inf = Script((std::string(kPlain1) + kText2 + kOther1 +
                               "Binary driver, BIN.DL_, GUIBIN.DLL, 1, 2, Y\r\n")
                                  .c_str());
-    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI", "BIN.DL_"}) || !Go(r, "prompt", inf, {"PLAIN.INI"}))
-        return KillInstaller(r.inst);
+    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI", "BIN.DL_"}) ||
+        !PrepareAndStart(r, "prompt", inf, {"PLAIN.INI"}))
+        return;
     HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
+    if (!prompt) return;
     HWND progress = FindProgress(r.inst);
-    CheckText(ItemText(prompt, 102), "Disk Two", "disk label");
-    std::string field = EditText(GetDlgItem(prompt, 105));
+    CheckText(ItemText(prompt, IDC_DISK_NAME), "Disk Two", "disk label");
+    std::string field = EditText(GetDlgItem(prompt, IDC_LOCATION));
     Check(lstrcmpiA(field.c_str(), r.media.c_str()) == 0, "prompt field \"%s\", want \"%s\"",
           field.c_str(), r.media.c_str());
     CheckInt(ProgressPos(progress), 25, "progress at the prompt");
-    CheckText(ItemText(progress, 107), "25%", "percentage at the prompt");
+    CheckText(ItemText(progress, IDC_PERCENT), "25%", "percentage at the prompt");
     Check(!IsWindowVisible(progress), "the progress dialog is visible under the disk prompt");
     // No trailing backslash: the pass must insert one before the [Dirs] name.
-    if (!AnswerPrompt(r.inst, "c:\\gui\\alt")) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, "c:\\gui\\alt")) return;
     Check(StaysQuiet(r.inst), "a question came up although every later file is at the new path");
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
@@ -124,13 +109,13 @@ void PromptOtherPath() {
 void PromptCancel() {
     Run r;
     std::string inf = Script((std::string(kPlain1) + kText2 + kOther1).c_str());
-    if (!Go(r, "promptcancel", inf, {"PLAIN.INI", "OTHER.INI"})) return KillInstaller(r.inst);
-    if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return KillInstaller(r.inst);
+    if (!PrepareAndStart(r, "promptcancel", inf, {"PLAIN.INI", "OTHER.INI"})) return;
+    if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return;
     CheckOwnedByProgress(r.inst);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
     // No asks again: the source is still missing, so the prompt comes back.
-    if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return;
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
     CheckAbsent(TwainFile("GUITEXT.DLL"));
@@ -141,12 +126,12 @@ void PromptCancel() {
 void PlainRetry() {
     Run r;
     std::string inf = Script((std::string(kOther1) + kPlain1).c_str());
-    if (!Go(r, "plainretry", inf, {"PLAIN.INI"})) return KillInstaller(r.inst);
+    if (!PrepareAndStart(r, "plainretry", inf, {"PLAIN.INI"})) return;
     CheckOwnedByProgress(r.inst);
     CheckAbsent(WinFile("GUIOTHER.INI"));
     // The cause goes away while the question is up; Retry then succeeds.
     PutSources(r.media, {"OTHER.INI"});
-    if (!Answer(r.inst, kMsg1011, kCaption, IDRETRY)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1011, kCaption, IDRETRY)) return;
     Check(StaysQuiet(r.inst), "a question came up after a successful retry");
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIOTHER.INI"), "OTHER.INI");
@@ -159,11 +144,11 @@ void PlainCancel() {
     std::string inf =
         Script((std::string(kPlain1) + kOther1 + "Text driver, TEXT.DL_, GUITEXT.DLL, 1, 1, Y\r\n")
                    .c_str());
-    if (!Go(r, "plaincancel", inf, {"PLAIN.INI", "TEXT.DL_"})) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    if (!PrepareAndStart(r, "plaincancel", inf, {"PLAIN.INI", "TEXT.DL_"})) return;
+    if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return;
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
+    if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return;
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
     CheckAbsent(WinFile("GUIOTHER.INI"));
@@ -180,10 +165,10 @@ void DestRetry() {
     if (!Prepare(r, WorkDir() + "\\destretry", inf.c_str()) ||
         !PutSources(r.media, {"TEXT.DL_", "PLAIN.INI"}) || !MakeDirs(WinFile("GUIDIR.DLL")) ||
         !Start(r))
-        return KillInstaller(r.inst);
+        return;
     CheckOwnedByProgress(r.inst);
     RemoveTree(WinFile("GUIDIR.DLL"));
-    if (!Answer(r.inst, kMsg1012, kCaption, IDRETRY)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1012, kCaption, IDRETRY)) return;
     Check(StaysQuiet(r.inst), "a question came up after a successful retry");
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIDIR.DLL"), "TEXT.DLL");
@@ -199,11 +184,11 @@ void DestCancel() {
     if (!Prepare(r, WorkDir() + "\\destcancel", inf.c_str()) ||
         !PutSources(r.media, {"TEXT.DL_", "PLAIN.INI"}) ||
         !WriteBytes(TwainDir(), "not a folder") || !Start(r))
-        return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1012, kCaption, IDCANCEL)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1012, kCaption, IDCANCEL)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+        return;
+    if (!Answer(r.inst, kMsg1012, kCaption, IDCANCEL)) return;
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
+    if (!Answer(r.inst, kMsg1012, kCaption, IDCANCEL)) return;
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
     FinishWithLaunch(r);
     Check(FileExists(TwainDir()), "the file TWAIN_32 was removed");
     CheckAbsent(WinFile("GUIPLAIN.INI"));
@@ -218,12 +203,10 @@ void DestOutside(const char* name, const char* entry, const char* source, const 
     Run r;
     const std::string outside = WinFile("..\\") + escaped;
     DeleteFileA(outside.c_str());
-    if (!Prepare(r, WorkDir() + "\\" + name, Script(entry).c_str()) ||
-        !PutSources(r.media, {source}) || !Start(r))
-        return KillInstaller(r.inst);
-    if (!Answer(r.inst, question, kCaption, IDRETRY)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, question, kCaption, IDCANCEL)) return KillInstaller(r.inst);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    if (!PrepareAndStart(r, name, Script(entry), {source})) return;
+    if (!Answer(r.inst, question, kCaption, IDRETRY)) return;
+    if (!Answer(r.inst, question, kCaption, IDCANCEL)) return;
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
     FinishWithLaunch(r);
     CheckAbsent(outside);
     CheckText(SpyPositions(), "0", "progress positions");
@@ -235,18 +218,17 @@ void DestOutsidePlain() {
 }
 
 void DestOutsideCompressed() {
-    DestOutside("outsidepacked", "Text driver, TEXT.DL_, ..\\..\\GUIUP.D, 2, 1, Y\r\n",
-                "TEXT.DL_", kMsg1012, "GUIUP.D");
+    DestOutside("outsidepacked", "Text driver, TEXT.DL_, ..\\..\\GUIUP.D, 2, 1, Y\r\n", "TEXT.DL_",
+                kMsg1012, "GUIUP.D");
 }
 
 // A failed expansion: Yes goes on with the next entry, No stops without the cancel question.
 void ExpandFails(const char* name, const char* inf, std::initializer_list<int> answers) {
     Run r;
-    if (!Go(r, name, inf, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"}))
-        return KillInstaller(r.inst);
+    if (!PrepareAndStart(r, name, inf, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"})) return;
     for (int answer : answers) {
         CheckOwnedByProgress(r.inst);
-        if (!Answer(r.inst, kMsg2012, kCaption, answer)) return KillInstaller(r.inst);
+        if (!Answer(r.inst, kMsg2012, kCaption, answer)) return;
     }
     Check(StaysQuiet(r.inst), "a question came up after the answers to 2012");
     FinishWithLaunch(r);
@@ -288,25 +270,24 @@ void ExpandDiskFull() {
 void ProgressCancel(int answer) {
     Run r;
     std::string inf = Script((std::string(kPlain1) + kText2 + kOther1).c_str());
-    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI"}) || !Go(r, "progcancel", inf, {"PLAIN.INI"}))
-        return KillInstaller(r.inst);
+    if (!PrepareAlt({"TEXT.DL_", "OTHER.INI"}) ||
+        !PrepareAndStart(r, "progcancel", inf, {"PLAIN.INI"}))
+        return;
     HWND prompt = WaitDiskPrompt(r.inst);
     HWND progress = FindProgress(r.inst);
-    if (!prompt || !progress) return KillInstaller(r.inst);
-    HWND edit = GetDlgItem(prompt, 105);
-    ClearEdit(edit);
-    TypeText(edit, (AltDir() + "\\").c_str());
+    if (!prompt || !progress) return;
+    TypeLocation(prompt, (AltDir() + "\\").c_str());
     // Both clicks wait in the queue: the prompt's loop takes OK and ends, the pass's pump
     // then delivers Cancel to the progress dialog that has just been shown.
     Click(prompt, IDOK);
     Click(progress, IDCANCEL);
     HWND box = WaitMessageBox(r.inst);
-    if (!box) return KillInstaller(r.inst);
+    if (!box) return;
     CheckText(ItemText(box, kMsgTextId), kMsg1005, "cancel confirmation");
     Check(GetWindow(box, GW_OWNER) == progress, "1005 is not owned by the progress dialog");
     Check(IsWindowVisible(progress), "the progress dialog is hidden after the prompt's OK");
-    CheckText(ItemText(progress, 103), "Copying files...", "status line after showing");
-    CheckText(ItemText(progress, 104), "Text driver", "file line after showing");
+    CheckText(ItemText(progress, IDC_STATUS_LINE), "Copying files...", "status line after showing");
+    CheckText(ItemText(progress, IDC_FILE_LINE), "Text driver", "file line after showing");
     Click(box, answer);
     WaitGone(box);
     Check(StaysQuiet(r.inst), "a question came up after the answer to 1005");

@@ -7,18 +7,6 @@
 
 namespace {
 
-constexpr const char* kMissingText = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n";
-
-std::string AltDir() {
-    return WorkDir() + "\\alt";
-}
-
-bool StartWithMissingSource(Run& r, const char* name) {
-    RemoveTree(AltDir());
-    return PutSources(AltDir(), {"TEXT.DL_"}) &&
-           Prepare(r, WorkDir() + "\\" + name, Script(kMissingText).c_str()) && Start(r);
-}
-
 void CheckPlacement(HWND dlg, const char* what) {
     RECT rc{};
     GetWindowRect(dlg, &rc);
@@ -33,9 +21,7 @@ void CheckPlacement(HWND dlg, const char* what) {
 
 // Types a location and presses OK; the prompt must refuse it with 2014 and keep the text.
 bool CheckRejected(const Installer& inst, HWND prompt, const char* typed, const char* shown) {
-    HWND edit = GetDlgItem(prompt, 105);
-    ClearEdit(edit);
-    TypeText(edit, typed);
+    HWND edit = TypeLocation(prompt, typed);
     Click(prompt, IDOK);
     HWND box = WaitMessageBox(inst);
     if (!Check(box != nullptr, "\"%s\" was not rejected", typed)) return false;
@@ -50,24 +36,23 @@ bool CheckRejected(const Installer& inst, HWND prompt, const char* typed, const 
 
 void Layout() {
     Run r;
-    if (!StartWithMissingSource(r, "layout")) return KillInstaller(r.inst);
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "layout");
     HWND progress = FindProgress(r.inst);
-    if (!prompt || !Check(progress != nullptr, "no progress dialog")) return KillInstaller(r.inst);
+    if (!prompt || !Check(progress != nullptr, "no progress dialog")) return;
     CheckInt(GetSystemMetrics(SM_CXSCREEN), 640, "screen width");
     CheckInt(GetSystemMetrics(SM_CYSCREEN), 480, "screen height");
     CheckText(Caption(prompt), kCaption, "disk prompt caption");
     CheckText(Caption(progress), kCaption, "progress dialog caption");
     CheckPlacement(prompt, "disk prompt");
     CheckPlacement(progress, "progress dialog");
-    CheckText(ItemText(prompt, 102), "Disk One", "disk label");
-    CheckText(ItemText(progress, 103), "Copying files...", "status line");
-    CheckText(ItemText(progress, 104), "Text driver", "file line");
-    CheckText(ItemText(progress, 107), "  0%", "percentage before any entry");
+    CheckText(ItemText(prompt, IDC_DISK_NAME), "Disk One", "disk label");
+    CheckText(ItemText(progress, IDC_STATUS_LINE), "Copying files...", "status line");
+    CheckText(ItemText(progress, IDC_FILE_LINE), "Text driver", "file line");
+    CheckText(ItemText(progress, IDC_PERCENT), "  0%", "percentage before any entry");
     CheckInt(ProgressPos(progress), 0, "progress before any entry");
     DWORD_PTR range = 0;
-    SendMessageTimeoutA(GetDlgItem(progress, 100), PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG,
-                        kWaitMs, &range);
+    SendMessageTimeoutA(GetDlgItem(progress, IDC_PROGRESS_BAR), PBM_GETRANGE, FALSE, 0,
+                        SMTO_ABORTIFHUNG, kWaitMs, &range);
     CheckInt(static_cast<long long>(range), 100, "progress bar maximum");
     Check(IsItemEnabled(progress, IDCANCEL), "progress Cancel disabled before any cancel");
     Check(!IsWindowVisible(progress), "the progress dialog shows before any prompt was answered");
@@ -84,10 +69,9 @@ void Layout() {
 
 void PromptField() {
     Run r;
-    if (!StartWithMissingSource(r, "field")) return KillInstaller(r.inst);
-    HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
-    HWND edit = GetDlgItem(prompt, 105);
+    HWND prompt = StartPrompting(r, "field");
+    if (!prompt) return;
+    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
     std::string field = EditText(edit);
     Check(lstrcmpiA(field.c_str(), r.media.c_str()) == 0, "prompt field \"%s\", want \"%s\"",
           field.c_str(), r.media.c_str());
@@ -111,26 +95,24 @@ void PromptField() {
         {"\\\\srv\\share", "\\\\SRV\\SHARE"},
     };
     for (const Rejected& t : rejected)
-        if (!CheckRejected(r.inst, prompt, t.typed, t.shown)) return KillInstaller(r.inst);
+        if (!CheckRejected(r.inst, prompt, t.typed, t.shown)) return;
 
     // Cancel after a rejected location: the rejected text stays the source directory.
     Click(prompt, IDCANCEL);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
     WaitGone(prompt);
     prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
-    CheckText(EditText(GetDlgItem(prompt, 105)), "\\\\SRV\\SHARE",
+    if (!prompt) return;
+    CheckText(EditText(GetDlgItem(prompt, IDC_LOCATION)), "\\\\SRV\\SHARE",
               "field after a cancelled rejection");
 
     // The first character is not checked: 1:\ is taken, and the source stays missing.
-    if (!AnswerPrompt(r.inst, "1:\\")) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, "1:\\")) return;
     prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
-    CheckText(EditText(GetDlgItem(prompt, 105)), "1:\\", "field after accepting 1:\\");
+    if (!prompt) return;
+    CheckText(EditText(GetDlgItem(prompt, IDC_LOCATION)), "1:\\", "field after accepting 1:\\");
 
-    edit = GetDlgItem(prompt, 105);
-    ClearEdit(edit);
-    TypeText(edit, "c:\\gui\\alt\\");
+    edit = TypeLocation(prompt, "c:\\gui\\alt\\");
     CheckText(EditText(edit), "C:\\GUI\\ALT\\", "typed lowercase location");
     Click(prompt, IDOK);
     WaitGone(prompt);
@@ -141,43 +123,42 @@ void PromptField() {
 
 void PromptLimits() {
     Run r;
-    if (!StartWithMissingSource(r, "limits")) return KillInstaller(r.inst);
-    HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
-    HWND edit = GetDlgItem(prompt, 105);
+    HWND prompt = StartPrompting(r, "limits");
+    if (!prompt) return;
     // Narrow letters, so that the width of the field is not what stops the typing.
     const std::string typed = "c:\\" + std::string(63, 'i');
     const std::string upper = "C:\\" + std::string(63, 'I');
-    ClearEdit(edit);
-    TypeText(edit, (typed + "iiii").c_str());
+    HWND edit = TypeLocation(prompt, (typed + "iiii").c_str());
     CheckText(EditText(edit), upper, "field after typing 70 characters");
     Click(prompt, IDOK);
     WaitGone(prompt);
     prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
-    CheckText(EditText(GetDlgItem(prompt, 105)), upper.substr(0, 65),
+    if (!prompt) return;
+    CheckText(EditText(GetDlgItem(prompt, IDC_LOCATION)), upper.substr(0, 65),
               "source directory after 66 characters");
     Click(prompt, IDCANCEL);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return KillInstaller(r.inst);
+    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
     FinishWithLaunch(r);
 }
 
 // Every showing of the progress dialog empties its two lines and enables Cancel.
 void ProgressShowing() {
     Run r;
-    if (!StartWithMissingSource(r, "showing")) return KillInstaller(r.inst);
-    HWND prompt = WaitDiskPrompt(r.inst);
+    HWND prompt = StartPrompting(r, "showing");
     HWND progress = FindProgress(r.inst);
-    if (!prompt || !progress) return KillInstaller(r.inst);
+    if (!prompt || !progress) return;
     EnableWindow(GetDlgItem(progress, IDCANCEL), FALSE);
     DWORD_PTR res = 0;
-    const char* stale[] = {"stale status", "stale file"};
-    for (int i = 0; i < 2; ++i)
-        SendMessageTimeoutA(GetDlgItem(progress, 103 + i), WM_SETTEXT, 0,
-                            reinterpret_cast<LPARAM>(stale[i]), SMTO_ABORTIFHUNG, kWaitMs, &res);
+    const struct {
+        int id;
+        const char* text;
+    } stale[] = {{IDC_STATUS_LINE, "stale status"}, {IDC_FILE_LINE, "stale file"}};
+    for (const auto& line : stale)
+        SendMessageTimeoutA(GetDlgItem(progress, line.id), WM_SETTEXT, 0,
+                            reinterpret_cast<LPARAM>(line.text), SMTO_ABORTIFHUNG, kWaitMs, &res);
     Check(!IsItemEnabled(progress, IDCANCEL), "cannot disable the progress Cancel for the test");
-    CheckText(ItemText(progress, 103), "stale status", "status line set by the test");
-    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return KillInstaller(r.inst);
+    CheckText(ItemText(progress, IDC_STATUS_LINE), "stale status", "status line set by the test");
+    if (!AnswerPrompt(r.inst, (AltDir() + "\\").c_str())) return;
     Check(StaysQuiet(r.inst), "a question came up after a location that holds the file");
     FinishWithLaunch(r);
     // The pass went on, so the showing enabled Cancel again before the next poll.

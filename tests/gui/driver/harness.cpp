@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -33,19 +34,21 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
     if (a->needItem && !GetDlgItem(hwnd, a->needItem)) return TRUE;
     // The installer's own dialogs have icons with the id 0xFFFF too; a message box has neither
     // the progress bar nor the location field.
-    if (a->needItem == kMsgTextId && (GetDlgItem(hwnd, 100) || GetDlgItem(hwnd, 105))) return TRUE;
+    if (a->needItem == kMsgTextId &&
+        (GetDlgItem(hwnd, IDC_PROGRESS_BAR) || GetDlgItem(hwnd, IDC_LOCATION)))
+        return TRUE;
     if (!a->found) a->found = hwnd;
     ++a->count;
     return TRUE;
 }
 
-FindArgs Scan(const Installer& inst, const char* cls, bool visibleOnly, int needItem) {
-    FindArgs a{inst.pi.dwProcessId, cls, visibleOnly, needItem, nullptr, 0};
+FindArgs Scan(const Process& inst, const char* cls, bool visibleOnly, int needItem) {
+    FindArgs a{inst.id, cls, visibleOnly, needItem, nullptr, 0};
     EnumWindows(FindProc, reinterpret_cast<LPARAM>(&a));
     return a;
 }
 
-HWND WaitFor(const Installer& inst, const char* cls, int needItem, DWORD ms, const char* what) {
+HWND WaitFor(const Process& inst, const char* cls, int needItem, DWORD ms, const char* what) {
     DWORD start = GetTickCount();
     for (;;) {
         FindArgs a = Scan(inst, cls, true, needItem);
@@ -59,6 +62,47 @@ HWND WaitFor(const Installer& inst, const char* cls, int needItem, DWORD ms, con
     else
         Check(false, "%s did not appear before the installer ended", what);
     return nullptr;
+}
+
+void KillInstaller(Installer& inst) {
+    if (!inst.handle) return;
+    if (IsRunning(inst)) {
+        TerminateProcess(inst.handle, 99);
+        WaitForSingleObject(inst.handle, 5000);
+    }
+    CloseHandle(inst.thread);
+    CloseHandle(inst.handle);
+    inst.id = 0;
+    inst.handle = inst.thread = nullptr;
+}
+
+bool CaptureScreen(Screen& s) {
+    s.width = GetSystemMetrics(SM_CXSCREEN);
+    s.height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = s.width;
+    bi.bmiHeader.biHeight = -s.height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = bitmap && dc;
+    if (ok) {
+        HGDIOBJ previous = SelectObject(dc, bitmap);
+        ok = BitBlt(dc, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY) != 0;
+        GdiFlush();
+        const auto* first = static_cast<const uint32_t*>(bits);
+        if (ok) s.pixels.assign(first, first + static_cast<size_t>(s.width) * s.height);
+        SelectObject(dc, previous);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    if (dc) DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return Check(ok, "cannot capture the screen");
 }
 
 void Vprint(const char* tag, const char* fmt, va_list ap) {
@@ -99,77 +143,73 @@ void Note(const char* fmt, ...) {
     va_end(ap);
 }
 
+Installer::~Installer() {
+    KillInstaller(*this);
+}
+
 bool StartInstaller(Installer& inst, const std::string& exe) {
-    inst = Installer{};
+    KillInstaller(inst);
     STARTUPINFOA si{};
     si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
     std::string cmd = "\"" + exe + "\"";
     // Started from C:\ so that nothing can lean on the current directory.
     if (!Check(CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                              nullptr, "C:\\", &si, &inst.pi) != 0,
+                              nullptr, "C:\\", &si, &pi) != 0,
                "cannot start %s (error %lu)", exe.c_str(), GetLastError()))
         return false;
-    inst.started = true;
+    inst.id = pi.dwProcessId;
+    inst.handle = pi.hProcess;
+    inst.thread = pi.hThread;
     HMODULE spy = LoadLibraryA(SpyDllPath().c_str());
     auto proc = spy ? reinterpret_cast<HOOKPROC>(
                           reinterpret_cast<void*>(GetProcAddress(spy, "SpyCallWndProc")))
                     : nullptr;
-    bool hooked = proc && SetWindowsHookExA(WH_CALLWNDPROC, proc, spy, inst.pi.dwThreadId);
-    ResumeThread(inst.pi.hThread);
+    bool hooked = proc && SetWindowsHookExA(WH_CALLWNDPROC, proc, spy, pi.dwThreadId);
+    ResumeThread(pi.hThread);
     return Check(hooked, "cannot hook the message spy into the installer (error %lu)",
                  GetLastError());
 }
 
-bool IsRunning(const Installer& inst) {
-    return inst.started && WaitForSingleObject(inst.pi.hProcess, 0) == WAIT_TIMEOUT;
+bool IsRunning(const Process& inst) {
+    return inst.handle && WaitForSingleObject(inst.handle, 0) == WAIT_TIMEOUT;
 }
 
 bool WaitExit(Installer& inst, DWORD ms, DWORD* code) {
-    if (!inst.started) return false;
-    if (WaitForSingleObject(inst.pi.hProcess, ms) != WAIT_OBJECT_0) {
+    if (!inst.handle) return false;
+    if (WaitForSingleObject(inst.handle, ms) != WAIT_OBJECT_0) {
         Check(false, "the installer did not end within %lu ms; killed", ms);
         KillInstaller(inst);
         return false;
     }
     DWORD c = 0;
-    GetExitCodeProcess(inst.pi.hProcess, &c);
+    GetExitCodeProcess(inst.handle, &c);
     if (code) *code = c;
     return true;
 }
 
-void KillInstaller(Installer& inst) {
-    if (!inst.started) return;
-    if (IsRunning(inst)) {
-        TerminateProcess(inst.pi.hProcess, 99);
-        WaitForSingleObject(inst.pi.hProcess, 5000);
-    }
-    CloseHandle(inst.pi.hThread);
-    CloseHandle(inst.pi.hProcess);
-    inst.started = false;
-}
-
-HWND FindTop(const Installer& inst, const char* cls, bool visibleOnly) {
+HWND FindTop(const Process& inst, const char* cls, bool visibleOnly) {
     return Scan(inst, cls, visibleOnly, 0).found;
 }
 
-int CountTop(const Installer& inst, const char* cls, bool visibleOnly) {
+int CountTop(const Process& inst, const char* cls, bool visibleOnly) {
     return Scan(inst, cls, visibleOnly, 0).count;
 }
 
-HWND WaitTop(const Installer& inst, const char* cls, DWORD ms) {
+HWND WaitTop(const Process& inst, const char* cls, DWORD ms) {
     return WaitFor(inst, cls, 0, ms, cls);
 }
 
-HWND WaitMessageBox(const Installer& inst, DWORD ms) {
+HWND WaitMessageBox(const Process& inst, DWORD ms) {
     return WaitFor(inst, kDialogClass, kMsgTextId, ms, "a message box");
 }
 
-HWND WaitDiskPrompt(const Installer& inst, DWORD ms) {
-    return WaitFor(inst, kDialogClass, 105, ms, "the disk prompt");
+HWND WaitDiskPrompt(const Process& inst, DWORD ms) {
+    return WaitFor(inst, kDialogClass, IDC_LOCATION, ms, "the disk prompt");
 }
 
-HWND FindProgress(const Installer& inst) {
-    return Scan(inst, kDialogClass, false, 100).found;
+HWND FindProgress(const Process& inst) {
+    return Scan(inst, kDialogClass, false, IDC_PROGRESS_BAR).found;
 }
 
 bool WaitGone(HWND hwnd, DWORD ms) {
@@ -182,11 +222,11 @@ bool WaitGone(HWND hwnd, DWORD ms) {
     return true;
 }
 
-bool StaysQuiet(const Installer& inst, DWORD ms) {
+bool StaysQuiet(const Process& inst, DWORD ms) {
     DWORD start = GetTickCount();
     while (GetTickCount() - start < ms && IsRunning(inst)) {
         if (Scan(inst, kDialogClass, true, kMsgTextId).found ||
-            Scan(inst, kDialogClass, true, 105).found)
+            Scan(inst, kDialogClass, true, IDC_LOCATION).found)
             return false;
         Sleep(kPollMs);
     }
@@ -220,7 +260,7 @@ std::string EditText(HWND edit) {
 
 int ProgressPos(HWND progressDlg) {
     DWORD_PTR pos = 0;
-    HWND bar = GetDlgItem(progressDlg, 100);
+    HWND bar = GetDlgItem(progressDlg, IDC_PROGRESS_BAR);
     if (!bar || !SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kWaitMs, &pos)) {
         Check(false, "the progress bar did not answer PBM_GETPOS");
         return -1;
@@ -254,7 +294,7 @@ void Click(HWND dlg, int id) {
         PostMessageA(button, BM_CLICK, 0, 0);
 }
 
-bool Answer(const Installer& inst, const char* text, const char* caption, int button) {
+bool Answer(const Process& inst, const char* text, const char* caption, int button) {
     HWND box = WaitMessageBox(inst);
     if (!box) return false;
     if (text) CheckText(ItemText(box, kMsgTextId), text, "message text");
@@ -263,39 +303,31 @@ bool Answer(const Installer& inst, const char* text, const char* caption, int bu
     return WaitGone(box);
 }
 
-void Settle(const Installer& inst) {
-    WaitForInputIdle(inst.pi.hProcess, 2000);
-    Sleep(500);
-}
-
-bool CaptureScreen(Screen& s) {
-    s = Screen{};
-    s.width = GetSystemMetrics(SM_CXSCREEN);
-    s.height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = s.width;
-    bi.bmiHeader.biHeight = -s.height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    s.dc = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    s.bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    s.bits = static_cast<uint32_t*>(bits);
-    bool ok = s.bitmap && s.dc;
-    if (ok) {
-        SelectObject(s.dc, s.bitmap);
-        ok = BitBlt(s.dc, 0, 0, s.width, s.height, screen, 0, 0, SRCCOPY) != 0;
-        GdiFlush();
+bool CaptureSettled(Screen& s, HWND hwnd, const RECT& area, DWORD ms) {
+    DWORD start = GetTickCount();
+    while (GetUpdateRect(hwnd, nullptr, FALSE)) {
+        if (GetTickCount() - start > ms)
+            return Check(false, "window \"%s\" still not painted after %lu ms",
+                         Caption(hwnd).c_str(), ms);
+        Sleep(kPollMs);
     }
-    ReleaseDC(nullptr, screen);
-    return Check(ok, "cannot capture the screen");
-}
-
-void ReleaseScreen(Screen& s) {
-    if (s.dc) DeleteDC(s.dc);
-    if (s.bitmap) DeleteObject(s.bitmap);
-    s = Screen{};
+    // A sent message is taken only between dispatches: its answer means the paint has ended.
+    DWORD_PTR r = 0;
+    if (!Check(SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &r) != 0,
+               "window \"%s\" did not answer after its paint", Caption(hwnd).c_str()))
+        return false;
+    // The paint reaches the screen when the thread next waits for messages, a moment later.
+    std::vector<uint32_t> last;
+    while (CaptureScreen(s)) {
+        std::vector<uint32_t> now;
+        for (LONG y = area.top; y < area.bottom; ++y)
+            for (LONG x = area.left; x < area.right; ++x)
+                now.push_back(PixelAt(s, x, y));
+        if (now == last) return true;
+        if (GetTickCount() - start > ms)
+            return Check(false, "the screen still changes after %lu ms", ms);
+        last.swap(now);
+        Sleep(kPollMs);
+    }
+    return false;
 }

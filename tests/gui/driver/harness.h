@@ -1,10 +1,13 @@
 // Acting on the installer as a person would: its process, its windows, its controls.
 #pragma once
 
+#include "resource.h"
+
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr DWORD kWaitMs = 20000; // any single thing the installer is asked to do
 constexpr DWORD kQuietMs = 1500; // how long "nothing happens" is watched for
@@ -21,31 +24,40 @@ bool CheckInt(long long got, long long want, const char* what);
 int FailureCount();
 void Note(const char* fmt, ...) __attribute__((format(gnu_printf, 1, 2)));
 
-struct Installer {
-    PROCESS_INFORMATION pi;
-    bool started;
+// A process whose windows are looked at: the installer, or the driver itself.
+struct Process {
+    DWORD id = 0;
+    HANDLE handle = nullptr;
+};
+
+// The installer's process, owned by one run: however a scenario ends, the process ends with it.
+struct Installer : Process {
+    HANDLE thread = nullptr;
+    Installer() = default;
+    Installer(const Installer&) = delete;
+    Installer& operator=(const Installer&) = delete;
+    ~Installer();
 };
 
 // Starts the installer with the message spy hooked into its thread before it runs.
 bool StartInstaller(Installer& inst, const std::string& exe);
 // Waits for the exit; on timeout the installer is killed and the check fails.
 bool WaitExit(Installer& inst, DWORD ms, DWORD* code);
-bool IsRunning(const Installer& inst);
-void KillInstaller(Installer& inst);
+bool IsRunning(const Process& inst);
 
 // Top-level windows of the installer's process, visible ones unless asked otherwise.
-HWND FindTop(const Installer& inst, const char* cls, bool visibleOnly = true);
-int CountTop(const Installer& inst, const char* cls, bool visibleOnly);
-HWND WaitTop(const Installer& inst, const char* cls, DWORD ms = kWaitMs);
+HWND FindTop(const Process& inst, const char* cls, bool visibleOnly = true);
+int CountTop(const Process& inst, const char* cls, bool visibleOnly);
+HWND WaitTop(const Process& inst, const char* cls, DWORD ms = kWaitMs);
 // A visible "#32770" window whose control 0xFFFF exists: a message box.
-HWND WaitMessageBox(const Installer& inst, DWORD ms = kWaitMs);
-// The disk prompt: a visible dialog with the location field 105.
-HWND WaitDiskPrompt(const Installer& inst, DWORD ms = kWaitMs);
-// The progress dialog, shown or hidden: the dialog with the progress bar 100.
-HWND FindProgress(const Installer& inst);
+HWND WaitMessageBox(const Process& inst, DWORD ms = kWaitMs);
+// The disk prompt: a visible dialog with the location field.
+HWND WaitDiskPrompt(const Process& inst, DWORD ms = kWaitMs);
+// The progress dialog, shown or hidden: the dialog with the progress bar.
+HWND FindProgress(const Process& inst);
 bool WaitGone(HWND hwnd, DWORD ms = kWaitMs);
 // True when no message box or disk prompt comes up within ms.
-bool StaysQuiet(const Installer& inst, DWORD ms = kQuietMs);
+bool StaysQuiet(const Process& inst, DWORD ms = kQuietMs);
 
 std::string Caption(HWND hwnd);
 std::string ItemText(HWND dlg, int id);
@@ -58,22 +70,20 @@ void ClearEdit(HWND edit);
 void Click(HWND dlg, int id);
 
 // Answers a message box after checking its text and caption; false when none came.
-bool Answer(const Installer& inst, const char* text, const char* caption, int button);
-// Waits for the installer to settle in a modal loop before the screen is read.
-void Settle(const Installer& inst);
+bool Answer(const Process& inst, const char* text, const char* caption, int button);
 
-// Screen capture into a top-down 32-bit buffer.
+// A capture of the whole screen, top-down, 32 bits a pixel.
 struct Screen {
-    int width;
-    int height;
-    uint32_t* bits;
-    HBITMAP bitmap;
-    HDC dc;
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
 };
-bool CaptureScreen(Screen& s);
-void ReleaseScreen(Screen& s);
+// Captures the screen into s once hwnd has painted all it was asked to and the paint has reached
+// the screen: no update region is left, its thread has ended the paint, and two captures a poll
+// apart agree within area.
+bool CaptureSettled(Screen& s, HWND hwnd, const RECT& area, DWORD ms = kWaitMs);
 inline uint32_t PixelAt(const Screen& s, int x, int y) {
-    return s.bits[y * s.width + x];
+    return s.pixels[static_cast<size_t>(y) * s.width + x];
 }
 inline int BlueOf(uint32_t px) {
     return static_cast<int>(px & 0xFF);

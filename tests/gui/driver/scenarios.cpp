@@ -25,7 +25,6 @@ bool SameName(const std::string& a, const std::string& b) {
 } // namespace
 
 bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn) {
-    r = Run{};
     r.media = mediaDir.back() == '\\' ? mediaDir : mediaDir + "\\";
     ResetRecords();
     CleanDestinations();
@@ -39,7 +38,6 @@ bool Start(Run& r) {
 void FinishWithLaunch(Run& r) {
     DWORD code = 99;
     if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
-    KillInstaller(r.inst);
     Launch l = WaitLaunch(kWaitMs);
     if (!Check(l.present, "the follow-on setup was not started")) return;
     std::string want = r.media + "photo\\setup.EXE";
@@ -55,7 +53,6 @@ void FinishWithLaunch(Run& r) {
 void FinishWithoutLaunch(Run& r) {
     DWORD code = 99;
     if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
-    KillInstaller(r.inst);
     Check(!WaitLaunch(kQuietMs).present, "the follow-on setup was started but must not be");
 }
 
@@ -67,14 +64,17 @@ std::string TwainFile(const char* name) {
     return TwainDir() + "\\" + name;
 }
 
+HWND TypeLocation(HWND prompt, const char* typed) {
+    HWND edit = GetDlgItem(prompt, IDC_LOCATION);
+    ClearEdit(edit);
+    TypeText(edit, typed);
+    return edit;
+}
+
 bool AnswerPrompt(const Installer& inst, const char* typed, int button) {
     HWND prompt = WaitDiskPrompt(inst);
     if (!prompt) return false;
-    if (typed) {
-        HWND edit = GetDlgItem(prompt, 105);
-        ClearEdit(edit);
-        TypeText(edit, typed);
-    }
+    if (typed) TypeLocation(prompt, typed);
     Click(prompt, button);
     return WaitGone(prompt);
 }
@@ -108,4 +108,26 @@ std::string SpyJoined(const char* kind) {
 bool PutSources(const std::string& root, std::initializer_list<const char*> names) {
     std::string base = root.back() == '\\' ? root : root + "\\";
     return PutFiles(base + "DISK1", names) && PutFiles(base + "TWAIN", names);
+}
+
+bool PrepareAndStart(Run& r, const char* name, const std::string& inf,
+                     std::initializer_list<const char*> sources) {
+    return Prepare(r, WorkDir() + "\\" + name, inf.c_str()) &&
+           (sources.size() == 0 || PutSources(r.media, sources)) && Start(r);
+}
+
+std::string AltDir() {
+    return WorkDir() + "\\alt";
+}
+
+bool PrepareAlt(std::initializer_list<const char*> names) {
+    RemoveTree(AltDir());
+    return PutSources(AltDir(), names);
+}
+
+HWND StartPrompting(Run& r, const char* name, const char* disk) {
+    std::string files = std::string("Text driver, TEXT.DL_, GUITEXT.DLL, 2, ") + disk + ", Y\r\n";
+    if (!PrepareAlt({"TEXT.DL_"}) || !PrepareAndStart(r, name, Script(files.c_str())))
+        return nullptr;
+    return WaitDiskPrompt(r.inst);
 }

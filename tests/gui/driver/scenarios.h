@@ -43,6 +43,8 @@ void FinishWithoutLaunch(Run& r);
 std::string WinFile(const char* name);   // a file in the Windows directory
 std::string TwainFile(const char* name); // a file in TWAIN_32
 
+// Types a location into the disk prompt's field in place of its text; returns the field.
+HWND TypeLocation(HWND prompt, const char* typed);
 // Answers the disk prompt with a location typed in place of the field's text.
 bool AnswerPrompt(const Installer& inst, const char* typed, int button = IDOK);
 
@@ -61,5 +63,18 @@ std::string Script(const char* files);
 bool PutFiles(const std::string& folder, std::initializer_list<const char*> names);
 // Copies them into both source folders of Script(): DISK1 and TWAIN under root.
 bool PutSources(const std::string& root, std::initializer_list<const char*> names);
+// Lays out the media folder WorkDir()\name with the script and these files in its source
+// folders (none when the list is empty), then starts the installer.
+bool PrepareAndStart(Run& r, const char* name, const std::string& inf,
+                     std::initializer_list<const char*> sources = {});
+
+// The other location that a disk prompt is answered with.
+std::string AltDir();
+// Empties AltDir() and puts the given files into its source folders.
+bool PrepareAlt(std::initializer_list<const char*> names);
+// Starts a run whose one entry, TEXT.DL_ to TWAIN_32 from the given disk, is only at AltDir(),
+// and waits for the disk prompt that asks for it; null when it did not come.
+HWND StartPrompting(Run& r, const char* name, const char* disk = "1");
+
 // The spy's lines of one kind joined by blanks, e.g. the positions "0 33 66 100".
 std::string SpyJoined(const char* kind);

@@ -41,8 +41,7 @@ std::string CreatedWindows() {
 // The whole run from a media folder: both files in place and the launch from that folder.
 void RunTwoFileMedia(const std::string& dir) {
     Run r;
-    if (!Prepare(r, dir, kTwoFileInf) || !PutTwoFiles(r.media) || !Start(r))
-        return KillInstaller(r.inst);
+    if (!Prepare(r, dir, kTwoFileInf) || !PutTwoFiles(r.media) || !Start(r)) return;
     Check(StaysQuiet(r.inst), "a question came up on a copy that cannot fail");
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
@@ -62,10 +61,7 @@ DWORD WINAPI ProbeThread(LPVOID p) {
 std::string DefaultCaption() {
     static ProbeArgs args{"caption probe"};
     HANDLE thread = CreateThread(nullptr, 0, ProbeThread, &args, 0, nullptr);
-    Installer self{};
-    self.pi.dwProcessId = GetCurrentProcessId();
-    self.pi.hProcess = GetCurrentProcess();
-    self.started = true;
+    const Process self{GetCurrentProcessId(), GetCurrentProcess()};
     HWND box = WaitMessageBox(self, 5000);
     std::string caption = box ? Caption(box) : "<no probe box>";
     if (box) Click(box, IDOK);
@@ -77,8 +73,7 @@ std::string DefaultCaption() {
 void NoFollowOn() {
     Run r;
     std::string media = WorkDir() + "\\nofollow";
-    if (!Prepare(r, media, kTwoFileInf, false) || !PutTwoFiles(r.media) || !Start(r))
-        return KillInstaller(r.inst);
+    if (!Prepare(r, media, kTwoFileInf, false) || !PutTwoFiles(r.media) || !Start(r)) return;
     FinishWithoutLaunch(r);
     CheckText(CreatedWindows(), "", "windows created");
     CheckAbsent(WinFile("GUIPLAIN.INI"));
@@ -88,9 +83,9 @@ void NoFollowOn() {
 void NoScript() {
     std::string caption = DefaultCaption();
     Run r;
-    if (!Prepare(r, WorkDir() + "\\noscript", nullptr) || !Start(r)) return KillInstaller(r.inst);
+    if (!Prepare(r, WorkDir() + "\\noscript", nullptr) || !Start(r)) return;
     HWND box = WaitMessageBox(r.inst);
-    if (!box) return KillInstaller(r.inst);
+    if (!box) return;
     std::string want = "The " + r.media + "SETUP.INF" + kMsg1002Tail;
     CheckText(ItemText(box, kMsgTextId), want, "message 1002");
     CheckText(Caption(box), caption, "caption of message 1002");
@@ -103,8 +98,7 @@ void NoScript() {
 
 void EmptyFileList() {
     Run r;
-    if (!Prepare(r, WorkDir() + "\\nofiles", kNoFilesInf) || !Start(r))
-        return KillInstaller(r.inst);
+    if (!Prepare(r, WorkDir() + "\\nofiles", kNoFilesInf) || !Start(r)) return;
     Check(StaysQuiet(r.inst), "a question came up with nothing to copy");
     FinishWithLaunch(r);
     CheckInt(static_cast<long long>(SpyLinesOf("init").size()), 1, "dialogs initialised");

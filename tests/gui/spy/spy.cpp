@@ -1,5 +1,7 @@
 // Message spy, hooked into the installer's thread (WH_CALLWNDPROC): writes the messages that
 // change what a person sees, so that states too brief to catch on screen can be checked after.
+#include "resource.h"
+
 #include <windows.h>
 
 #include <commctrl.h>
@@ -26,8 +28,8 @@ void Write(const char* line) {
 
 // The installer's dialogs are told apart by a control only each of them has.
 const char* DialogKind(HWND dlg) {
-    if (GetDlgItem(dlg, 100)) return "progress";
-    if (GetDlgItem(dlg, 105)) return "prompt";
+    if (GetDlgItem(dlg, IDC_PROGRESS_BAR)) return "progress";
+    if (GetDlgItem(dlg, IDC_LOCATION)) return "prompt";
     return "other";
 }
 
