@@ -62,9 +62,13 @@ make_data() {
 }
 
 wine_env() {
+    # Unix file names reach Windows through the locale: a UTF-8 one spells every folder name.
+    export LANG=C.UTF-8 LC_ALL=C.UTF-8
     export WINEPREFIX="$prefix"
     export WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
+    # Wine takes DLL overrides from a process's Unix environment only, so a scenario that needs
+    # more of them gets them here, through GUI_DLL_OVERRIDES.
+    export WINEDLLOVERRIDES="${GUI_DLL_OVERRIDES:+$GUI_DLL_OVERRIDES;}mscoree,mshtml="
     export WINESERVER
     DISPLAY=$(cat "$state/xvfb.display" 2>/dev/null) || die "Xvfb is not running (no $state/xvfb.display)"
     export DISPLAY

@@ -148,24 +148,36 @@ Installer::~Installer() {
 }
 
 bool StartInstaller(Installer& inst, const std::string& exe) {
+    std::wstring wide(exe.size() + 1, L'\0');
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, exe.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
+    return StartInstaller(inst, wide);
+}
+
+bool StartInstaller(Installer& inst, const std::wstring& exe) {
     KillInstaller(inst);
-    STARTUPINFOA si{};
+    STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
-    std::string cmd = "\"" + exe + "\"";
+    std::wstring cmd = L"\"" + exe + L"\"";
     // Started from C:\ so that nothing can lean on the current directory.
-    if (!Check(CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                              nullptr, "C:\\", &si, &pi) != 0,
-               "cannot start %s (error %lu)", exe.c_str(), GetLastError()))
+    if (!Check(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                              nullptr, L"C:\\", &si, &pi) != 0,
+               "cannot start %ls (error %lu)", exe.c_str(), GetLastError()))
         return false;
     inst.id = pi.dwProcessId;
     inst.handle = pi.hProcess;
     inst.thread = pi.hThread;
     HMODULE spy = LoadLibraryA(SpyDllPath().c_str());
-    auto proc = spy ? reinterpret_cast<HOOKPROC>(
-                          reinterpret_cast<void*>(GetProcAddress(spy, "SpyCallWndProc")))
-                    : nullptr;
-    bool hooked = proc && SetWindowsHookExA(WH_CALLWNDPROC, proc, spy, pi.dwThreadId);
+    bool hooked = spy != nullptr;
+    for (const auto& [type, name] :
+         {std::pair{WH_CALLWNDPROC, "SpyCallWndProc"}, std::pair{WH_CBT, "SpyCbtProc"}}) {
+        auto proc =
+            spy ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(spy, name)))
+                : nullptr;
+        hooked = hooked && proc && SetWindowsHookExA(type, proc, spy, pi.dwThreadId);
+    }
     ResumeThread(pi.hThread);
     return Check(hooked, "cannot hook the message spy into the installer (error %lu)",
                  GetLastError());

@@ -41,6 +41,7 @@ struct Installer : Process {
 
 // Starts the installer with the message spy hooked into its thread before it runs.
 bool StartInstaller(Installer& inst, const std::string& exe);
+bool StartInstaller(Installer& inst, const std::wstring& exe);
 // Waits for the exit; on timeout the installer is killed and the check fails.
 bool WaitExit(Installer& inst, DWORD ms, DWORD* code);
 bool IsRunning(const Process& inst);

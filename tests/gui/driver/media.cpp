@@ -55,6 +55,9 @@ std::string SpyDllPath() {
 std::string DataPath(const char* name) {
     return FromEnv("GUI_DATA_DIR") + "\\" + name;
 }
+std::string PlantedDllPath(const char* name) {
+    return FromEnv("GUI_PLANTED_DIR") + "\\" + name;
+}
 
 std::string WorkDir() {
     return "C:\\gui";

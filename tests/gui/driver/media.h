@@ -10,6 +10,7 @@ std::string SetupExePath();
 std::string FollowOnExePath();
 std::string SpyDllPath();
 std::string DataPath(const char* name);
+std::string PlantedDllPath(const char* name); // a stand-in system DLL that marks its loading
 
 std::string WorkDir();    // C:\gui, scratch space of every scenario
 std::string WindowsDir(); // as the installer sees it

@@ -77,3 +77,22 @@ extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCallWndProc(int code, WPARA
     if (code == HC_ACTION && lp) Describe(*reinterpret_cast<const CWPSTRUCT*>(lp));
     return CallNextHookEx(nullptr, code, wp, lp);
 }
+
+// Refuses the first dialog the installer tries to make when GUI_SPY_VETO_DIALOG is set in its
+// environment, so that a dialog that cannot be created can be tried.
+extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCbtProc(int code, WPARAM wp, LPARAM lp) {
+    static bool vetoed = false;
+    if (code == HCBT_CREATEWND && !vetoed &&
+        GetEnvironmentVariableA("GUI_SPY_VETO_DIALOG", nullptr, 0) != 0) {
+        const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lp)->lpcs;
+        const char* cls = cs->lpszClass;
+        const bool dialog = IS_INTRESOURCE(cls) ? LOWORD(reinterpret_cast<ULONG_PTR>(cls)) == 0x8002
+                                                : lstrcmpiA(cls, "#32770") == 0;
+        if (dialog && !(cs->style & WS_CHILD)) {
+            vetoed = true;
+            Write("veto #32770\n");
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
