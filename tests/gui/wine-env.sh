@@ -9,9 +9,19 @@
 #   wine-env.sh - compress IN OUT      compress one file into the FOO.DL_ form
 #
 # STATE is a folder of the build tree; it holds the prefix and the ids of what was started.
+# WINEARCH (win64 or win32) picks the Wine: win32 runs the 32-bit loader, which needs a kernel
+# that runs i386 code or the emulation tools/test registers. One 64-bit wineserver serves both.
 set -u
 
-readonly WINE64=/usr/lib/wine/wine64
+readonly WINEARCH=${WINEARCH:-win64}
+case "$WINEARCH" in
+win64) readonly WINE=/usr/lib/wine/wine64 ;;
+win32) readonly WINE=/usr/lib/wine/wine ;;
+*)
+    echo "wine-env: unknown WINEARCH $WINEARCH" >&2
+    exit 1
+    ;;
+esac
 readonly WINESERVER=/usr/lib/wine/wineserver64
 readonly SCREEN=640x480x24
 readonly ROOT_DRIVE=r:
@@ -63,6 +73,7 @@ make_data() {
 
 wine_env() {
     export WINEPREFIX="$prefix"
+    export WINEARCH
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINESERVER
@@ -82,6 +93,9 @@ start_xvfb() {
 }
 
 start() {
+    if [ "$WINEARCH" = win32 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+        die "32-bit programs do not run here: tools/test registers the i386 emulation for this run"
+    fi
     mkdir -p "$state" || die "cannot create $state"
     [ -f "$state/xvfb.pid" ] && stop
     start_xvfb
@@ -89,12 +103,12 @@ start() {
     # A fresh prefix for every run: no state of an earlier run can leak into this one.
     unmount_twain
     rm -rf "$prefix"
-    "$WINE64" wineboot --init >"$state/wineboot.log" 2>&1 || die "wineboot failed, see $state/wineboot.log"
-    "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    "$WINE" wineboot --init >"$state/wineboot.log" 2>&1 || die "wineboot failed, see $state/wineboot.log"
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot turn off the crash dialog"
     # Without a window manager, every hidden managed window costs a 2 s wait for a withdrawal
     # that never comes; unmanaged windows are also placed exactly where they ask to be.
-    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot make the windows unmanaged"
     "$WINESERVER" -w
     mkdir -p "$prefix/drive_c/gui-root"
@@ -124,7 +138,7 @@ stop() {
 # that started them; a test runner would wait for them. So the output goes through a file.
 run_wine() {
     local out="$state/run.out" rc
-    "$WINE64" "$@" </dev/null >"$out" 2>&1
+    "$WINE" "$@" </dev/null >"$out" 2>&1
     rc=$?
     cat "$out"
     return $rc
