@@ -5,6 +5,7 @@
 #                          returns 1 with the reason in I386_SKIP_REASON when neither works
 #   i386_emulation_stop    removes the handler again (also run by the EXIT trap it sets)
 #
+# A caller may redefine i386_before_stop to end its 32-bit processes before the handler goes.
 # I386_MODE tells which it was: "native" or "qemu". I386_EMULATION=qemu registers the handler
 # even where the kernel runs i386 itself, to try the emulated path on such a machine.
 
@@ -90,7 +91,10 @@ i386_emulation_start() {
   return 0
 }
 
+i386_before_stop() { :; }
+
 i386_emulation_stop() {
+  [ -z "$i386_registered" ] || i386_before_stop
   if [ -n "$i386_registered" ] && [ -e "$I386_BINFMT/$I386_HANDLER" ]; then
     echo -1 >"$I386_BINFMT/$I386_HANDLER"
   fi
