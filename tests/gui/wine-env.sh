@@ -111,6 +111,10 @@ start() {
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot make the windows unmanaged"
     "$WINESERVER" -w
+    # With 32-bit Wine installed, a prefix comes with a twain_32 folder of Wine's own data
+    # sources; the scenarios start without one, whatever Wine made it.
+    find "$prefix/drive_c/windows" -maxdepth 1 -iname TWAIN_32 -exec rm -rf {} + ||
+        die "cannot remove the prefix's own TWAIN_32"
     mkdir -p "$prefix/drive_c/gui-root"
     ln -sfn ../drive_c/gui-root "$prefix/dosdevices/$ROOT_DRIVE"
     "$WINESERVER" -p </dev/null >>"$state/wineboot.log" 2>&1 || die "cannot start the wineserver"
