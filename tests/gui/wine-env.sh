@@ -9,9 +9,19 @@
 #   wine-env.sh - compress IN OUT      compress one file into the FOO.DL_ form
 #
 # STATE is a folder of the build tree; it holds the prefix and the ids of what was started.
+# WINEARCH (win64 or win32) picks the Wine: win32 runs the 32-bit loader, which needs a kernel
+# that runs i386 code or the emulation tools/test registers. One 64-bit wineserver serves both.
 set -u
 
-readonly WINE64=/usr/lib/wine/wine64
+readonly WINEARCH=${WINEARCH:-win64}
+case "$WINEARCH" in
+win64) readonly WINE=/usr/lib/wine/wine64 ;;
+win32) readonly WINE=/usr/lib/wine/wine ;;
+*)
+    echo "wine-env: unknown WINEARCH $WINEARCH" >&2
+    exit 1
+    ;;
+esac
 readonly WINESERVER=/usr/lib/wine/wineserver64
 readonly SCREEN=640x480x24
 readonly ROOT_DRIVE=r:
@@ -65,6 +75,7 @@ wine_env() {
     # Unix file names reach Windows through the locale: a UTF-8 one spells every folder name.
     export LANG=C.UTF-8 LC_ALL=C.UTF-8
     export WINEPREFIX="$prefix"
+    export WINEARCH
     export WINEDEBUG=-all
     # Wine takes DLL overrides from a process's Unix environment only, so a scenario that needs
     # more of them gets them here, through GUI_DLL_OVERRIDES.
@@ -86,6 +97,9 @@ start_xvfb() {
 }
 
 start() {
+    if [ "$WINEARCH" = win32 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+        die "32-bit programs do not run here: tools/test registers the i386 emulation for this run"
+    fi
     mkdir -p "$state" || die "cannot create $state"
     [ -f "$state/xvfb.pid" ] && stop
     start_xvfb
@@ -93,14 +107,18 @@ start() {
     # A fresh prefix for every run: no state of an earlier run can leak into this one.
     unmount_twain
     rm -rf "$prefix"
-    "$WINE64" wineboot --init >"$state/wineboot.log" 2>&1 || die "wineboot failed, see $state/wineboot.log"
-    "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    "$WINE" wineboot --init >"$state/wineboot.log" 2>&1 || die "wineboot failed, see $state/wineboot.log"
+    "$WINE" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot turn off the crash dialog"
     # Without a window manager, every hidden managed window costs a 2 s wait for a withdrawal
     # that never comes; unmanaged windows are also placed exactly where they ask to be.
-    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+    "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot make the windows unmanaged"
     "$WINESERVER" -w
+    # With 32-bit Wine installed, a prefix comes with a twain_32 folder of Wine's own data
+    # sources; the scenarios start without one, whatever Wine made it.
+    find "$prefix/drive_c/windows" -maxdepth 1 -iname TWAIN_32 -exec rm -rf {} + ||
+        die "cannot remove the prefix's own TWAIN_32"
     mkdir -p "$prefix/drive_c/gui-root"
     ln -sfn ../drive_c/gui-root "$prefix/dosdevices/$ROOT_DRIVE"
     "$WINESERVER" -p </dev/null >>"$state/wineboot.log" 2>&1 || die "cannot start the wineserver"
@@ -128,7 +146,7 @@ stop() {
 # that started them; a test runner would wait for them. So the output goes through a file.
 run_wine() {
     local out="$state/run.out" rc
-    "$WINE64" "$@" </dev/null >"$out" 2>&1
+    "$WINE" "$@" </dev/null >"$out" 2>&1
     rc=$?
     cat "$out"
     return $rc
