@@ -3,61 +3,21 @@
 
 #include "script_platform.h"
 
+#include "resources/version.h"
+
 #include "read_whole.h"
+#include "tool_run.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 const std::string kSamples = SAMPLES_DIR;
 const std::string kWorked = kSamples + "/scripts/worked.inf";
-
-struct ToolRun {
-    int status; // exit code, or -1 when the tool did not exit normally
-    std::string out;
-    std::string err;
-};
-
-// Runs inftool with exactly these arguments (no shell, so any byte reaches it).
-ToolRun Inftool(std::vector<std::string> args) {
-    // Per process: CTest may run several of these tests at once.
-    const std::string stem = testing::TempDir() + "inftool_" + std::to_string(getpid());
-    const std::string out_path = stem + ".out";
-    const std::string err_path = stem + ".err";
-    args.insert(args.begin(), INFTOOL_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    pid_t pid = 0;
-    ToolRun run{-1, {}, {}};
-    if (posix_spawn(&pid, INFTOOL_PATH, &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    run.out = ReadWhole(out_path);
-    run.err = ReadWhole(err_path);
-    return run;
-}
 
 const char kWorkedJson[] = R"({
   "AppName": "Scanner Utilities",
@@ -175,6 +135,47 @@ TEST(Inftool, BadArgumentsGiveUsageAndExit64) {
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("usage"), std::string::npos) << run.err;
     }
+}
+
+TEST(Inftool, HelpGoesToStdoutAndExits0) {
+    const ToolRun all = Inftool({"--help"});
+    EXPECT_EQ(all.status, 0);
+    EXPECT_EQ(all.err, "");
+    for (const char* command : {"dump", "query", "check", "compress", "expand"}) {
+        SCOPED_TRACE(command);
+        EXPECT_NE(all.out.find(std::string("  inftool ") + command + " "), std::string::npos)
+            << all.out;
+        const ToolRun one = Inftool({command, "--help"});
+        EXPECT_EQ(one.status, 0);
+        EXPECT_EQ(one.err, "");
+        EXPECT_EQ(one.out.rfind(std::string("usage:\n  inftool ") + command + " ", 0), 0u)
+            << one.out;
+        // A wrong call of the same command prints the same usage, on stderr.
+        const ToolRun wrong = Inftool({command, "--no-such-option", "a", "b", "c", "d"});
+        EXPECT_EQ(wrong.status, kExitUsage);
+        EXPECT_EQ(wrong.out, "");
+        EXPECT_NE(wrong.err.find(one.out), std::string::npos) << wrong.err;
+    }
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{}, std::vector<std::string>{"--helps"},
+          std::vector<std::string>{"--help", "dump"},
+          std::vector<std::string>{"nosuch", "--help"}}) {
+        const ToolRun run = Inftool(wrong);
+        EXPECT_EQ(run.status, kExitUsage);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("usage:\n", 0), 0u) << run.err;
+    }
+}
+
+TEST(Inftool, VersionIsTheInstallersVersionRecord) {
+    const ToolRun run = Inftool({"--version"});
+    EXPECT_EQ(run.status, 0);
+    // The record's text form, "1, 0, 0, 1", with dots.
+    std::string dotted = SETUP_VERSION_TEXT;
+    for (size_t comma; (comma = dotted.find(", ")) != std::string::npos;)
+        dotted.replace(comma, 2, ".");
+    EXPECT_EQ(run.out, "inftool " + dotted + "\n");
+    EXPECT_EQ(run.err, "");
 }
 
 TEST(Inftool, UnopenableFileExits2NamingIt) {

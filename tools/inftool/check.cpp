@@ -297,11 +297,6 @@ void CheckCatalogue(CheckState& state) {
     }
 }
 
-int Usage() {
-    std::fputs("usage: inftool check FILE [--media DIR]\n", stderr);
-    return kExitUsage;
-}
-
 } // namespace
 
 int RunCheck(int argc, char** argv) {
@@ -313,10 +308,10 @@ int RunCheck(int argc, char** argv) {
         } else if (argv[i][0] != '-' && path == nullptr) {
             path = argv[i];
         } else {
-            return Usage();
+            return UsageError("check");
         }
     }
-    if (path == nullptr) return Usage();
+    if (path == nullptr) return UsageError("check");
 
     std::vector<uint8_t> bytes;
     std::string why;

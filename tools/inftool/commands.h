@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+
 // Each command takes the arguments after its name and returns the process exit code.
 enum ExitCode : int {
     kExitOk = 0,
@@ -16,3 +18,12 @@ int RunQuery(int argc, char** argv);
 int RunCheck(int argc, char** argv);
 int RunCompress(int argc, char** argv);
 int RunExpand(int argc, char** argv);
+
+// The whole command line: a command, "--help", "COMMAND --help" or "--version".
+int RunCommandLine(int argc, char** argv);
+
+// Prints the usage of one command, or of all when command is nullptr.
+void PrintUsage(std::FILE* out, const char* command);
+
+// A wrong call of command: its usage on stderr; returns kExitUsage.
+int UsageError(const char* command);
