@@ -19,9 +19,9 @@ constexpr Command kCommands[] = {
     {"query", RunQuery, "query FILE CODE [INDEX [TEXT]]",
      "    CODE: a query code number or name (GetFileDir, FindFileDir, ...)\n"
      "    INDEX: an unsigned 32-bit decimal number, 0 when absent\n"},
-    {"check", RunCheck, "check FILE [--media DIR]",
+    {"check", RunCheck, "check FILE [--media DIR]...",
      "    warns of what the installer would drop, change or get wrong\n"
-     "    --media DIR: the media folder, checked as the installer would find it\n"},
+     "    --media DIR: the media, one folder for all disks or one per disk in disk order\n"},
     {"compress", RunCompress, "compress IN OUT", "    writes IN in the LZ32 (SZDD) format\n"},
     {"expand", RunExpand, "expand IN OUT", "    writes the expanded content of IN\n"},
 };
