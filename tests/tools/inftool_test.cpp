@@ -141,7 +141,7 @@ TEST(Inftool, HelpGoesToStdoutAndExits0) {
     const ToolRun all = Inftool({"--help"});
     EXPECT_EQ(all.status, 0);
     EXPECT_EQ(all.err, "");
-    for (const char* command : {"dump", "query", "check", "compress", "expand"}) {
+    for (const char* command : {"dump", "query", "check", "build", "compress", "expand"}) {
         SCOPED_TRACE(command);
         EXPECT_NE(all.out.find(std::string("  inftool ") + command + " "), std::string::npos)
             << all.out;

@@ -22,6 +22,13 @@ constexpr Command kCommands[] = {
     {"check", RunCheck, "check FILE [--media DIR]...",
      "    warns of what the installer would drop, change or get wrong\n"
      "    --media DIR: the media, one folder for all disks or one per disk in disk order\n"},
+    {"build", RunBuild,
+     "build SCRIPT --from DIR --setup FILE --follow-on FILE --out OUT [--disk-size SIZE] "
+     "[--force]",
+     "    lays out the media of SCRIPT from the originals in DIR (or DIR/<[Dirs] name>)\n"
+     "    --setup FILE: the installer; --follow-on FILE: the main setup, photo/setup.EXE\n"
+     "    --out OUT: made whole or not at all; --force replaces an OUT that is not empty\n"
+     "    --disk-size SIZE: 1.44M, 1.2M, 720K, 360K (floppies) or a byte count\n"},
     {"compress", RunCompress, "compress IN OUT", "    writes IN in the LZ32 (SZDD) format\n"},
     {"expand", RunExpand, "expand IN OUT", "    writes the expanded content of IN\n"},
 };
