@@ -15,6 +15,7 @@ readonly WINE64=/usr/lib/wine/wine64
 readonly WINESERVER=/usr/lib/wine/wineserver64
 readonly SCREEN=640x480x24
 readonly ROOT_DRIVE=r:
+readonly WINE_FONTS='Z:\usr\share\wine\fonts'
 readonly SKIP_CODE=77
 
 state=${1:?state folder}
@@ -96,6 +97,11 @@ start() {
     # that never comes; unmanaged windows are also placed exactly where they ask to be.
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot make the windows unmanaged"
+    # Debian's Wine looks for its own fonts in /usr/share/fonts, fonts-wine puts them in
+    # /usr/share/wine/fonts: without this path Marlett is missing and caption buttons show
+    # letters.
+    "$WINE64" reg add 'HKCU\Software\Wine\Fonts' /v Path /d "$WINE_FONTS" /f \
+        >>"$state/wineboot.log" 2>&1 || die "cannot add Wine's font folder"
     "$WINESERVER" -w
     mkdir -p "$prefix/drive_c/gui-root"
     ln -sfn ../drive_c/gui-root "$prefix/dosdevices/$ROOT_DRIVE"
