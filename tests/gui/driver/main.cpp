@@ -8,7 +8,7 @@
 namespace {
 
 const Scenario* const kGroups[] = {kStartupScenarios, kCopyScenarios, kDialogScenarios,
-                                   kBackgroundScenarios};
+                                   kBackgroundScenarios, kBuildScenarios};
 
 const Scenario* FindScenario(const char* name) {
     for (const Scenario* group : kGroups)
