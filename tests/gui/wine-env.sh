@@ -1,7 +1,8 @@
 #!/bin/bash
 # Wine environment of the GUI scenarios: one Xvfb screen and one Wine prefix per build folder.
 #
-#   wine-env.sh STATE start            start Xvfb 640x480x24, create the prefix, start its wineserver
+#   wine-env.sh STATE start            start Xvfb 640x480x24 (or use WINE_ENV_DISPLAY), create the
+#                                      prefix, start its wineserver
 #   wine-env.sh STATE stop             stop that wineserver and that Xvfb, unmount a leftover tmpfs
 #   wine-env.sh STATE run CMD...       run a Windows program in the prefix on the Xvfb screen
 #   wine-env.sh STATE run-tmpfs KB CMD...  the same with a KB-sized tmpfs over the prefix's TWAIN_32
@@ -85,7 +86,11 @@ start_xvfb() {
 start() {
     mkdir -p "$state" || die "cannot create $state"
     [ -f "$state/xvfb.pid" ] && stop
-    start_xvfb
+    if [ -n "${WINE_ENV_DISPLAY:-}" ]; then
+        echo "$WINE_ENV_DISPLAY" >"$state/xvfb.display"
+    else
+        start_xvfb
+    fi
     wine_env
     # A fresh prefix for every run: no state of an earlier run can leak into this one.
     unmount_twain
