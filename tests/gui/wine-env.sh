@@ -1,7 +1,8 @@
 #!/bin/bash
 # Wine environment of the GUI scenarios: one Xvfb screen and one Wine prefix per build folder.
 #
-#   wine-env.sh STATE start            start Xvfb 640x480x24, create the prefix, start its wineserver
+#   wine-env.sh STATE start            start Xvfb 640x480x24 (or use WINE_ENV_DISPLAY), create the
+#                                      prefix, start its wineserver
 #   wine-env.sh STATE stop             stop that wineserver and that Xvfb, unmount a leftover tmpfs
 #   wine-env.sh STATE run CMD...       run a Windows program in the prefix on the Xvfb screen
 #   wine-env.sh STATE run-tmpfs KB CMD...  the same with a KB-sized tmpfs over the prefix's TWAIN_32
@@ -25,6 +26,7 @@ esac
 readonly WINESERVER=/usr/lib/wine/wineserver64
 readonly SCREEN=640x480x24
 readonly ROOT_DRIVE=r:
+readonly WINE_FONTS='Z:\usr\share\wine\fonts'
 readonly SKIP_CODE=77
 
 state=${1:?state folder}
@@ -102,7 +104,11 @@ start() {
     fi
     mkdir -p "$state" || die "cannot create $state"
     [ -f "$state/xvfb.pid" ] && stop
-    start_xvfb
+    if [ -n "${WINE_ENV_DISPLAY:-}" ]; then
+        echo "$WINE_ENV_DISPLAY" >"$state/xvfb.display"
+    else
+        start_xvfb
+    fi
     wine_env
     # A fresh prefix for every run: no state of an earlier run can leak into this one.
     unmount_twain
@@ -114,6 +120,11 @@ start() {
     # that never comes; unmanaged windows are also placed exactly where they ask to be.
     "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot make the windows unmanaged"
+    # Debian's Wine looks for its own fonts in /usr/share/fonts, fonts-wine puts them in
+    # /usr/share/wine/fonts: without this path Marlett is missing and caption buttons show
+    # letters.
+    "$WINE64" reg add 'HKCU\Software\Wine\Fonts' /v Path /d "$WINE_FONTS" /f \
+        >>"$state/wineboot.log" 2>&1 || die "cannot add Wine's font folder"
     "$WINESERVER" -w
     # With 32-bit Wine installed, a prefix comes with a twain_32 folder of Wine's own data
     # sources; the scenarios start without one, whatever Wine made it.

@@ -126,6 +126,11 @@ const Case kCases[] = {
      "its destination directory and fails unless that folder exists"},
     {"disk without record", Lines({"[Files]", "D, X.EXE, X.EXE, 1, 4, N"}) + kClean,
      ":2: warning: disk number 4 has no [Disks] record"},
+    {"plain entry on a disk not yet asked for",
+     Lines({"[Disks]", "2 = Disk 2"}) + kClean.substr(0, kClean.find("[PM Info]")) +
+         Lines({"Late, B.INI, B.INI, 1, 2, N"}) + kClean.substr(kClean.find("[PM Info]")),
+     ":14: warning: plain entry of disk 2 follows line 13 of disk 1, and no compressed entry of "
+     "disk 2 comes first: it will be looked for in the previous location and reported missing"},
     {"pm item matches nothing", Lines({"[PM Info]", "NONE.EXE, T"}) + kClean,
      ":2: warning: program item file NONE.EXE matches no [Files] destination"},
     {"CR without LF", "[Application]\rXAppName = A\r\n" + kClean,
@@ -149,6 +154,20 @@ TEST_F(CheckTest, EachKindOfWarning) {
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.out.find(path + c.expected + "\n"), std::string::npos) << run.out;
     }
+}
+
+TEST_F(CheckTest, DiskChangeThroughACompressedEntryIsClean) {
+    std::string script = Lines({"[Disks]", "2 = Disk 2"}) +
+                         kClean.substr(0, kClean.find("[PM Info]")) +
+                         Lines({"Packed, B.DL_, B.DLL, 1, 2, Y", "Late, B.INI, B.INI, 1, 2, N",
+                                "Back, C.INI, C.INI, 1, 1, N"}) +
+                         kClean.substr(kClean.find("[PM Info]"));
+    ProgramRun run = RunCheck({Write("SETUP.INF", script)});
+    // Back on disk 1 is again a plain entry with no compressed entry of its disk before it.
+    EXPECT_EQ(run.out, dir.string() + "/SETUP.INF:16: warning: plain entry of disk 1 follows line "
+                                      "15 of disk 2, and no compressed entry of disk 1 comes "
+                                      "first: it will be looked for in the previous location "
+                                      "and reported missing\n");
 }
 
 TEST_F(CheckTest, GroupNameWithoutComma) {
@@ -206,13 +225,15 @@ class MediaCheckTest : public CheckTest {
         CheckTest::SetUp();
         script = Write("media/SETUP.INF", kClean);
         Write("media/photo/setup.exe", "MZ");
-        std::vector<uint8_t> packed;
-        const std::string plain = "driver bytes driver bytes driver bytes";
-        SzddCompress(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), 'L', packed);
-        Write("media/tw/a.dl_", std::string(packed.begin(), packed.end()));
+        Write("media/tw/a.dl_", Packed("driver bytes driver bytes driver bytes"));
         Write("media/WIN/A.INI", "[settings]");
     }
     ProgramRun Check() { return RunCheck({script, "--media", (dir / "media").string()}); }
+    std::string Packed(const std::string& plain) {
+        std::vector<uint8_t> packed;
+        SzddCompress(reinterpret_cast<const uint8_t*>(plain.data()), plain.size(), 'L', packed);
+        return std::string(packed.begin(), packed.end());
+    }
 };
 
 TEST_F(MediaCheckTest, CompleteMediaMatchedIgnoringCase) {
@@ -248,6 +269,65 @@ TEST_F(MediaCheckTest, MissingSourceAndWrongCompressionMarks) {
                            "/WIN/A.INI is in the compressed format but not marked compressed"),
               std::string::npos)
         << run.out;
+}
+
+TEST_F(MediaCheckTest, MinHDSpaceAgainstTheExpandedSizes) {
+    // 5000 bytes expanded, far fewer compressed, and 10 plain: 5 KB in all.
+    Write("media/tw/a.dl_", Packed(std::string(5000, 'x')));
+    for (const char* declared : {"4", "5", "0"}) {
+        SCOPED_TRACE(declared);
+        std::string inf = kClean;
+        inf.insert(inf.find("GroupName"), std::string("MinHDSpace = ") + declared + "\r\n");
+        Write("media/SETUP.INF", inf);
+        ProgramRun run = Check();
+        if (std::string(declared) == "5") {
+            EXPECT_EQ(run.status, 0);
+            EXPECT_EQ(run.out, "");
+        } else {
+            EXPECT_EQ(run.status, 1);
+            EXPECT_EQ(run.out, script +
+                                   ":3: warning: the entries expand to 5 KB, more than "
+                                   "MinHDSpace " +
+                                   declared + " (KB)\n");
+        }
+    }
+}
+
+TEST_F(MediaCheckTest, OneFolderPerDiskInDiskOrder) {
+    std::string inf = kClean;
+    inf.replace(inf.find("1 = Disk 1"), 10, "1 = Disk 1\r\n2 = Disk 2");
+    inf.replace(inf.find("A.INI, A.INI, 1, 1, N"), 21, "A.IN_, A.INI, 1, 2, Y");
+    Write("media/SETUP.INF", inf);
+    fs::remove_all(dir / "media/WIN");
+    Write("disk2/WIN/A.IN_", Packed("[settings]"));
+    std::vector<std::string> disks = {script, "--media", (dir / "media").string(), "--media",
+                                      (dir / "disk2").string()};
+    ProgramRun run = RunCheck(disks);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "");
+
+    // The same name on two disks is harmless with the same bytes, and not with others.
+    Write("media/WIN/A.IN_", Packed("[settings]"));
+    EXPECT_EQ(RunCheck(disks).out, "");
+    Write("media/WIN/A.IN_", Packed("[other settings]"));
+    run = RunCheck(disks);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, script + ":12: warning: source " + (dir / "disk2").string() +
+                           "/WIN/A.IN_ and " + (dir / "media").string() +
+                           "/WIN/A.IN_ have one name and different contents: the disks cannot "
+                           "be told apart\n");
+
+    // The follow-on setup is looked for on the start disk only.
+    fs::remove_all(dir / "media/WIN");
+    fs::rename(dir / "media/photo", dir / "disk2/photo");
+    run = RunCheck(disks);
+    EXPECT_EQ(run.out, script + ": warning: " + (dir / "media").string() +
+                           "/photo/setup.EXE is missing: the installer would end without a word\n");
+
+    disks.insert(disks.end(), {"--media", (dir / "disk2").string()});
+    run = RunCheck(disks);
+    EXPECT_EQ(run.status, 64);
+    EXPECT_EQ(run.out, "");
 }
 
 } // namespace

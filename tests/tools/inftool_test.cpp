@@ -3,11 +3,14 @@
 
 #include "script_platform.h"
 
+#include "resources/version.h"
+
 #include "read_whole.h"
 #include "run_inftool.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -132,6 +135,47 @@ TEST(Inftool, BadArgumentsGiveUsageAndExit64) {
         EXPECT_EQ(run.out, "");
         EXPECT_NE(run.err.find("usage"), std::string::npos) << run.err;
     }
+}
+
+TEST(Inftool, HelpGoesToStdoutAndExits0) {
+    const ProgramRun all = RunInftool({"--help"});
+    EXPECT_EQ(all.status, 0);
+    EXPECT_EQ(all.err, "");
+    for (const char* command : {"dump", "query", "check", "build", "compress", "expand"}) {
+        SCOPED_TRACE(command);
+        EXPECT_NE(all.out.find(std::string("  inftool ") + command + " "), std::string::npos)
+            << all.out;
+        const ProgramRun one = RunInftool({command, "--help"});
+        EXPECT_EQ(one.status, 0);
+        EXPECT_EQ(one.err, "");
+        EXPECT_EQ(one.out.rfind(std::string("usage:\n  inftool ") + command + " ", 0), 0u)
+            << one.out;
+        // A wrong call of the same command prints the same usage, on stderr.
+        const ProgramRun wrong = RunInftool({command, "--no-such-option", "a", "b", "c", "d"});
+        EXPECT_EQ(wrong.status, kExitUsage);
+        EXPECT_EQ(wrong.out, "");
+        EXPECT_NE(wrong.err.find(one.out), std::string::npos) << wrong.err;
+    }
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{}, std::vector<std::string>{"--helps"},
+          std::vector<std::string>{"--help", "dump"},
+          std::vector<std::string>{"nosuch", "--help"}}) {
+        const ProgramRun run = RunInftool(wrong);
+        EXPECT_EQ(run.status, kExitUsage);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.rfind("usage:\n", 0), 0u) << run.err;
+    }
+}
+
+TEST(Inftool, VersionIsTheInstallersVersionRecord) {
+    const ProgramRun run = RunInftool({"--version"});
+    EXPECT_EQ(run.status, 0);
+    // The record's text form, "1, 0, 0, 1", with dots.
+    std::string dotted = SETUP_VERSION_TEXT;
+    for (size_t comma; (comma = dotted.find(", ")) != std::string::npos;)
+        dotted.replace(comma, 2, ".");
+    EXPECT_EQ(run.out, "inftool " + dotted + "\n");
+    EXPECT_EQ(run.err, "");
 }
 
 TEST(Inftool, UnopenableFileExits2NamingIt) {

@@ -1,6 +1,7 @@
-#include "commands.h"
+#include "check.h"
+
+#include "disks.h"
 #include "files.h"
-#include "media.h"
 
 #include "catalogue.h"
 #include "parser.h"
@@ -16,11 +17,6 @@
 
 namespace {
 
-struct Warning {
-    uint32_t line; // 0: the file as a whole
-    std::string text;
-};
-
 struct RecordLines {
     std::vector<uint32_t> disks, dirs, files, items;
 };
@@ -30,6 +26,7 @@ struct CheckState {
     RecordLines lines;
     bool seen[SectionEnd + 1] = {};
     ParseNote end{};
+    uint32_t minHDSpaceLine = 0;
 };
 
 constexpr const char* kSectionNames[] = {"",        "[Application]", "[Disks]", "[Dirs]",
@@ -156,7 +153,10 @@ void OnNote(void* context, const ParseNote& note) {
                     kFields[note.field].section, kFields[note.field].name, note.value - 1,
                     note.value, note.text));
         break;
-    case NoteNumber: CheckNumber(state, note); break;
+    case NoteNumber:
+        if (note.field == FieldMinHDSpace) state.minHDSpaceLine = note.line;
+        CheckNumber(state, note);
+        break;
     case NoteRecord: RecordLine(state, note); break;
     case NoteParseEnd: state.end = note; break;
     }
@@ -302,34 +302,14 @@ void CheckCatalogue(CheckState& state) {
     }
 }
 
-int Usage() {
-    std::fputs("usage: inftool check FILE [--media DIR]\n", stderr);
-    return kExitUsage;
-}
-
 } // namespace
 
-int RunCheck(int argc, char** argv) {
-    const char* path = nullptr;
-    const char* media = nullptr;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--media") == 0 && i + 1 < argc && media == nullptr) {
-            media = argv[++i];
-        } else if (argv[i][0] != '-' && path == nullptr) {
-            path = argv[i];
-        } else {
-            return Usage();
-        }
-    }
-    if (path == nullptr) return Usage();
-
+bool CheckScript(const char* path, ScriptReport& report) {
     std::vector<uint8_t> bytes;
     std::string why;
     CheckState state;
-    if (!ReadWholeFile(path, bytes, why) || LoadSetupScript(path, OnNote, &state) != LoadOk) {
-        std::fprintf(stderr, "inftool: cannot read %s\n", path);
-        return kExitNotRead;
-    }
+    if (!ReadWholeFile(path, bytes, why) || LoadSetupScript(path, OnNote, &state) != LoadOk)
+        return false;
 
     const uint32_t readEnd = static_cast<uint32_t>(std::min<size_t>(bytes.size(), kScriptReadSize));
     if (bytes.size() > kScriptReadSize)
@@ -342,18 +322,20 @@ int RunCheck(int argc, char** argv) {
     CheckLineEnds(state, bytes, textEnd);
     CheckEnd(state, bytes, readEnd);
     CheckCatalogue(state);
-    if (media != nullptr) {
-        for (MediaWarning& warning : CheckMedia(media, state.lines.files))
-            Warn(state, warning.line, std::move(warning.text));
-    }
+    CheckDiskOrder(state.lines.files, state.warnings);
+    report.warnings = std::move(state.warnings);
+    report.fileLines = std::move(state.lines.files);
+    report.minHDSpaceLine = state.minHDSpaceLine;
+    return true;
+}
 
-    std::stable_sort(state.warnings.begin(), state.warnings.end(),
+void PrintWarnings(const char* path, std::vector<Warning> warnings) {
+    std::stable_sort(warnings.begin(), warnings.end(),
                      [](const Warning& a, const Warning& b) { return a.line < b.line; });
-    for (const Warning& warning : state.warnings) {
+    for (const Warning& warning : warnings) {
         if (warning.line == 0)
             std::printf("%s: warning: %s\n", path, warning.text.c_str());
         else
             std::printf("%s:%u: warning: %s\n", path, warning.line, warning.text.c_str());
     }
-    return state.warnings.empty() ? kExitOk : kExitWarnings;
 }

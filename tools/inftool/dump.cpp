@@ -114,10 +114,7 @@ uint32_t Count(uint32_t code) {
 } // namespace
 
 int RunDump(int argc, char** argv) {
-    if (argc != 1) {
-        std::fputs("usage: inftool dump FILE\n", stderr);
-        return kExitUsage;
-    }
+    if (argc != 1) return UsageError("dump");
     const int loaded = LoadScriptOrReport(argv[0]);
     if (loaded != kExitOk) return loaded;
 

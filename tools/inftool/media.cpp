@@ -2,9 +2,12 @@
 
 #include "catalogue.h"
 #include "common/media_layout.h"
+#include "disks.h"
+#include "files.h"
 #include "inf_query.h"
 #include "szdd.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <dirent.h>
 #include <strings.h>
@@ -30,31 +33,107 @@ std::string MatchEntry(const std::string& dir, const std::string& name) {
     return found;
 }
 
-bool IsRegularFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-// True when the file starts with the compressed format's signature.
-bool LooksCompressed(const std::string& path) {
+// True, with its header, when the file starts with the compressed format's signature.
+bool ReadCompressedHeader(const std::string& path, SzddHeader& parsed) {
     std::FILE* stream = std::fopen(path.c_str(), "rb");
     if (stream == nullptr) return false;
     uint8_t header[kSzddHeaderSize];
     size_t count = std::fread(header, 1, sizeof header, stream);
     std::fclose(stream);
-    SzddHeader parsed{};
     return SzddReadHeader(header, count, parsed) == SzddStatus::Ok;
 }
 
-std::string Join(const std::string& dir, const char* relative) {
+bool SameContents(const std::string& a, const std::string& b) {
+    std::vector<uint8_t> bytesA, bytesB;
+    std::string why;
+    return ReadWholeFile(a.c_str(), bytesA, why) && ReadWholeFile(b.c_str(), bytesB, why) &&
+           bytesA == bytesB;
+}
+
+struct MediaCheck {
+    const std::vector<std::string>& folders;
+    const ScriptReport& script;
+    std::vector<Warning> warnings;
+    uint64_t expandedBytes = 0;
+
+    const std::string& FolderOf(uint16_t disk) const {
+        if (folders.size() == 1) return folders[0];
+        const std::vector<uint16_t> disks = DisksInUse();
+        return folders[static_cast<size_t>(std::find(disks.begin(), disks.end(), disk) -
+                                           disks.begin())];
+    }
+    void Warn(uint32_t line, std::string text) { warnings.push_back({line, std::move(text)}); }
+};
+
+// The same name on another disk with other contents: a source the installer could take from
+// the wrong disk, since it changes disks only when a compressed source cannot be opened.
+void CheckOtherDisks(MediaCheck& check, const std::string& media, const std::string& source,
+                     const std::string& relative, uint32_t line) {
+    for (const std::string& folder : check.folders) {
+        if (folder == media) continue;
+        const std::string other = FindIgnoringCase(folder, relative.c_str());
+        if (other.empty() || !IsRegularFile(other) || SameContents(source, other)) continue;
+        check.Warn(line, "source " + source + " and " + other +
+                             " have one name and different contents: the disks cannot be told "
+                             "apart");
+        return;
+    }
+}
+
+void CheckEntry(MediaCheck& check, uint16_t index) {
+    const FileEntry& file = g_Catalogue.Files[index];
+    const std::string& media = check.FolderOf(file.DiskNumber);
+    char dirName[kDirNameWidth];
+    InfQuery(GetFileDir, index, dirName);
+    const std::string relative = std::string(dirName) + "\\" + file.SourceName;
+    const std::string source = FindIgnoringCase(media, relative.c_str());
+    const uint32_t line = check.script.fileLines[index];
+    uint64_t size = 0;
+    if (source.empty() || !IsRegularFile(source, &size)) {
+        check.Warn(line, "source " + JoinPath(media, relative.c_str()) + " is missing");
+        return;
+    }
+    SzddHeader header{};
+    const bool compressed = ReadCompressedHeader(source, header);
+    if (file.Compressed && !compressed) {
+        check.Warn(line, "source " + source +
+                             " is marked compressed but is not in the compressed format: it is "
+                             "installed as it stands");
+    } else if (!file.Compressed && compressed) {
+        check.Warn(line, "source " + source +
+                             " is in the compressed format but not marked compressed: it would "
+                             "be installed still compressed");
+    }
+    check.expandedBytes += file.Compressed && compressed ? header.expandedLength : size;
+    if (check.folders.size() > 1) CheckOtherDisks(check, media, source, relative, line);
+}
+
+void CheckSpace(MediaCheck& check) {
+    if (check.script.minHDSpaceLine == 0) return;
+    const uint64_t kilobytes = (check.expandedBytes + 1023) / 1024;
+    const uint16_t declared = g_Catalogue.App.MinHDSpace;
+    if (kilobytes <= declared) return;
+    check.Warn(check.script.minHDSpaceLine, "the entries expand to " + std::to_string(kilobytes) +
+                                                " KB, more than MinHDSpace " +
+                                                std::to_string(declared) + " (KB)");
+}
+
+} // namespace
+
+bool IsRegularFile(const std::string& path, uint64_t* size) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (size != nullptr) *size = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+std::string JoinPath(const std::string& dir, const char* relative) {
     std::string path = dir;
     if (!path.empty() && !IsSeparator(path.back())) path += '/';
     for (const char* c = relative; *c != '\0'; ++c)
         path += IsSeparator(*c) ? '/' : *c;
     return path;
 }
-
-} // namespace
 
 std::string FindIgnoringCase(const std::string& dir, const char* relative) {
     std::string path = dir;
@@ -75,37 +154,17 @@ std::string FindIgnoringCase(const std::string& dir, const char* relative) {
     return path;
 }
 
-std::vector<MediaWarning> CheckMedia(const char* mediaDir, const std::vector<uint32_t>& fileLines) {
-    std::vector<MediaWarning> warnings;
-    const std::string media = mediaDir;
-    const std::string followOn = FindIgnoringCase(media, kFollowOnSetup);
+std::vector<Warning> CheckMedia(const std::vector<std::string>& folders,
+                                const ScriptReport& script) {
+    MediaCheck check{folders, script, {}};
+    const std::string& start = check.FolderOf(StartDisk());
+    const std::string followOn = FindIgnoringCase(start, kFollowOnSetup);
     if (followOn.empty() || !IsRegularFile(followOn)) {
-        warnings.push_back({0, Join(media, kFollowOnSetup) +
-                                   " is missing: the installer would end without a word"});
+        check.Warn(0, JoinPath(start, kFollowOnSetup) +
+                          " is missing: the installer would end without a word");
     }
-    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i) {
-        const FileEntry& file = g_Catalogue.Files[i];
-        if (!IsDestinationDir(file.DirNumber)) continue;
-        char dirName[kDirNameWidth];
-        InfQuery(GetFileDir, i, dirName);
-        const std::string relative = std::string(dirName) + "\\" + file.SourceName;
-        const std::string source = FindIgnoringCase(media, relative.c_str());
-        const uint32_t line = fileLines[i];
-        if (source.empty() || !IsRegularFile(source)) {
-            warnings.push_back({line, "source " + Join(media, relative.c_str()) + " is missing"});
-            continue;
-        }
-        const bool compressed = LooksCompressed(source);
-        if (file.Compressed && !compressed) {
-            warnings.push_back(
-                {line, "source " + source +
-                           " is marked compressed but is not in the compressed format: it is "
-                           "installed as it stands"});
-        } else if (!file.Compressed && compressed) {
-            warnings.push_back({line, "source " + source +
-                                          " is in the compressed format but not marked "
-                                          "compressed: it would be installed still compressed"});
-        }
-    }
-    return warnings;
+    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i)
+        if (IsCopiedEntry(i)) CheckEntry(check, i);
+    CheckSpace(check);
+    return std::move(check.warnings);
 }

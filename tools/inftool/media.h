@@ -1,19 +1,23 @@
 #pragma once
 
+#include "check.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct MediaWarning {
-    uint32_t line; // 0: the media as a whole
-    std::string text;
-};
-
-// Checks the loaded catalogue against a media folder as the installer would find it: the
-// follow-on setup, every listed source, and the compressed marks against the files' format.
-// fileLines holds the script line of each file entry.
-std::vector<MediaWarning> CheckMedia(const char* mediaDir, const std::vector<uint32_t>& fileLines);
+// Checks the loaded catalogue against the media as the installer would find them: the
+// follow-on setup, every listed source, the compressed marks against the files' format,
+// files of one name that differ between disks, and the space MinHDSpace declares.
+// folders holds one folder for all disks, or one per disk in use in the order of DisksInUse.
+std::vector<Warning> CheckMedia(const std::vector<std::string>& folders,
+                                const ScriptReport& script);
 
 // The path of relative (components separated by "\" or "/") below dir, each component
 // matched ignoring letter case as the target file system would; empty when one is missing.
 std::string FindIgnoringCase(const std::string& dir, const char* relative);
+
+bool IsRegularFile(const std::string& path, uint64_t* size = nullptr);
+
+// dir and relative joined with "/" separators.
+std::string JoinPath(const std::string& dir, const char* relative);

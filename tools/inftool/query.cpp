@@ -16,11 +16,7 @@ constexpr size_t kQueryBufferSize = 512;
 
 int Usage(const char* problem, const char* argument) {
     std::fprintf(stderr, "inftool query: %s: %s\n", problem, argument);
-    std::fputs("usage: inftool query FILE CODE [INDEX [TEXT]]\n"
-               "  CODE: a query code number or name (GetFileDir, FindFileDir, ...)\n"
-               "  INDEX: an unsigned 32-bit decimal number, 0 when absent\n",
-               stderr);
-    return kExitUsage;
+    return UsageError("query");
 }
 
 // Digits only, at most 4294967295.

@@ -12,11 +12,6 @@ namespace {
 constexpr size_t kReadLimit =
     size_t{kSzddMaxExpanded} + kSzddHeaderSize + kSzddMaxExpanded / 8 + 16;
 
-int Usage(const char* command) {
-    std::fprintf(stderr, "usage: inftool %s IN OUT\n", command);
-    return kExitUsage;
-}
-
 // Makes out from the input's bytes; nullptr, or why nothing could be made.
 using Transform = const char* (*)(const char* inPath, const std::vector<uint8_t>& in,
                                   std::vector<uint8_t>& out);
@@ -35,7 +30,7 @@ const char* Expand(const char*, const std::vector<uint8_t>& in, std::vector<uint
 
 // IN to OUT through transform; OUT is written whole or not at all.
 int RunTransform(const char* command, int argc, char** argv, Transform transform) {
-    if (argc != 2) return Usage(command);
+    if (argc != 2) return UsageError(command);
     const char* inPath = argv[0];
     const char* outPath = argv[1];
     std::vector<uint8_t> data;

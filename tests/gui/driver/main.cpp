@@ -1,5 +1,6 @@
 // guidriver SCENARIO: runs one scenario against the installer and exits 0 when it passed.
 // guidriver --expect NAMES...: checks that the registered names are exactly the scenarios.
+// guidriver --demo ...: the demo run, see demo.cpp.
 #include "scenarios.h"
 
 #include <cstdio>
@@ -7,8 +8,8 @@
 
 namespace {
 
-const Scenario* const kGroups[] = {kStartupScenarios, kCopyScenarios, kDialogScenarios,
-                                   kBackgroundScenarios, kHardeningScenarios};
+const Scenario* const kGroups[] = {kStartupScenarios,    kCopyScenarios,      kDialogScenarios,
+                                   kBackgroundScenarios, kHardeningScenarios, kBuildScenarios};
 
 const Scenario* FindScenario(const char* name) {
     for (const Scenario* group : kGroups)
@@ -41,7 +42,10 @@ int Expect(int count, char** names) {
 
 } // namespace
 
+int RunDemo(int argc, char** argv);
+
 int main(int argc, char** argv) {
+    if (argc >= 2 && !std::strcmp(argv[1], "--demo")) return RunDemo(argc - 2, argv + 2);
     if (argc >= 2 && !std::strcmp(argv[1], "--expect")) return Expect(argc - 2, argv + 2);
     if (argc != 2) {
         std::printf("usage: guidriver SCENARIO | --list | --expect SCENARIO...\n");

@@ -71,10 +71,30 @@ void Describe(const CWPSTRUCT& m) {
     if (line[0]) Write(line);
 }
 
+// The demo's pause (see driver/demo.cpp): while its events exist, the first progress step
+// taken with the progress dialog in view waits until the screenshot is taken; the pump
+// before the step has put the dialog on screen.
+void PauseForScreenshot(const CWPSTRUCT& m) {
+    static bool paused = false;
+    if (paused || m.message != PBM_SETPOS || !IsWindowVisible(GetParent(m.hwnd))) return;
+    HANDLE resume = OpenEventA(SYNCHRONIZE, FALSE, "guispy-resume");
+    if (!resume) return;
+    paused = true;
+    if (HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, "guispy-paused")) {
+        SetEvent(ready);
+        CloseHandle(ready);
+    }
+    WaitForSingleObject(resume, 30000);
+    CloseHandle(resume);
+}
+
 } // namespace
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK SpyCallWndProc(int code, WPARAM wp, LPARAM lp) {
-    if (code == HC_ACTION && lp) Describe(*reinterpret_cast<const CWPSTRUCT*>(lp));
+    if (code == HC_ACTION && lp) {
+        Describe(*reinterpret_cast<const CWPSTRUCT*>(lp));
+        PauseForScreenshot(*reinterpret_cast<const CWPSTRUCT*>(lp));
+    }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 

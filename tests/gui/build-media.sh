@@ -1,0 +1,47 @@
+#!/bin/bash
+# Media of the build scenarios: the GUI test data laid out by inftool build, one layout per
+# script in tests/gui/build, each checked with inftool check as a packager would.
+#
+#   build-media.sh INFTOOL DATA_DIR SETUP_EXE FOLLOWON_EXE
+#
+# Writes DATA_DIR/built/<script name>; fails when a build or a check is not clean.
+set -u
+
+inftool=${1:?inftool} data=${2:?data dir} setup=${3:?setup.exe} followon=${4:?follow-on}
+scripts=$(dirname "$0")/build
+built=$data/built
+originals=$built/originals
+
+die() {
+    echo "build-media: $*" >&2
+    exit 1
+}
+
+[ -x "$inftool" ] || die "no host inftool at $inftool: build the host preset first"
+rm -rf "$built" && mkdir -p "$originals/TWAIN" || die "cannot prepare $built"
+# Compressed entries are found by their destination name, plain ones also by their source
+# name; one original sits in its [Dirs] folder, the others in the originals folder itself.
+cp "$data/TEXT.DLL" "$originals/TWAIN/GUITEXT.DLL" &&
+    cp "$data/BIN.DLL" "$originals/GUIBIN.DLL" &&
+    cp "$data/PLAIN.INI" "$originals/PLAIN.INI" &&
+    cp "$data/OTHER.INI" "$originals/GUIOTHER.INI" || die "cannot copy the originals"
+
+for script in "$scripts"/*.inf; do
+    name=$(basename "$script" .inf)
+    out=$built/$name
+    echo "== inftool build $name"
+    "$inftool" build "$script" --from "$originals" --setup "$setup" --follow-on "$followon" \
+        --out "$out" --disk-size 1.44M || die "inftool build $name exited $?"
+    # One disk is OUT itself; several are OUT/DISK<n>, the installer's files on the first.
+    media=()
+    if [ -f "$out/SETUP.INF" ]; then
+        media=(--media "$out")
+        inf=$out/SETUP.INF
+    else
+        for disk in "$out"/DISK*; do media+=(--media "$disk"); done
+        inf=$out/DISK1/SETUP.INF
+    fi
+    report=$("$inftool" check "$inf" "${media[@]}") || die "inftool check $name: $report"
+    [ -z "$report" ] || die "inftool check $name printed: $report"
+    echo "inftool check ${media[*]}: clean"
+done

@@ -1,0 +1,76 @@
+// Media made by inftool build (tests/gui/build-media.sh), installed from a copy in C:\gui.
+#include "scenarios.h"
+
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+// Copies folder from, with everything in it, into to.
+bool CopyTree(const std::string& from, const std::string& to) {
+    if (!MakeDirs(to)) return false;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((from + "\\*").c_str(), &fd);
+    if (!Check(h != INVALID_HANDLE_VALUE, "no built media at %s", from.c_str())) return false;
+    bool ok = true;
+    do {
+        if (!std::strcmp(fd.cFileName, ".") || !std::strcmp(fd.cFileName, "..")) continue;
+        const std::string source = from + "\\" + fd.cFileName;
+        const std::string target = to + "\\" + fd.cFileName;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = CopyTree(source, target) && ok;
+        else
+            ok = Check(CopyFileA(source.c_str(), target.c_str(), FALSE) != 0, "cannot copy %s",
+                       source.c_str()) &&
+                 ok;
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return ok;
+}
+
+// Lays out the installer's folder from the built disk, in place of the test media.
+bool PrepareBuilt(Run& r, const std::string& folder, const char* builtDisk) {
+    RemoveTree(folder);
+    return Prepare(r, folder + "\\DISK1", nullptr, false) &&
+           CopyTree(DataPath("built") + "\\" + builtDisk, r.media.substr(0, r.media.size() - 1));
+}
+
+void OneDisk() {
+    Run r;
+    const std::string folder = WorkDir() + "\\built1";
+    if (!PrepareBuilt(r, folder, "one_disk") || !Start(r)) return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up on media that inftool build laid out");
+    FinishWithLaunch(r);
+    CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
+    CheckSameAsData(WinFile("GUIBIN.DLL"), "BIN.DLL");
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+}
+
+void TwoDisks() {
+    Run r;
+    const std::string folder = WorkDir() + "\\built2";
+    if (!PrepareBuilt(r, folder, "two_disks\\DISK1") ||
+        !CopyTree(DataPath("built\\two_disks\\DISK2"), folder + "\\DISK2") || !Start(r))
+        return KillInstaller(r.inst);
+    HWND prompt = WaitDiskPrompt(r.inst);
+    if (!prompt) return KillInstaller(r.inst);
+    CheckText(ItemText(prompt, 102), "Disk Two", "disk label");
+    CheckAbsent(WinFile("GUIBIN.DLL"));
+    if (!AnswerPrompt(r.inst, "C:\\GUI\\BUILT2\\DISK2")) return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up after disk 2 was given");
+    FinishWithLaunch(r);
+    CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    CheckSameAsData(WinFile("GUIBIN.DLL"), "BIN.DLL");
+    CheckSameAsData(WinFile("GUIOTHER.INI"), "OTHER.INI");
+    CheckText(SpyPositions(), "0 25 50 75 100", "progress positions");
+}
+
+} // namespace
+
+const Scenario kBuildScenarios[] = {
+    {"build_one_disk", OneDisk},
+    {"build_two_disks", TwoDisks},
+    {nullptr, nullptr},
+};

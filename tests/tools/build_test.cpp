@@ -1,0 +1,363 @@
+#include "floppy.h"
+#include "szdd.h"
+
+#include "read_whole.h"
+#include "run_inftool.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lines(std::initializer_list<const char*> lines) {
+    std::string text;
+    for (const char* line : lines)
+        text += std::string(line) + "\r\n";
+    return text;
+}
+
+// Line 10 a compressed entry found by its destination name in the [Dirs] folder, line 11 a
+// plain one found in the originals' folder itself, line 12 a plain one by its source name.
+const std::string kOneDisk =
+    Lines({"[Application]", "AppName = Tools", "GroupName = T.GRP, Tools", "[Disks]", "1 = Disk 1",
+           "[Dirs]", "1 = WIN", "2 = TW", "[Files]", "Driver, A.DL_, A.DLL, 2, 1, Y",
+           "Settings, A.INI, A.INI, 1, 1, N", "Renamed, B.INI, GUI.INI, 1, 1, N", "[PM Info]",
+           "A.DLL, Title", "[End]"});
+
+const std::string kDriver(3000, 'x');
+const std::string kSettings(1500, 's');
+
+class BuildTest : public ::testing::Test {
+  protected:
+    fs::path dir =
+        fs::temp_directory_path() /
+        ("inftool-build-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::string script = (dir / "SETUP.INF").string();
+    std::string out = (dir / "out").string();
+
+    void SetUp() override {
+        fs::create_directories(dir);
+        Write("SETUP.INF", kOneDisk);
+        Write("orig/tw/a.dll", kDriver);
+        Write("orig/A.INI", kSettings);
+        Write("orig/WIN/b.ini", "[renamed]");
+        Write("setup.exe", "MZ installer");
+        Write("follow.exe", "MZ follow-on");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void Write(const std::string& name, const std::string& bytes) {
+        fs::path path = dir / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name) { return ReadWhole((dir / name).string()); }
+
+    ProgramRun Build(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"build",       script,
+                                         "--from",      (dir / "orig").string(),
+                                         "--setup",     (dir / "setup.exe").string(),
+                                         "--follow-on", (dir / "follow.exe").string(),
+                                         "--out",       out};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunInftool(args);
+    }
+
+    // Every path below dir with its bytes: what a failed build must leave as it was.
+    std::set<std::string> Snapshot() {
+        std::set<std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            entries.insert(entry.path().string() + "=" +
+                           (entry.is_regular_file() ? ReadWhole(entry.path().string()) : "/"));
+        return entries;
+    }
+
+    std::string Expanded(const std::string& name) {
+        const std::string packed = Read(name);
+        std::vector<uint8_t> expanded;
+        SzddExpand(reinterpret_cast<const uint8_t*>(packed.data()), packed.size(), expanded);
+        return std::string(expanded.begin(), expanded.end());
+    }
+
+    std::set<std::string> FilesBelow(const std::string& name) {
+        std::set<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir / name))
+            if (entry.is_regular_file())
+                files.insert(entry.path().lexically_relative(dir / name).string());
+        return files;
+    }
+};
+
+TEST(DiskSize, FloppyNamesAndByteCounts) {
+    struct Row {
+        const char* text;
+        DiskFormat format;
+    };
+    const Row rows[] = {{"1.44M", {1457664, 512, 224}}, {"1.2M", {1213952, 512, 224}},
+                        {"720K", {730112, 1024, 112}},  {"360K", {362496, 1024, 112}},
+                        {"100000", {100000, 512, 0}},   {"1", {1, 512, 0}}};
+    for (const Row& row : rows) {
+        DiskFormat format{};
+        EXPECT_TRUE(ParseDiskSize(row.text, format)) << row.text;
+        EXPECT_EQ(format.capacity, row.format.capacity) << row.text;
+        EXPECT_EQ(format.cluster, row.format.cluster) << row.text;
+        EXPECT_EQ(format.rootEntries, row.format.rootEntries) << row.text;
+    }
+    for (const char* wrong :
+         {"", "0", "1.44m", "1.4M", "720k", "12K", "-5", " 100", "99999999999999999999999"}) {
+        DiskFormat format{};
+        EXPECT_FALSE(ParseDiskSize(wrong, format)) << wrong;
+    }
+}
+
+TEST(DiskSize, FoldersAndLongNamesTakeEntriesAndClusters) {
+    const DiskFormat floppy{1457664, 512, 224};
+    // Files of 0, 1, 512 and 513 bytes take 0, 1, 1 and 2 clusters.
+    DiskUsage usage = MeasureDisk({{"E", 0}, {"A", 1}, {"B", 512}, {"C", 513}}, floppy);
+    EXPECT_EQ(usage.usedBytes, 4u * 512);
+    EXPECT_EQ(usage.rootEntries, 4u);
+    // A folder of 14 short names holds 16 entries with "." and "..": one cluster; 15, two.
+    std::vector<SizedFile> files;
+    for (int i = 0; i < 15; ++i)
+        files.push_back({"SUB/F" + std::to_string(i), 1});
+    EXPECT_EQ(MeasureDisk(files, floppy).usedBytes, 15u * 512 + 2 * 512);
+    files.pop_back();
+    EXPECT_EQ(MeasureDisk(files, floppy).usedBytes, 14u * 512 + 512);
+    // Nested folders count too; the root counts its entries, not clusters.
+    usage = MeasureDisk({{"A/B/C.TXT", 1}, {"A/D.TXT", 1}}, floppy);
+    EXPECT_EQ(usage.usedBytes, 2u * 512 + 2 * 512);
+    EXPECT_EQ(usage.rootEntries, 1u);
+    // One entry for an 8.3 name of one case per part, more for longer or mixed-case names.
+    usage = MeasureDisk({{"setup.EXE", 1},
+                         {"Setup.exe", 1},
+                         {"LONGNAME.TEXT", 1},
+                         {"abcdefghijklmn.txt", 1},
+                         {"A B.TXT", 1}},
+                        floppy);
+    EXPECT_EQ(usage.rootEntries, 1u + 2 + 2 + 3 + 2);
+}
+
+TEST_F(BuildTest, OneDiskGoesIntoOutItself) {
+    ProgramRun run = Build();
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(FilesBelow("out"), (std::set<std::string>{"setup.exe", "SETUP.INF", "photo/setup.EXE",
+                                                        "TW/A.DL_", "WIN/A.INI", "WIN/B.INI"}));
+    EXPECT_EQ(Read("out/SETUP.INF"), kOneDisk);
+    EXPECT_EQ(Read("out/setup.exe"), "MZ installer");
+    EXPECT_EQ(Read("out/photo/setup.EXE"), "MZ follow-on");
+    EXPECT_EQ(Read("out/TW/A.DL_").substr(9, 1), "L") << "the kept last character of A.DLL";
+    EXPECT_EQ(Expanded("out/TW/A.DL_"), kDriver);
+    EXPECT_EQ(Read("out/WIN/A.INI"), kSettings);
+    EXPECT_EQ(Read("out/WIN/B.INI"), "[renamed]");
+
+    ProgramRun check = RunInftool({"check", out + "/SETUP.INF", "--media", out});
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.out, "");
+}
+
+// Spelt as the first [Files] entry that uses the folder spells it.
+// Spelt as the first [Files] entry that uses the folder spells it.
+TEST_F(BuildTest, FolderNamesDifferingInCaseAreOneFolder) {
+    std::string inf = kOneDisk;
+    inf.replace(inf.find("2 = TW"), 6, "2 = win");
+    Write("SETUP.INF", inf);
+    Write("orig/WIN/a.dll", kDriver);
+    ProgramRun run = Build();
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(FilesBelow("out"), (std::set<std::string>{"setup.exe", "SETUP.INF", "photo/setup.EXE",
+                                                        "win/A.DL_", "win/A.INI", "win/B.INI"}));
+}
+
+TEST_F(BuildTest, TwoDisksGoIntoDiskFolders) {
+    std::string inf = kOneDisk;
+    inf.replace(inf.find("1 = Disk 1"), 10, "1 = Disk 1\r\n2 = Disk 2");
+    inf.replace(inf.find("Settings, A.INI, A.INI, 1, 1, N"), 31, "Settings, A.IN_, A.INI, 1, 2, Y");
+    inf.replace(inf.find("GUI.INI, 1, 1, N"), 16, "GUI.INI, 1, 2, N");
+    Write("SETUP.INF", inf);
+    ProgramRun run = Build();
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(FilesBelow("out/DISK1"),
+              (std::set<std::string>{"setup.exe", "SETUP.INF", "photo/setup.EXE", "TW/A.DL_"}));
+    EXPECT_EQ(FilesBelow("out/DISK2"), (std::set<std::string>{"WIN/A.IN_", "WIN/B.INI"}));
+    EXPECT_EQ(Read("out/DISK1/SETUP.INF"), inf);
+    EXPECT_EQ(Expanded("out/DISK2/WIN/A.IN_"), kSettings);
+
+    ProgramRun check = RunInftool(
+        {"check", out + "/DISK1/SETUP.INF", "--media", out + "/DISK1", "--media", out + "/DISK2"});
+    EXPECT_EQ(check.status, 0);
+    EXPECT_EQ(check.out, "");
+}
+
+TEST_F(BuildTest, TableCountsWholeClustersOfFilesAndFolders) {
+    // Five files of one cluster, A.INI of two (1024 bytes) or three (512), three folders.
+    ProgramRun floppy = Build({"--disk-size", "720K"});
+    ASSERT_EQ(floppy.status, 0) << floppy.err;
+    const long long packed = static_cast<long long>(Read("out/TW/A.DL_").size());
+    const std::string savedText = std::to_string(3000 - packed);
+    EXPECT_NE(floppy.out.find("\n1      .             6        10240       719872 " +
+                              std::string(18 - savedText.size(), ' ') + savedText + "\n"),
+              std::string::npos)
+        << floppy.out;
+
+    ProgramRun bytes = Build({"--disk-size", "100000", "--force"});
+    ASSERT_EQ(bytes.status, 0) << bytes.err;
+    EXPECT_NE(bytes.out.find("\n1      .             6         5632        94368"),
+              std::string::npos)
+        << bytes.out;
+}
+
+TEST_F(BuildTest, ForceReplacesWhatOutHeld) {
+    Write("out/old/stale.txt", "stale");
+    ProgramRun run = Build({"--force"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_FALSE(fs::exists(dir / "out/old"));
+    EXPECT_EQ(Read("out/WIN/A.INI"), kSettings);
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_EQ(entry.path().filename().string().find(".~inftool"), std::string::npos);
+}
+
+TEST_F(BuildTest, WarningsOfTheScriptAndOfTheResultExit1) {
+    std::string inf = kOneDisk;
+    inf.insert(inf.find("GroupName"), "Colour = blue\r\nMinHDSpace = 2\r\n");
+    Write("SETUP.INF", inf);
+    ProgramRun run = Build();
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out.rfind(script + ":3: warning: unknown key \"Colour\" is ignored\n", 0), 0u)
+        << run.out;
+    EXPECT_NE(run.out.find(out + "/SETUP.INF:4: warning: the entries expand to 5 KB, more than "
+                                 "MinHDSpace 2 (KB)\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(Read("out/SETUP.INF"), inf);
+}
+
+TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
+    const std::string orig = (dir / "orig").string();
+    const std::string good = script;
+    auto replace = [this](const char* from, const char* to) {
+        std::string inf = Read("SETUP.INF");
+        inf.replace(inf.find(from), std::string(from).size(), to);
+        Write("SETUP.INF", inf);
+    };
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<std::string>& extra)> arrange;
+        std::string err; // a part of stderr
+        std::string out; // a part of stdout, or empty
+    };
+    const Case cases[] = {
+        {"missing original", [&](auto&) { fs::remove(dir / "orig/A.INI"); },
+         script + ":11: error: no original of A.INI in " + orig + "/WIN or " + orig + "\n", ""},
+        {"missing original by either name", [&](auto&) { fs::remove(dir / "orig/WIN/b.ini"); },
+         script + ":12: error: no original of GUI.INI or B.INI in " + orig + "/WIN or " + orig, ""},
+        {"out not empty", [&](auto&) { Write("out/keep.txt", "keep"); },
+         "inftool build: " + out + ": exists and is not empty (--force replaces it)\n", ""},
+        {"over capacity",
+         [](auto& extra) {
+             extra = {"--disk-size", "4000"};
+         },
+         "inftool build: disk 1 is over capacity by 1632 bytes\n", "        -1632"},
+        {"root directory full",
+         [&](auto& extra) {
+             std::string files;
+             for (int i = 0; i < 112; ++i) {
+                 const std::string name = "F" + std::to_string(i) + ".TXT";
+                 files += "F, " + name + ", " + name + ", 1, 1, N\r\n";
+                 Write("orig/" + name, "f");
+             }
+             replace("1 = WIN", "1 =");
+             Write("orig/B.INI", "b");
+             replace("[PM Info]", (files + "[PM Info]").c_str());
+             extra = {"--disk-size", "360K"};
+         },
+         "inftool build: disk 1 needs 118 root directory entries, 6 more than the 112 it holds\n",
+         ""},
+        {"folder leading out", [&](auto&) { replace("1 = WIN", "1 = ..\\WIN"); },
+         script + ":11: error: [Dirs] name \"..\\WIN\" leads out of its disk\n", ""},
+        {"source name with a folder", [&](auto&) { replace("B.INI, GUI", "..\\B.INI, GUI"); },
+         script + ":12: error: \"..\\B.INI\" is not a plain file name\n", ""},
+        {"one name, two contents",
+         [&](auto&) {
+             replace("B.INI, GUI.INI", "A.INI, GUI.INI");
+             Write("orig/WIN/gui.ini", "[other]");
+         },
+         script + ":12: error: cannot place it: WIN/A.INI is also written for line 11 with other "
+                  "contents\n",
+         ""},
+        {"the installer's own file",
+         [&](auto&) {
+             replace("2 = TW", "2 = photo");
+             replace("A.DL_", "SETUP.exe");
+             Write("orig/A.DLL", "dll");
+         },
+         script + ":10: error: cannot place it: photo/setup.EXE is the installer's own file\n", ""},
+        {"unreadable script", [&](auto&) { script = (dir / "none.inf").string(); },
+         "inftool build: cannot read " + (dir / "none.inf").string() + "\n", ""},
+        {"unreadable installer", [&](auto&) { fs::remove(dir / "setup.exe"); },
+         "inftool build: " + (dir / "setup.exe").string() +
+             ": cannot read: No such file or directory\n",
+         ""},
+        {"out is a file", [&](auto&) { Write("out", "file"); },
+         "inftool build: " + out + ": exists and is not a folder\n", ""},
+        {"out in a missing folder", [&](auto&) { out = (dir / "no/out").string(); },
+         "inftool build: " + (dir / "no/out").string() + ": its parent folder does not exist\n",
+         ""},
+        {"out holds the inputs",
+         [&](auto& extra) {
+             out = dir.string();
+             extra = {"--force"};
+         },
+         "inftool build: " + dir.string() + ": holds " + good + ", an input of the build\n", ""},
+        {"a file where a folder must go",
+         [&](auto&) {
+             replace("[Files]\r\n", "[Files]\r\nRoot, TW, ROOT.TXT, 1, 1, N\r\n");
+             replace("1 = WIN", "1 =");
+             Write("orig/B.INI", "b");
+             Write("orig/ROOT.TXT", "root");
+         },
+         "/TW: cannot create: ", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        script = good;
+        out = (dir / "out").string();
+        std::vector<std::string> extra;
+        c.arrange(extra);
+        const std::set<std::string> before = Snapshot();
+        ProgramRun run = Build(extra);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("nothing was built\n"), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+        EXPECT_EQ(Snapshot(), before);
+    }
+}
+
+TEST_F(BuildTest, WrongCallsExit64) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--disk-size", "1.4M"}, {"--disk-size", "0"}, {"--out", "again"},
+        {"--force", "--force"},  {"--nothing"},        {"second.inf"}};
+    for (const std::vector<std::string>& extra : cases) {
+        SCOPED_TRACE(extra[0] + " " + extra.back());
+        ProgramRun run = Build(extra);
+        EXPECT_EQ(run.status, 64);
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(fs::exists(dir / "out"));
+    }
+    ProgramRun run = RunInftool({"build", script, "--from", (dir / "orig").string()});
+    EXPECT_EQ(run.status, 64);
+}
+
+} // namespace

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// build's media in memory: every file of every disk, before anything is written.
+
+struct MediaFile {
+    std::string path; // inside its disk folder, "/"-separated
+    std::vector<uint8_t> bytes;
+    uint64_t originalSize; // before compression; bytes.size() for a copy
+    uint32_t line;         // the script line of its entry; 0 for the installer's own files
+};
+
+struct DiskLayout {
+    uint16_t number;
+    std::string folder; // inside OUT: "" when there is one disk, else "DISK<n>"
+    std::vector<MediaFile> files;
+};
+
+struct BuildInputs {
+    std::string script;
+    std::string originals;
+    std::string setup;
+    std::string followOn;
+};
+
+struct LayoutError {
+    uint32_t line; // 0: no script line
+    std::string text;
+};
+
+// Lays out the media of the loaded catalogue: compressed entries compressed, plain ones
+// copied, the installer, the script and the follow-on setup on the start disk. False, with
+// every error found, when the media cannot be laid out.
+bool PlanMedia(const BuildInputs& inputs, const std::vector<uint32_t>& fileLines,
+               std::vector<DiskLayout>& disks, std::vector<LayoutError>& errors);
