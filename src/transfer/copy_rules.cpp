@@ -86,6 +86,10 @@ bool HasFolder(const char* name) {
     return false;
 }
 
+bool IsPlainFileName(const char* name) {
+    return !HasFolder(name) && IsSafeDestName(name);
+}
+
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName) {
     PathBuilder path;
     BeginPath(&path, out, width);

@@ -25,6 +25,9 @@ bool IsSafeDestName(const char* name);
 // True when the name holds a folder part ("\" or "/").
 bool HasFolder(const char* name);
 
+// A single part that IsSafeDestName accepts: a file name without any folder.
+bool IsPlainFileName(const char* name);
+
 // destDir, "\", destName.
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName);
 

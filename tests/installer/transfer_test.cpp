@@ -185,6 +185,9 @@ TEST(IsSafeDestName, NamesAtOrBelowTheirDirectoryOnly) {
           "X.DLL ",    "SYS \\X",  "CON",     "nul",      "NUL.TXT",   "AUX .INI",       "PRN.",
           "SYS\\COM1", "lpt9.dll", "CONOUT$", "Com3.X.Y", "CON.D\\X"})
         EXPECT_FALSE(IsSafeDestName(name)) << name;
+    EXPECT_TRUE(IsPlainFileName("SCAN.DLL"));
+    for (const char* name : {"SYS\\X.VXD", "A/B", "..", "NUL", ""})
+        EXPECT_FALSE(IsPlainFileName(name)) << name;
 }
 
 std::vector<uint8_t> Header(uint32_t length) {

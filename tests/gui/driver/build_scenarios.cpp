@@ -39,7 +39,7 @@ bool PrepareBuilt(Run& r, const std::string& folder, const char* builtDisk) {
 void OneDisk() {
     Run r;
     const std::string folder = WorkDir() + "\\built1";
-    if (!PrepareBuilt(r, folder, "one_disk") || !Start(r)) return KillInstaller(r.inst);
+    if (!PrepareBuilt(r, folder, "one_disk") || !Start(r)) return;
     Check(StaysQuiet(r.inst), "a question came up on media that inftool build laid out");
     FinishWithLaunch(r);
     CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
@@ -52,12 +52,12 @@ void TwoDisks() {
     const std::string folder = WorkDir() + "\\built2";
     if (!PrepareBuilt(r, folder, "two_disks\\DISK1") ||
         !CopyTree(DataPath("built\\two_disks\\DISK2"), folder + "\\DISK2") || !Start(r))
-        return KillInstaller(r.inst);
+        return;
     HWND prompt = WaitDiskPrompt(r.inst);
-    if (!prompt) return KillInstaller(r.inst);
-    CheckText(ItemText(prompt, 102), "Disk Two", "disk label");
+    if (!prompt) return;
+    CheckText(ItemText(prompt, IDC_DISK_NAME), "Disk Two", "disk label");
     CheckAbsent(WinFile("GUIBIN.DLL"));
-    if (!AnswerPrompt(r.inst, "C:\\GUI\\BUILT2\\DISK2")) return KillInstaller(r.inst);
+    if (!AnswerPrompt(r.inst, "C:\\GUI\\BUILT2\\DISK2")) return;
     Check(StaysQuiet(r.inst), "a question came up after disk 2 was given");
     FinishWithLaunch(r);
     CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");

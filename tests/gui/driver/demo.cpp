@@ -39,17 +39,19 @@ int RunDemo(int argc, char** argv) {
     const std::string setupExe = argv[0], location = argv[1], shots = argv[2];
     HANDLE paused = CreateEventA(nullptr, TRUE, FALSE, kPausedEvent);
     HANDLE resume = CreateEventA(nullptr, TRUE, FALSE, kResumeEvent);
-    Installer inst{};
+    Installer inst;
     if (StartInstaller(inst, setupExe)) {
         Note("started %s", setupExe.c_str());
         HWND prompt = WaitDiskPrompt(inst);
         if (prompt) {
-            Note("the installer asks for \"%s\"; typing %s", ItemText(prompt, 102).c_str(),
-                 location.c_str());
-            HWND edit = GetDlgItem(prompt, 105);
-            ClearEdit(edit);
-            TypeText(edit, location.c_str());
-            Settle(inst);
+            Note("the installer asks for \"%s\"; typing %s",
+                 ItemText(prompt, IDC_DISK_NAME).c_str(), location.c_str());
+            TypeLocation(prompt, location.c_str());
+            // The typed text must be on screen before the picture is taken.
+            RECT area;
+            GetWindowRect(prompt, &area);
+            Screen settled;
+            CaptureSettled(settled, prompt, area);
             HoldForScreenshot(shots, "disk-prompt");
             Click(prompt, IDOK);
             if (Check(WaitForSingleObject(paused, kWaitMs) == WAIT_OBJECT_0,
@@ -60,7 +62,6 @@ int RunDemo(int argc, char** argv) {
         DWORD code = 0;
         if (WaitExit(inst, kWaitMs, &code)) Note("the installer ended with %lu", code);
     }
-    KillInstaller(inst);
     CloseHandle(paused);
     CloseHandle(resume);
     return FailureCount() ? 1 : 0;
