@@ -123,7 +123,7 @@ start() {
     # Debian's Wine looks for its own fonts in /usr/share/fonts, fonts-wine puts them in
     # /usr/share/wine/fonts: without this path Marlett is missing and caption buttons show
     # letters.
-    "$WINE64" reg add 'HKCU\Software\Wine\Fonts' /v Path /d "$WINE_FONTS" /f \
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts' /v Path /d "$WINE_FONTS" /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot add Wine's font folder"
     "$WINESERVER" -w
     # With 32-bit Wine installed, a prefix comes with a twain_32 folder of Wine's own data
