@@ -7,7 +7,6 @@
 #include "common/media_layout.h"
 #include "common/message.h"
 #include "common/setup_state.h"
-#include "common/szdd_header.h"
 #include "copy_rules.h"
 #include "dialog_figures.h"
 #include "inf_query.h"
@@ -90,21 +89,6 @@ int RunDiskPrompt(HWND progress, FileJob* job) {
     return IDOK;
 }
 
-// The original length promised by an SZDD header at the start of the file, if it has one.
-bool ReadSzddLength(const char* path, uint32_t* length) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    uint8_t bytes[kSzddHeaderSize];
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, bytes, kSzddHeaderSize, &read, nullptr);
-    CloseHandle(file);
-    SzddHeader header;
-    if (!ok || SzddParseHeader(bytes, read, &header) != SzddHeaderStatus::Ok) return false;
-    *length = header.expandedLength;
-    return true;
-}
-
 // LZOpenFileA keeps the path in an OFSTRUCT of OFS_MAXPATHNAME characters; a longer path is
 // opened with _lopen, which has no such limit, and handed to LZ32 as it is.
 bool FitsOfStruct(const char* path) {
@@ -139,14 +123,14 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
         return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
     }
 
-    // LZOpenFileA may have opened the compressed name ("FOO.DL_") in place of the one asked.
-    uint32_t expected = 0;
-    const bool haveLength =
-        ReadSzddLength(FitsOfStruct(source) ? s_sourceOf.szPathName : source, &expected);
     const LONG copied = LZCopy(sourceFile, destFile);
+    // The length the SZDD header promises, or for a source without one (copied as it is) its
+    // size. Only after the copy: on such a source it moves the file pointer to the end.
+    const LONG expected = LZSeek(sourceFile, 0, 2);
     LZClose(sourceFile);
     LZClose(destFile);
-    if (ExpansionComplete(copied, haveLength, expected)) return Attempt::Finished;
+    if (ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
+        return Attempt::Finished;
     // What was written stays in place either way.
     return AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES ? Attempt::Finished
                                                                          : Attempt::Stopped;

@@ -235,8 +235,8 @@ void DestOutsidePlain() {
 }
 
 void DestOutsideCompressed() {
-    DestOutside("outsidepacked", "Text driver, TEXT.DL_, ..\\..\\GUIUP.D, 2, 1, Y\r\n",
-                "TEXT.DL_", kMsg1012, "GUIUP.D");
+    DestOutside("outsidepacked", "Text driver, TEXT.DL_, ..\\..\\GUIUP.D, 2, 1, Y\r\n", "TEXT.DL_",
+                kMsg1012, "GUIUP.D");
 }
 
 // A failed expansion: Yes goes on with the next entry, No stops without the cancel question.
@@ -269,6 +269,18 @@ void ExpandTruncatedNo() {
     Check(FileExists(WinFile("GUICUT.DLL")), "the partly expanded file was removed");
     CheckAbsent(WinFile("GUIPLAIN.INI"));
     CheckText(SpyPositions(), "0", "progress positions");
+}
+
+// An entry marked compressed whose source has no SZDD header is copied as it is.
+void ExpandUncompressed() {
+    Run r;
+    std::string inf = Script("Raw settings, PLAIN.INI, GUIRAW.INI, 1, 1, Y\r\n"
+                             "Text driver, TEXT.DL_, GUITEXT.DLL, 1, 1, Y\r\n");
+    if (!Go(r, "expandraw", inf, {"PLAIN.INI", "TEXT.DL_"})) return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up for a compressed entry stored as it is");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIRAW.INI"), "PLAIN.INI");
+    CheckSameAsData(WinFile("GUITEXT.DLL"), "TEXT.DLL");
 }
 
 void ExpandDiskFull() {
@@ -349,6 +361,7 @@ const Scenario kCopyScenarios[] = {
     {"copy_dest_outside_compressed", DestOutsideCompressed},
     {"copy_expand_truncated", ExpandTruncatedYes},
     {"copy_expand_truncated_no", ExpandTruncatedNo},
+    {"copy_expand_uncompressed", ExpandUncompressed},
     {"copy_expand_disk_full", ExpandDiskFull},
     {"copy_progress_cancel_no", ProgressCancelNo},
     {"copy_progress_cancel_yes", ProgressCancelYes},
