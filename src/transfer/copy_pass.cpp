@@ -7,7 +7,6 @@
 #include "common/media_layout.h"
 #include "common/message.h"
 #include "common/setup_state.h"
-#include "common/szdd_header.h"
 #include "copy_rules.h"
 #include "dialog_figures.h"
 #include "inf_query.h"
@@ -47,6 +46,30 @@ enum class Attempt {
 char s_statusText[kStatusWidth];
 OFSTRUCT s_sourceOf;
 
+// The progress dialog's controls, looked up once for the pass: under Wine every GetDlgItem
+// (also inside SetDlgItemTextA) asks the server for the dialog's children.
+struct ProgressItems {
+    HWND statusLine;
+    HWND fileLine;
+    HWND percent;
+    HWND bar;
+    HWND cancel;
+};
+ProgressItems s_items;
+
+void FindProgressItems(HWND progress) {
+    s_items.statusLine = GetDlgItem(progress, IDC_STATUS_LINE);
+    s_items.fileLine = GetDlgItem(progress, IDC_FILE_LINE);
+    s_items.percent = GetDlgItem(progress, IDC_PERCENT);
+    s_items.bar = GetDlgItem(progress, IDC_PROGRESS_BAR);
+    s_items.cancel = GetDlgItem(progress, IDCANCEL);
+}
+
+// What SetDlgItemTextA sends.
+void SetItemText(HWND item, const char* text) {
+    SendMessageA(item, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
 void PumpMessages() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -56,17 +79,17 @@ void PumpMessages() {
 }
 
 // Without a progress dialog there is no Cancel button, and so no cancel to find.
-bool CancelConfirmed(HWND progress) {
-    return progress != nullptr && !IsWindowEnabled(GetDlgItem(progress, IDCANCEL));
+bool CancelConfirmed() {
+    return s_items.cancel != nullptr && !IsWindowEnabled(s_items.cancel);
 }
 
 Attempt AfterAnswer(int answer) {
     return answer == IDCANCEL ? Attempt::CancelAsked : Attempt::Again;
 }
 
-void ShowFileTexts(HWND progress, const FileJob* job) {
-    SetDlgItemTextA(progress, IDC_STATUS_LINE, s_statusText);
-    SetDlgItemTextA(progress, IDC_FILE_LINE, job->description);
+void ShowFileTexts(const FileJob* job) {
+    SetItemText(s_items.statusLine, s_statusText);
+    SetItemText(s_items.fileLine, job->description);
 }
 
 // The disk prompt for the entry's disk; IDOK or IDCANCEL. A prompt that cannot be created
@@ -86,23 +109,8 @@ int RunDiskPrompt(HWND progress, FileJob* job) {
     if (result == -1 || LOWORD(result) != IDOK) return IDCANCEL;
     ShowWindow(progress, SW_SHOW);
     UpdateWindow(progress);
-    ShowFileTexts(progress, job);
+    ShowFileTexts(job);
     return IDOK;
-}
-
-// The original length promised by an SZDD header at the start of the file, if it has one.
-bool ReadSzddLength(const char* path, uint32_t* length) {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    uint8_t bytes[kSzddHeaderSize];
-    DWORD read = 0;
-    const BOOL ok = ReadFile(file, bytes, kSzddHeaderSize, &read, nullptr);
-    CloseHandle(file);
-    SzddHeader header;
-    if (!ok || SzddParseHeader(bytes, read, &header) != SzddHeaderStatus::Ok) return false;
-    *length = header.expandedLength;
-    return true;
 }
 
 // LZOpenFileA keeps the path in an OFSTRUCT of OFS_MAXPATHNAME characters; a longer path is
@@ -141,14 +149,14 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
         return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
     }
 
-    // LZOpenFileA may have opened the compressed name ("FOO.DL_") in place of the one asked.
-    uint32_t expected = 0;
-    const bool haveLength =
-        ReadSzddLength(FitsOfStruct(source) ? s_sourceOf.szPathName : source, &expected);
     const LONG copied = LZCopy(sourceFile, destFile);
+    // The length the SZDD header promises, or for a source without one (copied as it is) its
+    // size. Only after the copy: on such a source it moves the file pointer to the end.
+    const LONG expected = LZSeek(sourceFile, 0, 2);
     LZClose(sourceFile);
     LZClose(destFile);
-    if (ExpansionComplete(copied, haveLength, expected)) return Attempt::Finished;
+    if (ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
+        return Attempt::Finished;
     // What was written stays in place either way.
     return AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES ? Attempt::Finished
                                                                          : Attempt::Stopped;
@@ -163,7 +171,7 @@ Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) 
 EntryEnd RunAttempts(HWND progress, FileJob* job) {
     for (;;) {
         PumpMessages();
-        if (CancelConfirmed(progress)) return EntryEnd::Stopped;
+        if (CancelConfirmed()) return EntryEnd::Stopped;
 
         char source[MAX_PATH];
         char* path = BuildSourcePath(source, MAX_PATH, g_szSourceDir, job->dirName, job->sourceName)
@@ -186,11 +194,10 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
 
 // Destination directory (created for TWAIN_32) and path; false when either does not fit.
 bool PrepareDestination(FileJob* job) {
-    char windowsDir[MAX_PATH];
-    const UINT length = GetWindowsDirectoryA(windowsDir, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return false;
+    // WinMain read the Windows directory before the pass; empty when it could not.
+    if (g_szWindowsDir[0] == '\0') return false;
     char destDir[MAX_PATH];
-    if (!BuildDestDir(destDir, MAX_PATH, windowsDir, static_cast<uint32_t>(job->dirNumber))) {
+    if (!BuildDestDir(destDir, MAX_PATH, g_szWindowsDir, static_cast<uint32_t>(job->dirNumber))) {
         return false;
     }
     if (job->dirNumber == kDestTwain) CreateDirectoryA(destDir, nullptr);
@@ -201,7 +208,7 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     FileJob job = {};
     job.index = index;
     InfQuery(GetFileDescription, index, job.description);
-    SetDlgItemTextA(progress, IDC_FILE_LINE, job.description);
+    SetItemText(s_items.fileLine, job.description);
     InfQuery(GetFileSourceName, index, job.sourceName);
     InfQuery(GetFileDestName, index, job.destName);
     job.dirNumber = InfQuery(GetFileDir, index, job.dirName);
@@ -214,11 +221,11 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     return RunAttempts(progress, &job);
 }
 
-void ShowProgress(HWND progress, int32_t percent) {
-    SendDlgItemMessageA(progress, IDC_PROGRESS_BAR, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
+void ShowProgress(int32_t percent) {
+    SendMessageA(s_items.bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     char text[kPercentWidth];
     wsprintfA(text, "%d%%", percent);
-    SetDlgItemTextA(progress, IDC_PERCENT, text);
+    SetItemText(s_items.percent, text);
 }
 
 } // namespace
@@ -229,13 +236,14 @@ void CopyInstallFiles(HWND progress) {
     HGLOBAL prompt = found != nullptr ? LoadResource(g_hInst, found) : nullptr;
     if (prompt != nullptr) LockResource(prompt);
 
+    FindProgressItems(progress);
     LoadStringA(g_hInst, IDS_COPYING, s_statusText, kStatusWidth);
-    SetDlgItemTextA(progress, IDC_STATUS_LINE, s_statusText);
+    SetItemText(s_items.statusLine, s_statusText);
 
     const uint16_t count = static_cast<uint16_t>(InfQuery(GetFileCount, 0, nullptr));
     for (uint16_t i = 0; i < count; ++i) {
         if (CopyEntry(progress, i) == EntryEnd::Stopped) break;
-        ShowProgress(progress, ProgressPercent(i, count));
+        ShowProgress(ProgressPercent(i, count));
     }
 
     if (prompt != nullptr) FreeResource(prompt);

@@ -31,6 +31,7 @@ bool IsPlainFileName(const char* name);
 // destDir, "\", destName.
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName);
 
-// An expansion counts as done when LZCopy reported no error and, for an SZDD source, wrote
-// as many bytes as the header promises (LZCopy reports a truncated source as success).
+// An expansion counts as done when LZCopy reported no error and, where the length is known,
+// wrote that many bytes: for an SZDD source what the header promises (LZCopy reports a
+// truncated source as success), for any other the source's size.
 bool ExpansionComplete(int32_t copied, bool haveLength, uint32_t expectedLength);

@@ -253,6 +253,18 @@ void ExpandTruncatedNo() {
     CheckText(SpyPositions(), "0", "progress positions");
 }
 
+// An entry marked compressed whose source has no SZDD header is copied as it is.
+void ExpandUncompressed() {
+    Run r;
+    std::string inf = Script("Raw settings, PLAIN.INI, GUIRAW.INI, 1, 1, Y\r\n"
+                             "Text driver, TEXT.DL_, GUITEXT.DLL, 1, 1, Y\r\n");
+    if (!Go(r, "expandraw", inf, {"PLAIN.INI", "TEXT.DL_"})) return KillInstaller(r.inst);
+    Check(StaysQuiet(r.inst), "a question came up for a compressed entry stored as it is");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIRAW.INI"), "PLAIN.INI");
+    CheckSameAsData(WinFile("GUITEXT.DLL"), "TEXT.DLL");
+}
+
 void ExpandDiskFull() {
     std::string inf = Script("Binary driver, BIN.DL_, GUIBIN.DLL, 2, 1, Y\r\n"
                              "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n"
@@ -330,6 +342,7 @@ const Scenario kCopyScenarios[] = {
     {"copy_dest_outside_compressed", DestOutsideCompressed},
     {"copy_expand_truncated", ExpandTruncatedYes},
     {"copy_expand_truncated_no", ExpandTruncatedNo},
+    {"copy_expand_uncompressed", ExpandUncompressed},
     {"copy_expand_disk_full", ExpandDiskFull},
     {"copy_progress_cancel_no", ProgressCancelNo},
     {"copy_progress_cancel_yes", ProgressCancelYes},
