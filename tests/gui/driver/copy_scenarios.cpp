@@ -258,7 +258,7 @@ void ExpandUncompressed() {
     Run r;
     std::string inf = Script("Raw settings, PLAIN.INI, GUIRAW.INI, 1, 1, Y\r\n"
                              "Text driver, TEXT.DL_, GUITEXT.DLL, 1, 1, Y\r\n");
-    if (!Go(r, "expandraw", inf, {"PLAIN.INI", "TEXT.DL_"})) return KillInstaller(r.inst);
+    if (!PrepareAndStart(r, "expandraw", inf, {"PLAIN.INI", "TEXT.DL_"})) return;
     Check(StaysQuiet(r.inst), "a question came up for a compressed entry stored as it is");
     FinishWithLaunch(r);
     CheckSameAsData(WinFile("GUIRAW.INI"), "PLAIN.INI");
