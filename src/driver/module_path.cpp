@@ -2,6 +2,16 @@
 
 namespace {
 
+using GetShortPathNameWFn = DWORD(WINAPI*)(LPCWSTR longPath, LPWSTR shortPath, DWORD width);
+
+bool SameText(const wchar_t* a, const wchar_t* b) {
+    while (*a != L'\0' && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
 // True when text converts to ANSI and back unchanged: no "?" for a character the code page
 // lacks, and no best-fit look-alike ("l" for "ł") that would name another file.
 bool ToAnsiExactly(const wchar_t* text, char* out, DWORD width) {
@@ -11,7 +21,7 @@ bool ToAnsiExactly(const wchar_t* text, char* out, DWORD width) {
     if (written == 0 || usedDefault) return false;
     wchar_t back[MAX_PATH];
     if (MultiByteToWideChar(CP_ACP, 0, out, -1, back, MAX_PATH) == 0) return false;
-    return lstrcmpW(back, text) == 0;
+    return SameText(back, text);
 }
 
 ModulePath ReadAnsiForm(char* out, DWORD width, ModulePath read) {
@@ -30,8 +40,14 @@ ModulePath ReadModulePath(char* out, DWORD width) {
     if (length >= MAX_PATH) return ModulePath::Unreadable;
     if (ToAnsiExactly(wide, out, width)) return ModulePath::Read;
 
+    // Looked up, not imported: the oldest systems the program starts on do not have it.
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto getShortPath = kernel != nullptr
+                                  ? reinterpret_cast<GetShortPathNameWFn>(reinterpret_cast<void*>(
+                                        GetProcAddress(kernel, "GetShortPathNameW")))
+                                  : nullptr;
     wchar_t shortForm[MAX_PATH];
-    const DWORD shortLength = GetShortPathNameW(wide, shortForm, MAX_PATH);
+    const DWORD shortLength = getShortPath != nullptr ? getShortPath(wide, shortForm, MAX_PATH) : 0;
     if (shortLength != 0 && shortLength < MAX_PATH && ToAnsiExactly(shortForm, out, width))
         return ModulePath::Read;
     return ReadAnsiForm(out, width, ModulePath::Unspellable);
