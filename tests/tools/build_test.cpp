@@ -3,6 +3,7 @@
 
 #include "read_whole.h"
 #include "run_inftool.h"
+#include "script_lines.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Lines(std::initializer_list<const char*> lines) {
-    std::string text;
-    for (const char* line : lines)
-        text += std::string(line) + "\r\n";
-    return text;
-}
 
 // Line 10 a compressed entry found by its destination name in the [Dirs] folder, line 11 a
 // plain one found in the originals' folder itself, line 12 a plain one by its source name.

@@ -1,4 +1,5 @@
 #include "run_inftool.h"
+#include "script_lines.h"
 #include "szdd.h"
 
 #include <gtest/gtest.h>
@@ -17,13 +18,6 @@ namespace {
 ProgramRun RunCheck(std::vector<std::string> args) {
     args.insert(args.begin(), "check");
     return RunInftool(std::move(args));
-}
-
-std::string Lines(std::initializer_list<const char*> lines) {
-    std::string text;
-    for (const char* line : lines)
-        text += std::string(line) + "\r\n";
-    return text;
 }
 
 // A script that draws no warning: every section, every reference resolved.
