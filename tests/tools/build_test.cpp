@@ -3,6 +3,7 @@
 
 #include "read_whole.h"
 #include "run_inftool.h"
+#include "scratch_dir.h"
 #include "script_lines.h"
 
 #include <gtest/gtest.h>
@@ -31,10 +32,7 @@ const std::string kSettings(1500, 's');
 
 class BuildTest : public ::testing::Test {
   protected:
-    fs::path dir =
-        fs::temp_directory_path() /
-        ("inftool-build-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path dir = ScratchDir("inftool-build-");
     std::string script = (dir / "SETUP.INF").string();
     std::string out = (dir / "out").string();
 

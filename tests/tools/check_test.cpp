@@ -1,4 +1,5 @@
 #include "run_inftool.h"
+#include "scratch_dir.h"
 #include "script_lines.h"
 #include "szdd.h"
 
@@ -28,10 +29,7 @@ const std::string kClean =
 
 class CheckTest : public ::testing::Test {
   protected:
-    fs::path dir =
-        fs::temp_directory_path() /
-        ("inftool-check-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path dir = ScratchDir("inftool-check-");
     void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
 
