@@ -5,10 +5,10 @@
 #include "common/media_paths.h"
 #include "common/message.h"
 #include "common/setup_state.h"
+#include "common/system_dlls.h"
 #include "inf_query.h"
 #include "module_path.h"
 #include "resources/resource.h"
-#include "system_dlls.h"
 #include "transfer/transfer.h"
 
 namespace {
@@ -96,6 +96,7 @@ void LaunchFollowOnSetup() {
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
     if (!InitSystemCommonControls()) return 0;
+    if (!ResolveLzCalls(GetModuleHandleA("kernel32.dll"), &g_lz)) return 0;
     g_hInst = hInstance;
     switch (ReadMediaDir()) {
     case ModulePath::Read: break;

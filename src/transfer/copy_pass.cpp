@@ -1,12 +1,12 @@
 #include "transfer.h"
 
 #include <commctrl.h>
-#include <lzexpand.h>
 
 #include "catalogue.h"
 #include "common/media_layout.h"
 #include "common/message.h"
 #include "common/setup_state.h"
+#include "common/system_dlls.h"
 #include "copy_rules.h"
 #include "dialog_figures.h"
 #include "inf_query.h"
@@ -120,10 +120,10 @@ bool FitsOfStruct(const char* path) {
 }
 
 INT OpenSource(char* path) {
-    if (FitsOfStruct(path)) return LZOpenFileA(path, &s_sourceOf, OF_READ);
+    if (FitsOfStruct(path)) return g_lz.openFile(path, &s_sourceOf, OF_READ);
     const HFILE file = _lopen(path, OF_READ);
     if (file == HFILE_ERROR) return -1;
-    const INT source = LZInit(file);
+    const INT source = g_lz.init(file);
     if (source < 0) _lclose(file);
     return source;
 }
@@ -145,16 +145,16 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
 
     const INT destFile = CreateDestination(job->destPath);
     if (destFile < 0) {
-        LZClose(sourceFile);
+        g_lz.close(sourceFile);
         return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
     }
 
-    const LONG copied = LZCopy(sourceFile, destFile);
+    const LONG copied = g_lz.copy(sourceFile, destFile);
     // The length the SZDD header promises, or for a source without one (copied as it is) its
     // size. Only after the copy: on such a source it moves the file pointer to the end.
-    const LONG expected = LZSeek(sourceFile, 0, 2);
-    LZClose(sourceFile);
-    LZClose(destFile);
+    const LONG expected = g_lz.seek(sourceFile, 0, 2);
+    g_lz.close(sourceFile);
+    g_lz.close(destFile);
     if (ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
         return Attempt::Finished;
     // What was written stays in place either way.

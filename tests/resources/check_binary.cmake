@@ -24,24 +24,53 @@ if(FORMAT STREQUAL "pei-i386" AND NOT headers MATCHES "\nMajorSubsystemVersion[ 
   message(SEND_ERROR "${EXE} does not start on subsystem version 4.0")
 endif()
 
-# Load-time imports only from DLLs the system always takes from its own directory: a DLL of
-# any other name placed beside the program would be loaded in its stead.
-set(allowed KERNEL32.DLL USER32.DLL GDI32.DLL MSVCRT.DLL ADVAPI32.DLL)
+# Load-time imports: only from DLLs the system always takes from its own directory (a DLL of
+# any other name placed beside the program would be loaded in its stead), and only calls that
+# every system the program starts on exports: an older loader refuses a program with a missing
+# import, and the headers do not hide newer calls. The LZ calls are looked up at run time,
+# since the oldest systems have them only in LZ32.DLL.
+set(allowed_KERNEL32.DLL CloseHandle CopyFileA CreateDirectoryA CreateFileA DeleteFileA
+  ExitProcess FindResourceA FreeResource GetCommandLineA GetFileAttributesA GetLastError
+  GetModuleFileNameA GetModuleFileNameW GetModuleHandleA GetProcAddress GetSystemDirectoryA
+  GetVersion GetWindowsDirectoryA GlobalAlloc GlobalFree GlobalLock GlobalUnlock LoadLibraryA
+  LoadLibraryExA LoadResource LockResource MoveFileA MultiByteToWideChar OpenFile
+  SetCurrentDirectoryA SetFileAttributesA WideCharToMultiByte WinExec _lclose _lcreat _lopen
+  _lread lstrcmpiA lstrcpynA lstrlenA)
+set(allowed_USER32.DLL BeginPaint CreateDialogParamA CreateWindowExA DefWindowProcA DestroyWindow
+  DialogBoxParamA DispatchMessageA DrawTextA EnableWindow EndDialog EndPaint FillRect
+  GetClientRect GetDlgItem GetDlgItemTextA GetSystemMetrics GetWindowRect GetWindowTextLengthA
+  InvalidateRect IsWindowEnabled LoadCursorA LoadStringA MessageBeep MessageBoxA PeekMessageA
+  RegisterClassA SendDlgItemMessageA SendMessageA SetCursor SetDlgItemTextA SetWindowPos
+  SetWindowTextA ShowWindow TranslateMessage UpdateWindow wsprintfA wvsprintfA)
+set(allowed_GDI32.DLL CreateFontIndirectA CreateSolidBrush DeleteObject SelectObject SetBkMode
+  SetTextColor)
 set(required KERNEL32.DLL USER32.DLL GDI32.DLL)
-string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${headers}")
-list(LENGTH imports import_count)
+set(dll "")
+set(import_count 0)
+string(REPLACE "\n" ";" lines "${headers}")
+foreach(line IN LISTS lines)
+  if(line MATCHES "DLL Name: ([^ \t]+)")
+    string(TOUPPER "${CMAKE_MATCH_1}" dll)
+    if(NOT DEFINED allowed_${dll})
+      message(SEND_ERROR "${EXE} imports ${dll} at load time, which a planted DLL could stand in for")
+    endif()
+    list(REMOVE_ITEM required ${dll})
+  elseif(dll AND line MATCHES "^\t[0-9a-fA-F]+\t +[0-9]+ +([^ ]+)$")
+    set(call "${CMAKE_MATCH_1}")
+    math(EXPR import_count "${import_count} + 1")
+    if(call MATCHES "^LZ")
+      message(SEND_ERROR "${EXE} imports ${call} from ${dll}: the oldest systems lack it there")
+    elseif(DEFINED allowed_${dll} AND NOT call IN_LIST allowed_${dll})
+      message(SEND_ERROR "${EXE} imports ${dll} ${call}, which is not on the list of calls "
+        "every supported system exports")
+    endif()
+  elseif(line STREQUAL "")
+    set(dll "")
+  endif()
+endforeach()
 if(import_count EQUAL 0)
   message(FATAL_ERROR "no imports found in ${EXE}")
 endif()
-foreach(entry IN LISTS imports)
-  string(REGEX REPLACE "DLL Name: " "" dll "${entry}")
-  string(STRIP "${dll}" dll)
-  string(TOUPPER "${dll}" dll)
-  if(NOT dll IN_LIST allowed)
-    message(SEND_ERROR "${EXE} imports ${dll} at load time, which a planted DLL could stand in for")
-  endif()
-  list(REMOVE_ITEM required ${dll})
-endforeach()
 if(required)
   message(SEND_ERROR "${EXE} does not import ${required}")
 endif()

@@ -2,6 +2,8 @@
 // destination subfolders, and a progress dialog that cannot be made.
 #include "scenarios.h"
 
+#include "common/system_dlls.h"
+
 #include <windows.h>
 
 namespace {
@@ -57,6 +59,44 @@ void PlantedDlls() {
                   place.c_str());
             DeleteFileA((place + dll).c_str());
         }
+}
+
+// Where the first module lacks the LZ calls, as the oldest systems' KERNEL32 does, every one of
+// them comes from lz32.dll of the system directory, and they work.
+void LzFallback() {
+    LzCalls calls{};
+    if (!Check(ResolveLzCalls(GetModuleHandleA("kernel32.dll"), &calls),
+               "KERNEL32 has no LZ calls"))
+        return;
+    Check(GetModuleHandleA("lz32.dll") == nullptr,
+          "lz32.dll was loaded although KERNEL32 has them");
+    if (!Check(ResolveLzCalls(GetModuleHandleA("user32.dll"), &calls), "no LZ calls after user32"))
+        return;
+    HMODULE lz = GetModuleHandleA("lz32.dll");
+    char loaded[MAX_PATH] = {};
+    char system[MAX_PATH] = {};
+    GetModuleFileNameA(lz, loaded, MAX_PATH);
+    GetSystemDirectoryA(system, MAX_PATH);
+    Check(lz != nullptr && lstrcmpiA(loaded, (std::string(system) + "\\lz32.dll").c_str()) == 0,
+          "lz32.dll loaded from \"%s\"", loaded);
+    const struct {
+        const char* name;
+        void* got;
+    } looked[] = {{"LZOpenFileA", reinterpret_cast<void*>(calls.openFile)},
+                  {"LZInit", reinterpret_cast<void*>(calls.init)},
+                  {"LZCopy", reinterpret_cast<void*>(calls.copy)},
+                  {"LZSeek", reinterpret_cast<void*>(calls.seek)},
+                  {"LZClose", reinterpret_cast<void*>(calls.close)}};
+    for (const auto& call : looked)
+        Check(call.got == reinterpret_cast<void*>(GetProcAddress(lz, call.name)),
+              "%s is not lz32.dll's", call.name);
+    std::string path = DataPath("TEXT.DL_"), expanded;
+    OFSTRUCT of;
+    const INT file = calls.openFile(path.data(), &of, OF_READ);
+    const LONG length = file >= 0 ? calls.seek(file, 0, 2) : -1;
+    if (file >= 0) calls.close(file);
+    if (Check(ReadBytes(DataPath("TEXT.DLL"), expanded), "no TEXT.DLL"))
+        CheckInt(length, static_cast<long long>(expanded.size()), "expanded length by lz32.dll");
 }
 
 // Media deeper than the prompt's typing limit: the offered location, taken as it is, must
@@ -155,7 +195,11 @@ void NoProgressDialog() {
 } // namespace
 
 extern const Scenario kHardeningScenarios[] = {
-    {"startup_planted_dlls", PlantedDlls},         {"startup_foreign_folder", ForeignFolder},
-    {"copy_prompt_deep_media", PromptDeepMedia},   {"copy_dest_subfolder", DestSubfolder},
-    {"copy_no_progress_dialog", NoProgressDialog}, {nullptr, nullptr},
+    {"startup_planted_dlls", PlantedDlls},
+    {"startup_lz_fallback", LzFallback},
+    {"startup_foreign_folder", ForeignFolder},
+    {"copy_prompt_deep_media", PromptDeepMedia},
+    {"copy_dest_subfolder", DestSubfolder},
+    {"copy_no_progress_dialog", NoProgressDialog},
+    {nullptr, nullptr},
 };

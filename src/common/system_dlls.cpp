@@ -1,8 +1,8 @@
 #include "system_dlls.h"
 
-#include <windows.h>
+#include "media_paths.h"
 
-#include "common/media_paths.h"
+LzCalls g_lz;
 
 namespace {
 
@@ -10,13 +10,25 @@ using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD flags);
 using SetDllDirectoryAFn = BOOL(WINAPI*)(LPCSTR path);
 using InitCommonControlsFn = void(WINAPI*)();
 
-// Older systems lack these, and the program must still start there: nothing is imported
-// that the oldest of them does not export.
 template <typename Fn> Fn Lookup(HMODULE module, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
 
 bool s_systemSearchOnly;
+
+// All from one module or none: an LZ handle is known only to the module that opened it.
+bool LookupLzCalls(HMODULE module, LzCalls* calls) {
+    if (module == nullptr) return false;
+    calls->openFile = Lookup<decltype(calls->openFile)>(module, "LZOpenFileA");
+    calls->init = Lookup<decltype(calls->init)>(module, "LZInit");
+    calls->copy = Lookup<decltype(calls->copy)>(module, "LZCopy");
+    calls->seek = Lookup<decltype(calls->seek)>(module, "LZSeek");
+    calls->close = Lookup<decltype(calls->close)>(module, "LZClose");
+    return calls->openFile != nullptr && calls->init != nullptr && calls->copy != nullptr &&
+           calls->seek != nullptr && calls->close != nullptr;
+}
+
+} // namespace
 
 HMODULE LoadSystemDll(const char* name) {
     if (s_systemSearchOnly) return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -32,8 +44,6 @@ HMODULE LoadSystemDll(const char* name) {
     AppendPath(&builder, name);
     return EndPath(&builder) ? LoadLibraryA(path) : nullptr;
 }
-
-} // namespace
 
 void RestrictDllSearch() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -52,4 +62,9 @@ bool InitSystemCommonControls() {
     if (init == nullptr) return false;
     init();
     return true;
+}
+
+bool ResolveLzCalls(HMODULE first, LzCalls* calls) {
+    if (LookupLzCalls(first, calls)) return true;
+    return LookupLzCalls(LoadSystemDll("lz32.dll"), calls);
 }
