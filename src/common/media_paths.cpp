@@ -9,9 +9,13 @@ void BeginPath(PathBuilder* path, char* out, uint32_t width) {
 }
 
 void AppendPath(PathBuilder* path, const char* text) {
+    AppendPathPrefix(path, text, UINT32_MAX);
+}
+
+void AppendPathPrefix(PathBuilder* path, const char* text, uint32_t count) {
     if (!path->fits) return;
     uint32_t length = path->length;
-    for (const char* p = text; *p != '\0'; ++p) {
+    for (const char* p = text; *p != '\0' && count > 0; ++p, --count) {
         if (length + 1 >= path->width) {
             path->fits = false;
             return;

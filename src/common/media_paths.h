@@ -14,6 +14,8 @@ struct PathBuilder {
 
 void BeginPath(PathBuilder* path, char* out, uint32_t width);
 void AppendPath(PathBuilder* path, const char* text);
+// At most count characters of text.
+void AppendPathPrefix(PathBuilder* path, const char* text, uint32_t count);
 // True when every piece fitted; otherwise the output is emptied.
 bool EndPath(PathBuilder* path);
 

@@ -10,6 +10,7 @@
 #include "copy_rules.h"
 #include "dialog_figures.h"
 #include "inf_query.h"
+#include "replace_file.h"
 #include "resources/resource.h"
 
 namespace {
@@ -135,6 +136,37 @@ INT CreateDestination(const char* path) {
     return file == HFILE_ERROR ? -1 : file;
 }
 
+// One try at an entry's file: the temporary file it is written to, and what it replaces.
+struct Staging {
+    char temp[MAX_PATH];
+    OldFile old;
+};
+
+// False, with nothing made, when the entry's file cannot be written: no usable destination,
+// an old file that is never replaced, or no temporary file.
+bool BeginStaging(const FileJob* job, Staging* staging) {
+    staging->temp[0] = '\0';
+    if (!job->destUsable) return false;
+    staging->old = InspectOldFile(job->destPath);
+    return staging->old != OldFile::Kept && CreateTempBeside(job->destPath, staging->temp);
+}
+
+// Renames the written temporary file into place; when that fails, it is removed.
+bool FinishStaging(const FileJob* job, const Staging* staging) {
+    if (PutInPlace(staging->temp, job->destPath, staging->old == OldFile::Replaceable)) return true;
+    RemoveTemp(staging->temp);
+    return false;
+}
+
+// An incomplete expansion never replaces the file that was there. Where there was none, what
+// was written goes in place whatever the answer, as the user may still make use of it.
+Attempt AfterFailedExpansion(HWND progress, const FileJob* job, const Staging* staging) {
+    if (staging->old != OldFile::None) RemoveTemp(staging->temp);
+    const bool goOn = AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES;
+    if (staging->old == OldFile::None) FinishStaging(job, staging);
+    return goOn ? Attempt::Finished : Attempt::Stopped;
+}
+
 // source is null when the source path did not fit: such an attempt fails as a source that
 // cannot be opened, since another location may give a shorter path. No location can mend a
 // destination, so that failure is put as one.
@@ -143,9 +175,11 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     const INT sourceFile = source != nullptr ? OpenSource(source) : -1;
     if (sourceFile < 0) return AfterAnswer(RunDiskPrompt(progress, job));
 
-    const INT destFile = CreateDestination(job->destPath);
+    Staging staging;
+    const INT destFile = BeginStaging(job, &staging) ? CreateDestination(staging.temp) : -1;
     if (destFile < 0) {
         g_lz.close(sourceFile);
+        RemoveTemp(staging.temp);
         return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
     }
 
@@ -155,16 +189,20 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     const LONG expected = g_lz.seek(sourceFile, 0, 2);
     g_lz.close(sourceFile);
     g_lz.close(destFile);
-    if (ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
-        return Attempt::Finished;
-    // What was written stays in place either way.
-    return AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES ? Attempt::Finished
-                                                                         : Attempt::Stopped;
+    if (!ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
+        return AfterFailedExpansion(progress, job, &staging);
+    if (FinishStaging(job, &staging)) return Attempt::Finished;
+    return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
 }
 
 Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) {
-    if (source != nullptr && job->destUsable && CopyFileA(source, job->destPath, FALSE))
-        return Attempt::Finished;
+    Staging staging;
+    if (source != nullptr && BeginStaging(job, &staging)) {
+        if (!CopyFileA(source, staging.temp, FALSE))
+            RemoveTemp(staging.temp);
+        else if (FinishStaging(job, &staging))
+            return Attempt::Finished;
+    }
     return AfterAnswer(AskUser(progress, IDS_COPY_FAILED, kRetryStyle));
 }
 

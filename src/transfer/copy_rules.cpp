@@ -99,6 +99,28 @@ bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* d
     return EndPath(&path);
 }
 
+bool BuildTempPath(char* out, uint32_t width, const char* finalPath, uint16_t number) {
+    const char* folderEnd = finalPath;
+    for (const char* c = finalPath; *c != '\0'; ++c) {
+        if (IsSeparator(*c)) folderEnd = c + 1;
+    }
+    char name[kTempNameLength + 1];
+    uint32_t length = 0;
+    for (const char* c = kTempPrefix; *c != '\0'; ++c)
+        name[length++] = *c;
+    for (int shift = 12; shift >= 0; shift -= 4)
+        name[length++] = "0123456789abcdef"[(number >> shift) & 0xF];
+    for (const char* c = kTempSuffix; *c != '\0'; ++c)
+        name[length++] = *c;
+    name[length] = '\0';
+
+    PathBuilder path;
+    BeginPath(&path, out, width);
+    AppendPathPrefix(&path, finalPath, static_cast<uint32_t>(folderEnd - finalPath));
+    AppendPath(&path, name);
+    return EndPath(&path);
+}
+
 bool ExpansionComplete(int32_t copied, bool haveLength, uint32_t expectedLength) {
     if (copied < 0) return false;
     return !haveLength || static_cast<uint32_t>(copied) == expectedLength;

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "script/catalogue.h"
+
 // How the copy pass names the two ends of one [Files] entry, and when an expansion counts
 // as done; free of the Windows API.
 
@@ -30,6 +32,17 @@ bool IsPlainFileName(const char* name);
 
 // destDir, "\", destName.
 bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* destName);
+
+// A file is written under a temporary name beside its final path, then renamed into place:
+// kTempPrefix, four hexadecimal digits, kTempSuffix. That is one character more than a
+// [Files] name can hold, so no entry can name one of them.
+constexpr char kTempPrefix[] = "~setup";
+constexpr char kTempSuffix[] = ".tmp";
+constexpr uint32_t kTempNameLength = sizeof kTempPrefix - 1 + 4 + sizeof kTempSuffix - 1;
+static_assert(kTempNameLength >= kFileNameWidth, "an entry could name a temporary file");
+
+// The folder of finalPath (up to its last "\" or "/") and the temporary name of that number.
+bool BuildTempPath(char* out, uint32_t width, const char* finalPath, uint16_t number);
 
 // An expansion counts as done when LZCopy reported no error and, where the length is known,
 // wrote that many bytes: for an SZDD source what the header promises (LZCopy reports a

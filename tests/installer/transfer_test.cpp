@@ -174,6 +174,29 @@ TEST(BuildDestPath, WorkedExample) {
     EXPECT_EQ(path[20], '#');
 }
 
+TEST(BuildTempPath, InTheFolderOfTheFinalPath) {
+    struct {
+        const char* finalPath;
+        uint16_t number;
+        const char* temp;
+    } const cases[] = {
+        {"C:\\WINDOWS\\TWAIN_32\\SCAN.DLL", 0, "C:\\WINDOWS\\TWAIN_32\\~setup0000.tmp"},
+        {"C:\\WINDOWS\\SYS/SUB\\X.VXD", 0xBEEF, "C:\\WINDOWS\\SYS/SUB\\~setupbeef.tmp"},
+        {"C:\\WINDOWS\\SYS/X.VXD", 0xFFFF, "C:\\WINDOWS\\SYS/~setupffff.tmp"},
+    };
+    for (const auto& c : cases) {
+        char path[80];
+        ASSERT_TRUE(BuildTempPath(path, sizeof path, c.finalPath, c.number)) << c.finalPath;
+        EXPECT_STREQ(path, c.temp);
+    }
+    // The temporary name is longer than the final one: a path that only just fits is refused.
+    const char* fits = "C:\\W\\SCAN.DLL";
+    char path[80];
+    std::memset(path, '#', sizeof path);
+    EXPECT_FALSE(BuildTempPath(path, static_cast<uint32_t>(std::strlen(fits) + 1), fits, 0));
+    EXPECT_STREQ(path, "");
+}
+
 TEST(IsSafeDestName, NamesAtOrBelowTheirDirectoryOnly) {
     for (const char* name :
          {"SCAN.DLL", "A", ".INI", "A..B", "NAME WITH BLANK", "SYS\\X.VXD", "A/B", "SYS\\SUB\\X",

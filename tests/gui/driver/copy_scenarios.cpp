@@ -3,11 +3,48 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* kPlain1 = "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n";
 constexpr const char* kOther1 = "Other settings, OTHER.INI, GUIOTHER.INI, 1, 1, N\r\n";
 constexpr const char* kText2 = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 2, Y\r\n";
+
+// Wine's answer to GetVersion for one program, for one scope.
+class ScopedWindowsVersion {
+  public:
+    ScopedWindowsVersion(const char* program, const char* version) {
+        key_ = std::string("Software\\Wine\\AppDefaults\\") + program;
+        HKEY key;
+        if (!Check(RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
+                                   nullptr, &key, nullptr) == ERROR_SUCCESS,
+                   "cannot create %s", key_.c_str()))
+            return;
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
+                       static_cast<DWORD>(std::strlen(version) + 1));
+        RegCloseKey(key);
+    }
+    ~ScopedWindowsVersion() { RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str()); }
+    ScopedWindowsVersion(const ScopedWindowsVersion&) = delete;
+    ScopedWindowsVersion& operator=(const ScopedWindowsVersion&) = delete;
+
+  private:
+    std::string key_;
+};
+
+// An old file of a destination, which a failed replacement must leave as it was.
+constexpr const char* kOldBytes = "old file that must survive";
+
+bool PutOld(const std::string& path) {
+    return WriteBytes(path, kOldBytes);
+}
+
+void CheckOld(const std::string& path) {
+    std::string bytes;
+    Check(ReadBytes(path, bytes) && bytes == kOldBytes, "the old %s was not kept whole (\"%s\")",
+          path.c_str(), bytes.c_str());
+}
 
 void CheckOwnedByProgress(const Installer& inst) {
     HWND box = WaitMessageBox(inst);
@@ -223,9 +260,15 @@ void DestOutsideCompressed() {
 }
 
 // A failed expansion: Yes goes on with the next entry, No stops without the cancel question.
-void ExpandFails(const char* name, const char* inf, std::initializer_list<int> answers) {
+void ExpandFails(const char* name, const char* inf, std::initializer_list<int> answers,
+                 std::initializer_list<const char*> oldFiles = {}) {
     Run r;
-    if (!PrepareAndStart(r, name, inf, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"})) return;
+    if (!Prepare(r, WorkDir() + "\\" + name, inf) ||
+        !PutSources(r.media, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"}))
+        return;
+    for (const char* old : oldFiles)
+        if (!PutOld(WinFile(old))) return;
+    if (!Start(r)) return;
     for (int answer : answers) {
         CheckOwnedByProgress(r.inst);
         if (!Answer(r.inst, kMsg2012, kCaption, answer)) return;
@@ -235,13 +278,15 @@ void ExpandFails(const char* name, const char* inf, std::initializer_list<int> a
 }
 
 void ExpandTruncatedYes() {
-    std::string inf =
-        Script((std::string("Cut driver, TRUNC.DL_, GUICUT.DLL, 1, 1, Y\r\n") + kPlain1).c_str());
-    ExpandFails("truncyes", inf.c_str(), {IDYES});
-    // What was written stays where it is.
+    std::string inf = Script((std::string("Cut driver, TRUNC.DL_, GUICUT.DLL, 1, 1, Y\r\n") +
+                              "Cut over old, TRUNC.DL_, GUICUTO.DLL, 1, 1, Y\r\n" + kPlain1)
+                                 .c_str());
+    ExpandFails("truncyes", inf.c_str(), {IDYES, IDYES}, {"GUICUTO.DLL"});
+    // Where nothing was there, what was written stays; an old file is never replaced by it.
     Check(FileExists(WinFile("GUICUT.DLL")), "the partly expanded file was removed");
+    CheckOld(WinFile("GUICUTO.DLL"));
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
-    CheckText(SpyPositions(), "0 50 100", "progress positions");
+    CheckText(SpyPositions(), "0 33 66 100", "progress positions");
 }
 
 void ExpandTruncatedNo() {
@@ -265,17 +310,71 @@ void ExpandUncompressed() {
     CheckSameAsData(WinFile("GUITEXT.DLL"), "TEXT.DLL");
 }
 
+// TWAIN_32 is a 16 KB tmpfs: three old files of a page each leave one page free.
 void ExpandDiskFull() {
-    std::string inf = Script("Binary driver, BIN.DL_, GUIBIN.DLL, 2, 1, Y\r\n"
-                             "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n"
+    Run r;
+    std::string inf = Script("Small settings, PLAIN.INI, GUISMALL.INI, 2, 1, N\r\n"
+                             "Binary driver, BIN.DL_, GUIBIN.DLL, 2, 1, Y\r\n"
+                             "Text over old, TEXT.DL_, GUIOLD.DLL, 2, 1, Y\r\n"
+                             "Binary over old, BIN.DLL, GUIOLD.BIN, 2, 1, N\r\n"
                              "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n");
-    ExpandFails("diskfull", inf.c_str(), {IDYES, IDNO});
+    if (!Prepare(r, WorkDir() + "\\diskfull", inf.c_str()) ||
+        !PutSources(r.media, {"PLAIN.INI", "BIN.DL_", "TEXT.DL_", "BIN.DLL"}) ||
+        !PutOld(TwainFile("GUISMALL.INI")) || !PutOld(TwainFile("GUIOLD.DLL")) ||
+        !PutOld(TwainFile("GUIOLD.BIN")) || !Start(r))
+        return;
+    // The first replacement fits beside its old file (a guard: it passed before files were
+    // written aside). The expansion of BIN.DL_ then fills the disk.
+    if (!Answer(r.inst, kMsg2012, kCaption, IDYES) || !Answer(r.inst, kMsg2012, kCaption, IDYES) ||
+        !Answer(r.inst, kMsg1011, kCaption, IDCANCEL) || !Answer(r.inst, kMsg1005, kCaption, IDYES))
+        return;
+    FinishWithLaunch(r);
+    CheckSameAsData(TwainFile("GUISMALL.INI"), "PLAIN.INI");
     std::string partial;
     Check(ReadBytes(TwainFile("GUIBIN.DLL"), partial) && partial.size() < 65536,
           "the partly expanded GUIBIN.DLL is not in place (%zu bytes)", partial.size());
+    CheckOld(TwainFile("GUIOLD.DLL"));
+    CheckOld(TwainFile("GUIOLD.BIN"));
     CheckAbsent(WinFile("GUIPLAIN.INI"));
-    CheckText(SpyPositions(), "0 33", "progress positions");
-    RemoveTree(TwainDir());
+    CheckText(SpyPositions(), "0 20 40 60", "progress positions");
+}
+
+// An old file that is read-only, or that another program holds open without letting it be
+// deleted, is not replaced: the question comes, and Retry succeeds once the user has cleared
+// the attribute and closed the program. On the 9x family the old file is deleted before the
+// rename, which the holder refuses the same way.
+void ReplaceRefused() {
+    Run r;
+    std::string inf = Script("Plain settings, PLAIN.INI, GUIRO.INI, 1, 1, N\r\n"
+                             "Text driver, TEXT.DL_, GUIHELD.DLL, 1, 1, Y\r\n");
+    if (!Prepare(r, WorkDir() + "\\refused", inf.c_str()) ||
+        !PutSources(r.media, {"PLAIN.INI", "TEXT.DL_"}) || !PutOld(WinFile("GUIRO.INI")) ||
+        !PutOld(WinFile("GUIHELD.DLL")) ||
+        !SetFileAttributesA(WinFile("GUIRO.INI").c_str(), FILE_ATTRIBUTE_READONLY))
+        return;
+    HANDLE holder =
+        CreateFileA(WinFile("GUIHELD.DLL").c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (!Check(holder != INVALID_HANDLE_VALUE, "cannot hold GUIHELD.DLL open") || !Start(r)) {
+        CloseHandle(holder);
+        return;
+    }
+    bool answered = WaitMessageBox(r.inst) != nullptr;
+    CheckOld(WinFile("GUIRO.INI"));
+    SetFileAttributesA(WinFile("GUIRO.INI").c_str(), FILE_ATTRIBUTE_NORMAL);
+    answered = answered && Answer(r.inst, kMsg1011, kCaption, IDRETRY) && WaitMessageBox(r.inst);
+    CheckOld(WinFile("GUIHELD.DLL"));
+    CloseHandle(holder);
+    if (!answered || !Answer(r.inst, kMsg1012, kCaption, IDRETRY)) return;
+    Check(StaysQuiet(r.inst), "a question came up after both retries");
+    FinishWithLaunch(r);
+    CheckSameAsData(WinFile("GUIRO.INI"), "PLAIN.INI");
+    CheckSameAsData(WinFile("GUIHELD.DLL"), "TEXT.DLL");
+}
+
+void ReplaceRefused9x() {
+    ScopedWindowsVersion version("setup.exe", "win95");
+    ReplaceRefused();
 }
 
 // Cancel in the progress dialog, clicked the moment the dialog comes back after a prompt.
@@ -344,6 +443,8 @@ const Scenario kCopyScenarios[] = {
     {"copy_expand_truncated_no", ExpandTruncatedNo},
     {"copy_expand_uncompressed", ExpandUncompressed},
     {"copy_expand_disk_full", ExpandDiskFull},
+    {"copy_replace_refused", ReplaceRefused},
+    {"copy_replace_refused_9x", ReplaceRefused9x},
     {"copy_progress_cancel_no", ProgressCancelNo},
     {"copy_progress_cancel_yes", ProgressCancelYes},
     {nullptr, nullptr},

@@ -3,6 +3,8 @@
 // guidriver --demo ...: the demo run, see demo.cpp.
 #include "scenarios.h"
 
+#include "transfer/copy_rules.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -63,6 +65,12 @@ int main(int argc, char** argv) {
     std::printf("scenario %s\n", s->name);
     std::fflush(stdout);
     s->run();
+    // Whatever a scenario did, the installer leaves none of its temporary files behind; they are
+    // removed here, so that only the scenario that left them fails.
+    for (const std::string& left : FindBelow(WindowsDir(), kTempPrefix, kTempSuffix)) {
+        Check(false, "the installer left %s behind", left.c_str());
+        RemoveTree(left);
+    }
     int failures = FailureCount();
     std::printf("%s: %d failed check(s)\n", failures ? "FAILED" : "PASSED", failures);
     return failures ? 1 : 0;

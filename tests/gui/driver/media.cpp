@@ -109,6 +109,28 @@ void RemoveTree(const std::string& path) {
     if (path.size() > 3) RemoveDirectoryA(path.c_str()); // a drive's root stays
 }
 
+std::vector<std::string> FindBelow(const std::string& dir, const char* prefix, const char* suffix) {
+    std::vector<std::string> found;
+    const size_t prefixLength = std::strlen(prefix), suffixLength = std::strlen(suffix);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return found;
+    do {
+        const std::string name = fd.cFileName, path = dir + "\\" + name;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            if (name == "." || name == "..") continue;
+            for (const std::string& below : FindBelow(path, prefix, suffix))
+                found.push_back(below);
+        } else if (name.size() >= prefixLength + suffixLength &&
+                   !_strnicmp(name.c_str(), prefix, prefixLength) &&
+                   !_stricmp(name.c_str() + name.size() - suffixLength, suffix)) {
+            found.push_back(path);
+        }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    return found;
+}
+
 bool WriteBytes(const std::string& path, const std::string& bytes) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -26,6 +26,8 @@ bool PutData(const char* name, const std::string& dest);
 // Checks that a destination holds exactly the bytes of a data file.
 bool CheckSameAsData(const std::string& path, const char* name);
 bool CheckAbsent(const std::string& path);
+// Files at any depth below dir whose names start with prefix and end with suffix, any case.
+std::vector<std::string> FindBelow(const std::string& dir, const char* prefix, const char* suffix);
 
 // Empties dir and lays out the installer, SETUP.INF (unless null) and the follow-on setup.
 bool LayOutMedia(const std::string& dir, const char* inf, bool followOn);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+
+// A file goes in place whole or not at all: it is written under a temporary name in the folder
+// of its final path, then renamed over the old file in one step. A failed copy never costs
+// the user the file that was there.
+
+enum class OldFile {
+    None,        // nothing at the final path
+    Replaceable, // a plain file, which the rename replaces
+    Kept,        // read-only, hidden or system, or a folder: never replaced
+};
+
+// What is at the final path now. The system refuses to overwrite a read-only, hidden or
+// system file, and so does the installer, even where a rename would get past it.
+OldFile InspectOldFile(const char* finalPath);
+
+// Makes an empty temporary file beside finalPath and names it in tempPath (MAX_PATH
+// characters); false, with tempPath empty, when it cannot (a missing folder, a full table).
+bool CreateTempBeside(const char* finalPath, char* tempPath);
+
+// Renames the temporary file to finalPath, replacing the old file when replace is set; false
+// when that cannot be done (the old file is in use, access is denied, or something appeared
+// at finalPath where replace is not set).
+bool PutInPlace(const char* tempPath, const char* finalPath, bool replace);
+
+// Deletes the temporary file, whatever attributes the copy gave it; nothing for an empty path.
+void RemoveTemp(const char* tempPath);
