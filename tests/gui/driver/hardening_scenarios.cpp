@@ -164,10 +164,11 @@ void DestSubfolder() {
     RemoveTree(WinFile("GUISUB"));
     RemoveTree(TwainFile("GUISUB"));
     if (!PrepareAndStart(r, "subfolder", inf, {"PLAIN.INI", "TEXT.DL_"})) return;
-    if (!Answer(r.inst, kMsg1011, kCaption, IDRETRY)) return;
+    // Each folder is made only once the retry without it has been asked about again.
+    if (!Answer(r.inst, kMsg1011, kCaption, IDRETRY) || !WaitMessageBox(r.inst)) return;
     if (!Check(MakeDirs(WinFile("GUISUB")), "cannot make the Windows subfolder")) return;
     if (!Answer(r.inst, kMsg1011, kCaption, IDRETRY)) return;
-    if (!Answer(r.inst, kMsg1012, kCaption, IDRETRY)) return;
+    if (!Answer(r.inst, kMsg1012, kCaption, IDRETRY) || !WaitMessageBox(r.inst)) return;
     if (!Check(MakeDirs(TwainFile("GUISUB")), "cannot make the TWAIN_32 subfolder")) return;
     if (!Answer(r.inst, kMsg1012, kCaption, IDRETRY)) return;
     FinishWithLaunch(r);
