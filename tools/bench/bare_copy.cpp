@@ -1,6 +1,9 @@
 // The floor that tools/bench-copy measures the copy pass against: the same platform calls for
 // the same files, without the installer's script, windows and questions.
-// usage: bare_copy.exe COUNT
+// usage: bare_copy.exe COUNT [aside]
+// With "aside", each file is written to a temporary file beside its destination and renamed
+// into place, as the installer does, so that the cost of that safety shows apart from the
+// installer's own.
 // Beside it: DISK1\Fnnn.DL_ (even n, compressed) and DISK1\Fnnn.DAT (odd n), n below COUNT,
 // and photo\setup.EXE, started at the end as the installer starts it.
 #include <windows.h>
@@ -8,21 +11,18 @@
 #include <commctrl.h>
 #include <lzexpand.h>
 
+#include "transfer/copy_rules.h"
+
 namespace {
 
-int ParseCount(const char* text) {
-    int count = 0;
+const char* ParseCount(const char* text, int* count) {
+    *count = 0;
     while (*text >= '0' && *text <= '9')
-        count = count * 10 + (*text++ - '0');
-    return count;
+        *count = *count * 10 + (*text++ - '0');
+    return text;
 }
 
-bool CopyOne(const char* mediaDir, const char* windowsDir, int n) {
-    const bool compressed = n % 2 == 0;
-    char source[MAX_PATH];
-    char dest[MAX_PATH];
-    wsprintfA(source, "%sDISK1\\F%03d.%s", mediaDir, n, compressed ? "DL_" : "DAT");
-    wsprintfA(dest, "%s\\F%03d.%s", windowsDir, n, compressed ? "DLL" : "DAT");
+bool CopyOne(char* source, const char* dest, bool compressed) {
     if (!compressed) return CopyFileA(source, dest, FALSE) != 0;
 
     OFSTRUCT sourceOf;
@@ -37,6 +37,33 @@ bool CopyOne(const char* mediaDir, const char* windowsDir, int n) {
     LZClose(sourceFile);
     LZClose(destFile);
     return copied >= 0;
+}
+
+// The installer's steps around one copy: the old file looked at, an empty temporary file made,
+// the copy written over it, the rename.
+bool CopyAside(char* source, const char* dest, bool compressed) {
+    const bool replace = GetFileAttributesA(dest) != INVALID_FILE_ATTRIBUTES;
+    char temp[MAX_PATH];
+    if (!BuildTempPath(temp, MAX_PATH, dest, 0)) return false;
+    HANDLE file =
+        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    const bool placed =
+        CopyOne(source, temp, compressed) &&
+        (replace ? MoveFileExA(temp, dest, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                 : MoveFileA(temp, dest));
+    if (!placed) DeleteFileA(temp);
+    return placed;
+}
+
+bool CopyNumbered(const char* mediaDir, const char* windowsDir, int n, bool aside) {
+    const bool compressed = n % 2 == 0;
+    char source[MAX_PATH];
+    char dest[MAX_PATH];
+    wsprintfA(source, "%sDISK1\\F%03d.%s", mediaDir, n, compressed ? "DL_" : "DAT");
+    wsprintfA(dest, "%s\\F%03d.%s", windowsDir, n, compressed ? "DLL" : "DAT");
+    return aside ? CopyAside(source, dest, compressed) : CopyOne(source, dest, compressed);
 }
 
 } // namespace
@@ -56,9 +83,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR cmdLine, int) {
     if (windowsLength == 0 || windowsLength >= MAX_PATH) return 2;
 
     int failed = 0;
-    const int count = ParseCount(cmdLine);
+    int count = 0;
+    const char* rest = ParseCount(cmdLine, &count);
+    const bool aside = lstrcmpA(rest, " aside") == 0;
     for (int n = 0; n < count; ++n) {
-        if (!CopyOne(mediaDir, windowsDir, n)) ++failed;
+        if (!CopyNumbered(mediaDir, windowsDir, n, aside)) ++failed;
     }
 
     char command[MAX_PATH + 20];
