@@ -3,34 +3,20 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace {
 
 constexpr const char* kPlain1 = "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n";
 constexpr const char* kOther1 = "Other settings, OTHER.INI, GUIOTHER.INI, 1, 1, N\r\n";
 constexpr const char* kText2 = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 2, Y\r\n";
 
-// Wine's answer to GetVersion for one program, for one scope.
-class ScopedWindowsVersion {
-  public:
-    ScopedWindowsVersion(const char* program, const char* version) {
-        key_ = std::string("Software\\Wine\\AppDefaults\\") + program;
-        HKEY key;
-        if (!Check(RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE,
-                                   nullptr, &key, nullptr) == ERROR_SUCCESS,
-                   "cannot create %s", key_.c_str()))
-            return;
-        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>(version),
-                       static_cast<DWORD>(std::strlen(version) + 1));
-        RegCloseKey(key);
+// Wine answers GetVersion for setup.exe as Windows 95 does, for one scope.
+struct ScopedWindows95 {
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\setup.exe";
+    ScopedWindows95() {
+        Check(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, "win95", 6) == 0,
+              "cannot set %s", kKey);
     }
-    ~ScopedWindowsVersion() { RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str()); }
-    ScopedWindowsVersion(const ScopedWindowsVersion&) = delete;
-    ScopedWindowsVersion& operator=(const ScopedWindowsVersion&) = delete;
-
-  private:
-    std::string key_;
+    ~ScopedWindows95() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
 };
 
 // An old file of a destination, which a failed replacement must leave as it was.
@@ -373,7 +359,7 @@ void ReplaceRefused() {
 }
 
 void ReplaceRefused9x() {
-    ScopedWindowsVersion version("setup.exe", "win95");
+    ScopedWindows95 version;
     ReplaceRefused();
 }
 

@@ -79,17 +79,14 @@ void LzFallback() {
     GetSystemDirectoryA(system, MAX_PATH);
     Check(lz != nullptr && lstrcmpiA(loaded, (std::string(system) + "\\lz32.dll").c_str()) == 0,
           "lz32.dll loaded from \"%s\"", loaded);
-    const struct {
-        const char* name;
-        void* got;
-    } looked[] = {{"LZOpenFileA", reinterpret_cast<void*>(calls.openFile)},
-                  {"LZInit", reinterpret_cast<void*>(calls.init)},
-                  {"LZCopy", reinterpret_cast<void*>(calls.copy)},
-                  {"LZSeek", reinterpret_cast<void*>(calls.seek)},
-                  {"LZClose", reinterpret_cast<void*>(calls.close)}};
-    for (const auto& call : looked)
-        Check(call.got == reinterpret_cast<void*>(GetProcAddress(lz, call.name)),
-              "%s is not lz32.dll's", call.name);
+    const void* const got[] = {
+        reinterpret_cast<void*>(calls.openFile), reinterpret_cast<void*>(calls.init),
+        reinterpret_cast<void*>(calls.copy), reinterpret_cast<void*>(calls.seek),
+        reinterpret_cast<void*>(calls.close)};
+    int i = 0;
+    for (const char* name : {"LZOpenFileA", "LZInit", "LZCopy", "LZSeek", "LZClose"})
+        Check(got[i++] == reinterpret_cast<void*>(GetProcAddress(lz, name)), "%s is not lz32's",
+              name);
     std::string path = DataPath("TEXT.DL_"), expanded;
     OFSTRUCT of;
     const INT file = calls.openFile(path.data(), &of, OF_READ);
