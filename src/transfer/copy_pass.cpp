@@ -142,13 +142,14 @@ struct Staging {
     OldFile old;
 };
 
-// False, with nothing made, when the entry's file cannot be written: no usable destination,
-// an old file that is never replaced, or no temporary file.
-bool BeginStaging(const FileJob* job, Staging* staging) {
+// Writes the temporary file, a copy of copyFrom or an empty file for an expansion to fill;
+// false, with nothing made, when the entry's file cannot be written: no usable destination, an
+// old file that is never replaced, no source, or no room.
+bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
     staging->temp[0] = '\0';
     if (!job->destUsable) return false;
     staging->old = InspectOldFile(job->destPath);
-    return staging->old != OldFile::Kept && CreateTempBeside(job->destPath, staging->temp);
+    return staging->old != OldFile::Kept && MakeTempBeside(job->destPath, copyFrom, staging->temp);
 }
 
 // Renames the written temporary file into place; when that fails, it is removed.
@@ -176,7 +177,8 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     if (sourceFile < 0) return AfterAnswer(RunDiskPrompt(progress, job));
 
     Staging staging;
-    const INT destFile = BeginStaging(job, &staging) ? CreateDestination(staging.temp) : -1;
+    const INT destFile =
+        BeginStaging(job, nullptr, &staging) ? CreateDestination(staging.temp) : -1;
     if (destFile < 0) {
         g_lz.close(sourceFile);
         RemoveTemp(staging.temp);
@@ -197,12 +199,8 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
 
 Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) {
     Staging staging;
-    if (source != nullptr && BeginStaging(job, &staging)) {
-        if (!CopyFileA(source, staging.temp, FALSE))
-            RemoveTemp(staging.temp);
-        else if (FinishStaging(job, &staging))
-            return Attempt::Finished;
-    }
+    if (source != nullptr && BeginStaging(job, source, &staging) && FinishStaging(job, &staging))
+        return Attempt::Finished;
     return AfterAnswer(AskUser(progress, IDS_COPY_FAILED, kRetryStyle));
 }
 

@@ -36,6 +36,17 @@ bool ReplaceOld(const char* tempPath, const char* finalPath) {
     return MoveFileA(tempPath, finalPath) != 0;
 }
 
+// Fails with ERROR_FILE_EXISTS where the name is taken. A copy carries the source's
+// attributes: a read-only source from a CD makes a read-only temporary file.
+bool MakeTemp(const char* tempPath, const char* copyFrom) {
+    if (copyFrom != nullptr) return CopyFileA(copyFrom, tempPath, TRUE) != 0;
+    HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
 } // namespace
 
 OldFile InspectOldFile(const char* finalPath) {
@@ -44,17 +55,15 @@ OldFile InspectOldFile(const char* finalPath) {
     return (attributes & kKeptAttributes) != 0 ? OldFile::Kept : OldFile::Replaceable;
 }
 
-bool CreateTempBeside(const char* finalPath, char* tempPath) {
+bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath) {
     for (uint32_t number = 0; number < kTempNumbers; ++number) {
         if (!BuildTempPath(tempPath, MAX_PATH, finalPath, static_cast<uint16_t>(number))) break;
-        HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            CloseHandle(file);
-            return true;
-        }
+        if (MakeTemp(tempPath, copyFrom)) return true;
         const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) break;
+        if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
+        // The name was free, so what a copy that failed part-way left there is its own.
+        if (copyFrom != nullptr) RemoveTemp(tempPath);
+        break;
     }
     tempPath[0] = '\0';
     return false;
@@ -67,7 +76,7 @@ bool PutInPlace(const char* tempPath, const char* finalPath, bool replace) {
 
 void RemoveTemp(const char* tempPath) {
     if (tempPath[0] == '\0') return;
-    // CopyFileA gives its target the source's attributes; a read-only file is not deleted.
+    // A read-only file is not deleted.
     SetFileAttributesA(tempPath, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(tempPath);
 }

@@ -16,9 +16,10 @@ enum class OldFile {
 // system file, and so does the installer, even where a rename would get past it.
 OldFile InspectOldFile(const char* finalPath);
 
-// Makes an empty temporary file beside finalPath and names it in tempPath (MAX_PATH
-// characters); false, with tempPath empty, when it cannot (a missing folder, a full table).
-bool CreateTempBeside(const char* finalPath, char* tempPath);
+// Makes a temporary file beside finalPath, a copy of copyFrom or, where that is null, an empty
+// one, and names it in tempPath (MAX_PATH characters); false, with nothing made and tempPath
+// empty, when it cannot (a missing source or folder, a full disk, no free name).
+bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath);
 
 // Renames the temporary file to finalPath, replacing the old file when replace is set; false
 // when that cannot be done (the old file is in use, access is denied, or something appeared

@@ -325,37 +325,38 @@ void ExpandDiskFull() {
     CheckText(SpyPositions(), "0 20 40 60", "progress positions");
 }
 
-// An old file that is read-only, or that another program holds open without letting it be
-// deleted, is not replaced: the question comes, and Retry succeeds once the user has cleared
-// the attribute and closed the program. On the 9x family the old file is deleted before the
-// rename, which the holder refuses the same way.
+// An old file that another program holds open without letting it be deleted, or that is
+// read-only, is not replaced: the question comes, and Retry succeeds once the user has closed
+// the program and cleared the attribute. On the 9x family the old file is deleted before the
+// rename, which the holder refuses the same way. The plain source is read-only, as on a CD,
+// and so is its temporary file, which must still be removed.
 void ReplaceRefused() {
     Run r;
-    std::string inf = Script("Plain settings, PLAIN.INI, GUIRO.INI, 1, 1, N\r\n"
-                             "Text driver, TEXT.DL_, GUIHELD.DLL, 1, 1, Y\r\n");
+    std::string inf = Script("Plain settings, PLAIN.INI, GUIHELD.INI, 1, 1, N\r\n"
+                             "Text driver, TEXT.DL_, GUIRO.DLL, 1, 1, Y\r\n");
+    const std::string held = WinFile("GUIHELD.INI"), readOnly = WinFile("GUIRO.DLL");
     if (!Prepare(r, WorkDir() + "\\refused", inf.c_str()) ||
-        !PutSources(r.media, {"PLAIN.INI", "TEXT.DL_"}) || !PutOld(WinFile("GUIRO.INI")) ||
-        !PutOld(WinFile("GUIHELD.DLL")) ||
-        !SetFileAttributesA(WinFile("GUIRO.INI").c_str(), FILE_ATTRIBUTE_READONLY))
+        !PutSources(r.media, {"PLAIN.INI", "TEXT.DL_"}) || !PutOld(held) || !PutOld(readOnly) ||
+        !SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY) ||
+        !SetFileAttributesA((r.media + "DISK1\\PLAIN.INI").c_str(), FILE_ATTRIBUTE_READONLY))
         return;
-    HANDLE holder =
-        CreateFileA(WinFile("GUIHELD.DLL").c_str(), GENERIC_READ,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (!Check(holder != INVALID_HANDLE_VALUE, "cannot hold GUIHELD.DLL open") || !Start(r)) {
+    HANDLE holder = CreateFileA(held.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (!Check(holder != INVALID_HANDLE_VALUE, "cannot hold GUIHELD.INI open") || !Start(r)) {
         CloseHandle(holder);
         return;
     }
     bool answered = WaitMessageBox(r.inst) != nullptr;
-    CheckOld(WinFile("GUIRO.INI"));
-    SetFileAttributesA(WinFile("GUIRO.INI").c_str(), FILE_ATTRIBUTE_NORMAL);
-    answered = answered && Answer(r.inst, kMsg1011, kCaption, IDRETRY) && WaitMessageBox(r.inst);
-    CheckOld(WinFile("GUIHELD.DLL"));
+    CheckOld(held);
     CloseHandle(holder);
+    answered = answered && Answer(r.inst, kMsg1011, kCaption, IDRETRY) && WaitMessageBox(r.inst);
+    CheckOld(readOnly);
+    SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!answered || !Answer(r.inst, kMsg1012, kCaption, IDRETRY)) return;
     Check(StaysQuiet(r.inst), "a question came up after both retries");
     FinishWithLaunch(r);
-    CheckSameAsData(WinFile("GUIRO.INI"), "PLAIN.INI");
-    CheckSameAsData(WinFile("GUIHELD.DLL"), "TEXT.DLL");
+    CheckSameAsData(held, "PLAIN.INI");
+    CheckSameAsData(readOnly, "TEXT.DLL");
 }
 
 void ReplaceRefused9x() {
