@@ -39,18 +39,20 @@ bool CopyOne(char* source, const char* dest, bool compressed) {
     return copied >= 0;
 }
 
-// The installer's steps around one copy: the old file looked at, an empty temporary file made,
-// the copy written over it, the rename.
+// The installer's steps around one copy: the old file looked at, the copy made under a free
+// temporary name (an expansion into an empty file made first), the rename.
 bool CopyAside(char* source, const char* dest, bool compressed) {
     const bool replace = GetFileAttributesA(dest) != INVALID_FILE_ATTRIBUTES;
     char temp[MAX_PATH];
     if (!BuildTempPath(temp, MAX_PATH, dest, 0)) return false;
-    HANDLE file =
-        CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
+    bool made = !compressed && CopyFileA(source, temp, TRUE);
+    if (compressed) {
+        HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        made = file != INVALID_HANDLE_VALUE && CloseHandle(file) && CopyOne(source, temp, true);
+    }
     const bool placed =
-        CopyOne(source, temp, compressed) &&
+        made &&
         (replace ? MoveFileExA(temp, dest, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
                  : MoveFileA(temp, dest));
     if (!placed) DeleteFileA(temp);
