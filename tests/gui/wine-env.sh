@@ -208,6 +208,7 @@ run_floppies() {
     for drive in a b; do
         image=$1
         shift
+        [ -f "$image" ] || die "no image $image"
         floppy_mount "$image" "$state/floppy-$drive" || {
             echo "SKIPPED: $FLOPPY_MOUNT_FAILED"
             exit $SKIP_CODE
