@@ -68,13 +68,6 @@ void Put32(uint8_t* at, uint32_t value) {
     Put16(at + 2, value >> 16);
 }
 
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return folded;
-}
-
 struct Node {
     std::string name;
     size_t parent;
@@ -99,7 +92,7 @@ bool BuildTree(const std::vector<MediaFile>& files, std::vector<Node>& nodes, st
             const std::string name = file.path.substr(start, slash - start);
             size_t child = 0;
             for (size_t other : nodes[at].children)
-                if (Folded(nodes[other].name) == Folded(name)) child = other;
+                if (FoldedName(nodes[other].name) == FoldedName(name)) child = other;
             if (child != 0 && !(folder && nodes[child].folder)) {
                 why = file.path.substr(0, slash) + " is taken by another file or folder";
                 return false;
@@ -295,8 +288,10 @@ bool MakeFatImage(const FloppyGeometry& geometry, const std::vector<MediaFile>& 
         return false;
     }
 
+    std::string paddedLabel = label;
+    paddedLabel.resize(kShortNameBytes, ' ');
     image.assign(size_t{geometry.sectors} * kSectorBytes, 0);
-    Writer writer{geometry, image, label, time};
+    Writer writer{geometry, image, paddedLabel, time};
     uint8_t* fat = writer.Sector(kReservedSectors);
     SetFat12Entry(fat, 0, static_cast<uint16_t>(0xF00 | geometry.media));
     SetFat12Entry(fat, 1, kFat12EndOfChain);

@@ -51,6 +51,13 @@ ShortName Padded(const std::string& base, const std::string& extension) {
 
 } // namespace
 
+std::string FoldedName(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        c = Upper(c);
+    return folded;
+}
+
 bool IsFatName(const std::string& name) {
     if (name.empty() || name.size() > kMaxLongName) return false;
     for (char c : name)

@@ -13,6 +13,9 @@ constexpr uint8_t kLowerCaseBase =
     0x08; // byte 12: Windows NT and later show the part in lower case
 constexpr uint8_t kLowerCaseExtension = 0x10;
 
+// name with its ASCII letters upper-cased: FAT takes names that differ only so for one.
+std::string FoldedName(const std::string& name);
+
 // Printable ASCII of at most 255 characters, none of them one that FAT keeps out of names.
 // Other bytes would need a code page to become the UTF-16 of a long name.
 bool IsFatName(const std::string& name);

@@ -19,13 +19,6 @@ namespace {
 
 constexpr char kInstallerName[] = "setup.exe";
 
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return folded;
-}
-
 std::vector<std::string> Components(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
@@ -49,14 +42,14 @@ struct DiskBuilder {
         std::string spelt;
         for (const std::string& part : parts) {
             const std::string path = spelt.empty() ? part : spelt + "/" + part;
-            spelt = folders.emplace(Folded(path), path).first->second;
+            spelt = folders.emplace(FoldedName(path), path).first->second;
         }
         return spelt;
     }
 
     // False, naming the other user of the path, when it is taken by other bytes or a folder.
     bool Add(MediaFile file, std::string& clash) {
-        const std::string key = Folded(file.path);
+        const std::string key = FoldedName(file.path);
         const auto taken = files.find(key);
         if (folders.count(key) != 0) {
             clash = file.path + " is a folder of this disk";
