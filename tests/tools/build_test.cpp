@@ -277,6 +277,20 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
         inf.replace(inf.find(from), std::string(from).size(), to);
         Write("SETUP.INF", inf);
     };
+    // count more files in the root of a 360K disk, named stem<i>extension.
+    auto fillRoot = [&](int count, const std::string& stem, const char* extension,
+                        std::vector<std::string>& extra) {
+        std::string files;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = stem + std::to_string(i) + extension;
+            files += "F, " + name + ", " + name + ", 1, 1, N\r\n";
+            Write("orig/" + name, "f");
+        }
+        replace("1 = WIN", "1 =");
+        Write("orig/B.INI", "b");
+        replace("[PM Info]", (files + "[PM Info]").c_str());
+        extra = {"--disk-size", "360K"};
+    };
     struct Case {
         const char* name;
         std::function<void(std::vector<std::string>& extra)> arrange;
@@ -295,19 +309,7 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              extra = {"--disk-size", "4000"};
          },
          "inftool build: disk 1 is over capacity by 1632 bytes\n", "        -1632"},
-        {"root directory full",
-         [&](auto& extra) {
-             std::string files;
-             for (int i = 0; i < 112; ++i) {
-                 const std::string name = "F" + std::to_string(i) + ".TXT";
-                 files += "F, " + name + ", " + name + ", 1, 1, N\r\n";
-                 Write("orig/" + name, "f");
-             }
-             replace("1 = WIN", "1 =");
-             Write("orig/B.INI", "b");
-             replace("[PM Info]", (files + "[PM Info]").c_str());
-             extra = {"--disk-size", "360K"};
-         },
+        {"root directory full", [&](auto& extra) { fillRoot(112, "F", ".TXT", extra); },
          "inftool build: disk 1 needs 119 root directory entries, 7 more than the 112 it holds\n",
          ""},
         {"folder leading out", [&](auto&) { replace("1 = WIN", "1 = ..\\WIN"); },
@@ -347,18 +349,7 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
          },
          "inftool build: " + dir.string() + ": holds " + good + ", an input of the build\n", ""},
         {"root directory full of long names",
-         [&](auto& extra) {
-             std::string files;
-             for (int i = 0; i < 54; ++i) {
-                 const std::string name = "Long" + std::to_string(i) + ".txt";
-                 files += "F, " + name + ", " + name + ", 1, 1, N\r\n";
-                 Write("orig/" + name, "f");
-             }
-             replace("1 = WIN", "1 =");
-             Write("orig/B.INI", "b");
-             replace("[PM Info]", (files + "[PM Info]").c_str());
-             extra = {"--disk-size", "360K"};
-         },
+         [&](auto& extra) { fillRoot(54, "Long", ".txt", extra); },
          "inftool build: disk 1 needs 115 root directory entries, 3 more than the 112 it holds\n",
          ""},
         {"a name FAT cannot hold", [&](auto&) { replace("B.INI, GUI", "B?.INI, GUI"); },

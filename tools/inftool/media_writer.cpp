@@ -61,27 +61,31 @@ bool WriteDisks(const fs::path& root, const std::vector<DiskLayout>& disks,
     return true;
 }
 
-// OUT.IMG: named as the user named OUT.
-bool ImageMayGo(const fs::path& image, const std::string& out, bool replace,
-                const std::vector<std::string>& inputs, std::string& why) {
-    const std::string shown = out + kImageExtension;
+// Whether the build may put a folder, or a file, at path, shown as the user named it: what has
+// content there goes only with --force, and never when it holds an input of the build.
+bool MayTake(const fs::path& path, const std::string& shown, bool folder, bool replace,
+             const std::vector<std::string>& inputs, bool& taken, std::string& why) {
     std::error_code error;
-    const fs::file_status status = fs::symlink_status(image, error);
+    taken = false;
+    const fs::file_status status = fs::symlink_status(path, error);
     if (!fs::exists(status)) return true;
-    if (!fs::is_regular_file(status)) {
-        why = shown + ": exists and is not a file";
+    if (folder ? !fs::is_directory(status) : !fs::is_regular_file(status)) {
+        why = shown + (folder ? ": exists and is not a folder" : ": exists and is not a file");
         return false;
     }
+    if (folder && fs::is_empty(path, error) && !error) return true;
     if (!replace) {
-        why = shown + ": exists (--force replaces it)";
+        why =
+            shown + (folder ? ": exists and is not empty" : ": exists") + " (--force replaces it)";
         return false;
     }
     for (const std::string& input : inputs) {
-        if (IsInside(input, image)) {
-            why = shown + ": is " + input + ", an input of the build";
+        if (IsInside(input, path)) {
+            why = shown + (folder ? ": holds " : ": is ") + input + ", an input of the build";
             return false;
         }
     }
+    taken = true;
     return true;
 }
 
@@ -100,30 +104,14 @@ bool PrepareOut(const std::string& out, bool replace, bool imageBeside,
         why = out + ": its parent folder does not exist";
         return false;
     }
+    bool imageTaken = false;
     if (imageBeside) {
         folder.image = path;
         folder.image += kImageExtension;
-        if (!ImageMayGo(folder.image, out, replace, inputs, why)) return false;
-    }
-    const fs::file_status status = fs::symlink_status(path, error);
-    if (!fs::exists(status)) return true;
-    if (!fs::is_directory(status)) {
-        why = out + ": exists and is not a folder";
-        return false;
-    }
-    if (fs::is_empty(path, error) && !error) return true;
-    if (!replace) {
-        why = out + ": exists and is not empty (--force replaces it)";
-        return false;
-    }
-    for (const std::string& input : inputs) {
-        if (IsInside(input, path)) {
-            why = out + ": holds " + input + ", an input of the build";
+        if (!MayTake(folder.image, out + kImageExtension, false, replace, inputs, imageTaken, why))
             return false;
-        }
     }
-    folder.replaced = true;
-    return true;
+    return MayTake(path, out, true, replace, inputs, folder.replaced, why);
 }
 
 bool WriteMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
