@@ -165,7 +165,6 @@ TEST_F(BuildTest, OneDiskGoesIntoOutItself) {
 }
 
 // Spelt as the first [Files] entry that uses the folder spells it.
-// Spelt as the first [Files] entry that uses the folder spells it.
 TEST_F(BuildTest, FolderNamesDifferingInCaseAreOneFolder) {
     std::string inf = kOneDisk;
     inf.replace(inf.find("2 = TW"), 6, "2 = win");
