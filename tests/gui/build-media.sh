@@ -1,6 +1,7 @@
 #!/bin/bash
 # Media of the build scenarios: the GUI test data laid out by inftool build, one layout per
-# script in tests/gui/build, each checked with inftool check as a packager would.
+# script in tests/gui/build with its floppy images, each checked with inftool check as a
+# packager would.
 #
 #   build-media.sh INFTOOL DATA_DIR SETUP_EXE FOLLOWON_EXE
 #
@@ -31,14 +32,15 @@ for script in "$scripts"/*.inf; do
     out=$built/$name
     echo "== inftool build $name"
     "$inftool" build "$script" --from "$originals" --setup "$setup" --follow-on "$followon" \
-        --out "$out" --disk-size 1.44M || die "inftool build $name exited $?"
-    # One disk is OUT itself; several are OUT/DISK<n>, the installer's files on the first.
+        --out "$out" --disk-size 1.44M --images || die "inftool build $name exited $?"
+    # One disk is OUT itself; several are OUT/DISK<n>, the installer's files on the first,
+    # beside their images OUT/DISK<n>.IMG.
     media=()
     if [ -f "$out/SETUP.INF" ]; then
         media=(--media "$out")
         inf=$out/SETUP.INF
     else
-        for disk in "$out"/DISK*; do media+=(--media "$disk"); done
+        for disk in "$out"/DISK*/; do media+=(--media "${disk%/}"); done
         inf=$out/DISK1/SETUP.INF
     fi
     report=$("$inftool" check "$inf" "${media[@]}") || die "inftool check $name: $report"

@@ -6,6 +6,8 @@
 #   wine-env.sh STATE stop             stop that wineserver and that Xvfb, unmount a leftover tmpfs
 #   wine-env.sh STATE run CMD...       run a Windows program in the prefix on the Xvfb screen
 #   wine-env.sh STATE run-tmpfs KB CMD...  the same with a KB-sized tmpfs over the prefix's TWAIN_32
+#   wine-env.sh STATE run-floppies A B CMD...  the same with floppy images A and B mounted
+#                                      read-only as drives A: and B:
 #   wine-env.sh - make-data DIR        originals and compressed test files
 #   wine-env.sh - compress IN OUT      compress one file into the FOO.DL_ form
 #
@@ -35,6 +37,8 @@ cmd=${2:?command}
 shift 2
 
 prefix="$state/prefix"
+# shellcheck source=tools/floppy-mount.sh
+. "$(dirname "$0")/../../tools/floppy-mount.sh"
 
 die() {
     echo "wine-env: $*" >&2
@@ -145,6 +149,7 @@ stop() {
     if [ -d "$prefix" ]; then
         WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null
         unmount_twain
+        unmount_floppies
     fi
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null
@@ -187,11 +192,39 @@ run_tmpfs() {
     exit $rc
 }
 
+unmount_floppies() {
+    local drive
+    for drive in a b; do
+        rm -f "$prefix/dosdevices/$drive:"
+        floppy_unmount "$state/floppy-$drive"
+    done
+}
+
+# Skipped where neither mount works. The mounts end with the script, whatever the program did.
+run_floppies() {
+    local drive image
+    wine_env
+    trap unmount_floppies EXIT
+    for drive in a b; do
+        image=$1
+        shift
+        [ -f "$image" ] || die "no image $image"
+        floppy_mount "$image" "$state/floppy-$drive" || {
+            echo "SKIPPED: $FLOPPY_MOUNT_FAILED"
+            exit $SKIP_CODE
+        }
+        ln -sfn "$state/floppy-$drive" "$prefix/dosdevices/$drive:"
+        echo "wine-env: $image on $drive:, mounted with $FLOPPY_MOUNT_KIND"
+    done
+    run_wine "$@"
+}
+
 case "$cmd" in
 start) start ;;
 stop) stop ;;
 run) run "$@" ;;
 run-tmpfs) run_tmpfs "$@" ;;
+run-floppies) run_floppies "$@" ;;
 make-data) make_data "$1" ;;
 compress) compress_file "$1" "$2" ;;
 *) die "unknown command $cmd" ;;

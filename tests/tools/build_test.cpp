@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utime.h>
+
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -28,6 +30,8 @@ const std::string kOneDisk =
            "A.DLL, Title", "[End]"});
 
 const std::string kDriver(3000, 'x');
+// The root directory of a 1.44M image: after the boot sector and two FATs of 9 sectors.
+constexpr size_t kRootAt = 19 * 512;
 const std::string kSettings(1500, 's');
 
 class BuildTest : public ::testing::Test {
@@ -93,16 +97,19 @@ TEST(DiskSize, FloppyNamesAndByteCounts) {
     struct Row {
         const char* text;
         DiskFormat format;
+        uint32_t imageBytes; // 0: no image
     };
-    const Row rows[] = {{"1.44M", {1457664, 512, 224}}, {"1.2M", {1213952, 512, 224}},
-                        {"720K", {730112, 1024, 112}},  {"360K", {362496, 1024, 112}},
-                        {"100000", {100000, 512, 0}},   {"1", {1, 512, 0}}};
+    const Row rows[] = {
+        {"1.44M", {1457664, 512, 224}, 1474560}, {"1.2M", {1213952, 512, 224}, 1228800},
+        {"720K", {730112, 1024, 112}, 737280},   {"360K", {362496, 1024, 112}, 368640},
+        {"100000", {100000, 512, 0}, 0},         {"1", {1, 512, 0}, 0}};
     for (const Row& row : rows) {
         DiskFormat format{};
         EXPECT_TRUE(ParseDiskSize(row.text, format)) << row.text;
         EXPECT_EQ(format.capacity, row.format.capacity) << row.text;
         EXPECT_EQ(format.cluster, row.format.cluster) << row.text;
         EXPECT_EQ(format.rootEntries, row.format.rootEntries) << row.text;
+        EXPECT_EQ(format.floppy ? format.floppy->sectors * 512u : 0, row.imageBytes) << row.text;
     }
     for (const char* wrong :
          {"", "0", "1.44m", "1.4M", "720k", "12K", "-5", " 100", "99999999999999999999999"}) {
@@ -116,7 +123,7 @@ TEST(DiskSize, FoldersAndLongNamesTakeEntriesAndClusters) {
     // Files of 0, 1, 512 and 513 bytes take 0, 1, 1 and 2 clusters.
     DiskUsage usage = MeasureDisk({{"E", 0}, {"A", 1}, {"B", 512}, {"C", 513}}, floppy);
     EXPECT_EQ(usage.usedBytes, 4u * 512);
-    EXPECT_EQ(usage.rootEntries, 4u);
+    EXPECT_EQ(usage.rootEntries, 4u + 1) << "and the volume label";
     // A folder of 14 short names holds 16 entries with "." and "..": one cluster; 15, two.
     std::vector<SizedFile> files;
     for (int i = 0; i < 15; ++i)
@@ -127,7 +134,7 @@ TEST(DiskSize, FoldersAndLongNamesTakeEntriesAndClusters) {
     // Nested folders count too; the root counts its entries, not clusters.
     usage = MeasureDisk({{"A/B/C.TXT", 1}, {"A/D.TXT", 1}}, floppy);
     EXPECT_EQ(usage.usedBytes, 2u * 512 + 2 * 512);
-    EXPECT_EQ(usage.rootEntries, 1u);
+    EXPECT_EQ(usage.rootEntries, 1u + 1);
     // One entry for an 8.3 name of one case per part, more for longer or mixed-case names.
     usage = MeasureDisk({{"setup.EXE", 1},
                          {"Setup.exe", 1},
@@ -135,7 +142,7 @@ TEST(DiskSize, FoldersAndLongNamesTakeEntriesAndClusters) {
                          {"abcdefghijklmn.txt", 1},
                          {"A B.TXT", 1}},
                         floppy);
-    EXPECT_EQ(usage.rootEntries, 1u + 2 + 2 + 3 + 2);
+    EXPECT_EQ(usage.rootEntries, 1u + 2 + 2 + 3 + 2 + 1);
 }
 
 TEST_F(BuildTest, OneDiskGoesIntoOutItself) {
@@ -158,7 +165,6 @@ TEST_F(BuildTest, OneDiskGoesIntoOutItself) {
 }
 
 // Spelt as the first [Files] entry that uses the folder spells it.
-// Spelt as the first [Files] entry that uses the folder spells it.
 TEST_F(BuildTest, FolderNamesDifferingInCaseAreOneFolder) {
     std::string inf = kOneDisk;
     inf.replace(inf.find("2 = TW"), 6, "2 = win");
@@ -176,11 +182,14 @@ TEST_F(BuildTest, TwoDisksGoIntoDiskFolders) {
     inf.replace(inf.find("Settings, A.INI, A.INI, 1, 1, N"), 31, "Settings, A.IN_, A.INI, 1, 2, Y");
     inf.replace(inf.find("GUI.INI, 1, 1, N"), 16, "GUI.INI, 1, 2, N");
     Write("SETUP.INF", inf);
-    ProgramRun run = Build();
+    ProgramRun run = Build({"--disk-size", "1.44M", "--images"});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(FilesBelow("out/DISK1"),
               (std::set<std::string>{"setup.exe", "SETUP.INF", "photo/setup.EXE", "TW/A.DL_"}));
     EXPECT_EQ(FilesBelow("out/DISK2"), (std::set<std::string>{"WIN/A.IN_", "WIN/B.INI"}));
+    for (const char* image : {"out/DISK1.IMG", "out/DISK2.IMG"})
+        EXPECT_EQ(Read(image).size(), 1474560u) << image;
+    EXPECT_EQ(Read("out/DISK2.IMG").substr(kRootAt, 11), "DISK 2     ") << "the volume label";
     EXPECT_EQ(Read("out/DISK1/SETUP.INF"), inf);
     EXPECT_EQ(Expanded("out/DISK2/WIN/A.IN_"), kSettings);
 
@@ -206,6 +215,32 @@ TEST_F(BuildTest, TableCountsWholeClustersOfFilesAndFolders) {
     EXPECT_NE(bytes.out.find("\n1      .             6         5632        94368"),
               std::string::npos)
         << bytes.out;
+}
+
+TEST_F(BuildTest, ImagesTakeOneTimeFromTheNewestInputOrSourceDateEpoch) {
+    unsetenv("SOURCE_DATE_EPOCH");
+    for (const char* input :
+         {"SETUP.INF", "orig/tw/a.dll", "orig/WIN/b.ini", "setup.exe", "follow.exe"}) {
+        const utimbuf older{981000000, 981000000};
+        utime((dir / input).c_str(), &older);
+    }
+    const utimbuf newest{981173107, 981173107}; // 2001-02-03 04:05:07 UTC
+    utime((dir / "orig/A.INI").c_str(), &newest);
+    ProgramRun run = Build({"--disk-size", "360K", "--images"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string image = Read("out.IMG");
+    ASSERT_EQ(image.size(), 368640u) << "beside OUT, the only disk";
+    // The volume label's entry opens the root: its time at 22, its date at 24.
+    const size_t root = 5 * 512;
+    EXPECT_EQ(image.substr(root, 11), "DISK 1     ");
+    EXPECT_EQ(image.substr(root + 22, 4), std::string("\xA3\x20\x43\x2A", 4)) << "04:05:06";
+
+    setenv("SOURCE_DATE_EPOCH", "0", 1);
+    run = Build({"--disk-size", "360K", "--images", "--force"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    image = Read("out.IMG");
+    EXPECT_EQ(image.substr(root + 22, 4), std::string("\0\0\x21\0", 4)) << "1980-01-01 00:00";
+    unsetenv("SOURCE_DATE_EPOCH");
 }
 
 TEST_F(BuildTest, ForceReplacesWhatOutHeld) {
@@ -241,6 +276,20 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
         inf.replace(inf.find(from), std::string(from).size(), to);
         Write("SETUP.INF", inf);
     };
+    // count more files in the root of a 360K disk, named stem<i>extension.
+    auto fillRoot = [&](int count, const std::string& stem, const char* extension,
+                        std::vector<std::string>& extra) {
+        std::string files;
+        for (int i = 0; i < count; ++i) {
+            const std::string name = stem + std::to_string(i) + extension;
+            files += "F, " + name + ", " + name + ", 1, 1, N\r\n";
+            Write("orig/" + name, "f");
+        }
+        replace("1 = WIN", "1 =");
+        Write("orig/B.INI", "b");
+        replace("[PM Info]", (files + "[PM Info]").c_str());
+        extra = {"--disk-size", "360K"};
+    };
     struct Case {
         const char* name;
         std::function<void(std::vector<std::string>& extra)> arrange;
@@ -259,20 +308,8 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              extra = {"--disk-size", "4000"};
          },
          "inftool build: disk 1 is over capacity by 1632 bytes\n", "        -1632"},
-        {"root directory full",
-         [&](auto& extra) {
-             std::string files;
-             for (int i = 0; i < 112; ++i) {
-                 const std::string name = "F" + std::to_string(i) + ".TXT";
-                 files += "F, " + name + ", " + name + ", 1, 1, N\r\n";
-                 Write("orig/" + name, "f");
-             }
-             replace("1 = WIN", "1 =");
-             Write("orig/B.INI", "b");
-             replace("[PM Info]", (files + "[PM Info]").c_str());
-             extra = {"--disk-size", "360K"};
-         },
-         "inftool build: disk 1 needs 118 root directory entries, 6 more than the 112 it holds\n",
+        {"root directory full", [&](auto& extra) { fillRoot(112, "F", ".TXT", extra); },
+         "inftool build: disk 1 needs 119 root directory entries, 7 more than the 112 it holds\n",
          ""},
         {"folder leading out", [&](auto&) { replace("1 = WIN", "1 = ..\\WIN"); },
          script + ":11: error: [Dirs] name \"..\\WIN\" leads out of its disk\n", ""},
@@ -310,6 +347,31 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              extra = {"--force"};
          },
          "inftool build: " + dir.string() + ": holds " + good + ", an input of the build\n", ""},
+        {"root directory full of long names",
+         [&](auto& extra) { fillRoot(54, "Long", ".txt", extra); },
+         "inftool build: disk 1 needs 115 root directory entries, 3 more than the 112 it holds\n",
+         ""},
+        {"a name FAT cannot hold", [&](auto&) { replace("B.INI, GUI", "B?.INI, GUI"); },
+         script + ":12: error: \"B?.INI\" is not a name a FAT disk can hold\n", ""},
+        {"images without a disk size", [](auto& extra) { extra = {"--images"}; },
+         "inftool build: --images needs the --disk-size of a floppy\n", ""},
+        {"images of a byte count",
+         [](auto& extra) {
+             extra = {"--images", "--disk-size", "1474560"};
+         },
+         "inftool build: --images needs the --disk-size of a floppy\n", ""},
+        {"an image beside out",
+         [&](auto& extra) {
+             Write("out.IMG", "keep");
+             extra = {"--disk-size", "1.44M", "--images"};
+         },
+         "inftool build: " + out + ".IMG: exists (--force replaces it)\n", ""},
+        {"SOURCE_DATE_EPOCH not a time",
+         [](auto& extra) {
+             setenv("SOURCE_DATE_EPOCH", "yesterday", 1);
+             extra = {"--disk-size", "1.44M", "--images"};
+         },
+         "inftool build: SOURCE_DATE_EPOCH \"yesterday\" is not a number of seconds\n", ""},
         {"a file where a folder must go",
          [&](auto&) {
              replace("[Files]\r\n", "[Files]\r\nRoot, TW, ROOT.TXT, 1, 1, N\r\n");
@@ -325,6 +387,7 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
         SetUp();
         script = good;
         out = (dir / "out").string();
+        unsetenv("SOURCE_DATE_EPOCH");
         std::vector<std::string> extra;
         c.arrange(extra);
         const std::set<std::string> before = Snapshot();

@@ -1,5 +1,7 @@
 #include "check.h"
 #include "commands.h"
+#include "fat_image.h"
+#include "fat_names.h"
 #include "floppy.h"
 #include "layout.h"
 #include "media.h"
@@ -7,7 +9,9 @@
 
 #include "common/media_layout.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -21,6 +25,7 @@ struct BuildOptions {
     std::string out;
     DiskFormat format = kUnlimitedDisk;
     bool replace = false;
+    bool images = false;
 };
 
 bool ParseOptions(int argc, char** argv, BuildOptions& options) {
@@ -43,6 +48,8 @@ bool ParseOptions(int argc, char** argv, BuildOptions& options) {
             diskSize = argv[++i];
         } else if (std::strcmp(argv[i], "--force") == 0 && !options.replace) {
             options.replace = true;
+        } else if (std::strcmp(argv[i], "--images") == 0 && !options.images) {
+            options.images = true;
         } else if (argv[i][0] != '-' && options.inputs.script.empty()) {
             options.inputs.script = argv[i];
         } else {
@@ -108,6 +115,46 @@ bool PrintDiskTable(const std::vector<DiskLayout>& disks, const DiskFormat& form
     return fits;
 }
 
+// Every timestamp of the images is SOURCE_DATE_EPOCH where it is set, else the newest input's,
+// so that the same inputs give the same images. False when it is set to no number of seconds.
+bool ReadSourceDateEpoch(bool& set, int64_t& seconds) {
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    set = text != nullptr && *text != '\0';
+    seconds = 0;
+    for (const char* c = set ? text : ""; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9' || seconds > (INT64_MAX - 9) / 10) {
+            std::fprintf(stderr,
+                         "inftool build: SOURCE_DATE_EPOCH \"%s\" is not a number of seconds\n",
+                         text);
+            return false;
+        }
+        seconds = seconds * 10 + (*c - '0');
+    }
+    return true;
+}
+
+int64_t NewestInput(const std::vector<DiskLayout>& disks) {
+    int64_t newest = 0;
+    for (const DiskLayout& disk : disks)
+        for (const MediaFile& file : disk.files)
+            newest = std::max(newest, file.modified);
+    return newest;
+}
+
+bool MakeImages(const std::vector<DiskLayout>& disks, const FloppyGeometry& floppy, int64_t seconds,
+                std::vector<std::vector<uint8_t>>& images) {
+    images.resize(disks.size());
+    for (size_t i = 0; i < disks.size(); ++i) {
+        std::string why;
+        if (!MakeFatImage(floppy, disks[i].files, VolumeLabel(disks[i].name, disks[i].number),
+                          FatTimeOf(seconds), images[i], why)) {
+            std::fprintf(stderr, "inftool build: disk %u: %s\n", disks[i].number, why.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 // The check of the media as written; check --media would print the same, and what the
 // script alone draws was printed before the build.
 int CheckResult(const OutFolder& out, const std::vector<DiskLayout>& disks) {
@@ -136,6 +183,17 @@ int RunBuild(int argc, char** argv) {
     BuildOptions options;
     if (!ParseOptions(argc, argv, options)) return UsageError("build");
     const BuildInputs& inputs = options.inputs;
+    bool epochSet = false;
+    int64_t imageTime = 0;
+    if (options.images && options.format.floppy == nullptr) {
+        std::fputs("inftool build: --images needs the --disk-size of a floppy\n", stderr);
+        std::fputs(kNothingBuilt, stderr);
+        return kExitNotBuilt;
+    }
+    if (options.images && !ReadSourceDateEpoch(epochSet, imageTime)) {
+        std::fputs(kNothingBuilt, stderr);
+        return kExitNotBuilt;
+    }
 
     ScriptReport report;
     if (!CheckScript(inputs.script.c_str(), report)) {
@@ -153,16 +211,20 @@ int RunBuild(int argc, char** argv) {
 
     OutFolder out;
     std::string why;
-    if (!PrepareOut(options.out, options.replace,
+    if (!PrepareOut(options.out, options.replace, options.images && disks.size() == 1,
                     {inputs.script, inputs.originals, inputs.setup, inputs.followOn}, out, why)) {
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
         buildable = false;
     }
+    std::vector<std::vector<uint8_t>> images;
+    if (buildable && options.images)
+        buildable = MakeImages(disks, *options.format.floppy,
+                               epochSet ? imageTime : NewestInput(disks), images);
     if (!buildable) {
         std::fputs(kNothingBuilt, stderr);
         return kExitNotBuilt;
     }
-    if (!WriteMedia(out, disks, why)) {
+    if (!WriteMedia(out, disks, images, why)) {
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
         std::fputs(kNothingBuilt, stderr);
         return kExitNotBuilt;

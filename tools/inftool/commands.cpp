@@ -24,11 +24,13 @@ constexpr Command kCommands[] = {
      "    --media DIR: the media, one folder for all disks or one per disk in disk order\n"},
     {"build", RunBuild,
      "build SCRIPT --from DIR --setup FILE --follow-on FILE --out OUT [--disk-size SIZE] "
-     "[--force]",
+     "[--images] [--force]",
      "    lays out the media of SCRIPT from the originals in DIR (or DIR/<[Dirs] name>)\n"
      "    --setup FILE: the installer; --follow-on FILE: the main setup, photo/setup.EXE\n"
      "    --out OUT: made whole or not at all; --force replaces an OUT that is not empty\n"
-     "    --disk-size SIZE: 1.44M, 1.2M, 720K, 360K (floppies) or a byte count\n"},
+     "    --disk-size SIZE: 1.44M, 1.2M, 720K, 360K (floppies) or a byte count\n"
+     "    --images: with a floppy size, also a FAT12 image of each disk: OUT/DISK<n>.IMG,\n"
+     "      or OUT.IMG beside OUT when there is one disk\n"},
     {"compress", RunCompress, "compress IN OUT", "    writes IN in the LZ32 (SZDD) format\n"},
     {"expand", RunExpand, "expand IN OUT", "    writes the expanded content of IN\n"},
 };

@@ -21,6 +21,12 @@ std::vector<uint16_t> DisksInUse() {
     return disks;
 }
 
+std::string DiskName(uint16_t number) {
+    for (uint16_t i = 0; i < g_Catalogue.DiskCount; ++i)
+        if (g_Catalogue.Disks[i].Number == number) return g_Catalogue.Disks[i].Name;
+    return {};
+}
+
 uint16_t StartDisk() {
     for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i)
         if (IsCopiedEntry(i)) return g_Catalogue.Files[i].DiskNumber;

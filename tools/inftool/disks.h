@@ -3,6 +3,7 @@
 #include "check.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The disks of the loaded catalogue as the installer meets them. It reads the sources of the
@@ -12,6 +13,9 @@ bool IsCopiedEntry(uint16_t index);
 
 // The disk numbers of the copied entries, ascending: the order of the disk folders.
 std::vector<uint16_t> DisksInUse();
+
+// The [Disks] name of a disk; "" when it has none.
+std::string DiskName(uint16_t number);
 
 // The disk the installer is started from: that of the first copied entry (1 when none).
 uint16_t StartDisk();

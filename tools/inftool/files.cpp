@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include <sys/stat.h>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -82,6 +84,16 @@ bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::str
     }
     if (!ok) std::remove(temp.c_str());
     return ok;
+}
+
+bool ModifiedTime(const char* path, int64_t& seconds, std::string& why) {
+    struct stat status {};
+    if (stat(path, &status) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    seconds = static_cast<int64_t>(status.st_mtime);
+    return true;
 }
 
 void SetBinaryStdout() {

@@ -16,6 +16,9 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& wh
 // content or left exactly as it was.
 bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why);
 
+// The file's last modification, in seconds since 1970. False, with why, when it has none.
+bool ModifiedTime(const char* path, int64_t& seconds, std::string& why);
+
 // Makes stdout write bytes as given: no CR is added before LF on Windows.
 void SetBinaryStdout();
 

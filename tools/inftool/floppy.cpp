@@ -6,61 +6,39 @@
 
 namespace {
 
-struct NamedFormat {
+struct NamedFloppy {
     const char* name;
-    DiskFormat format;
+    FloppyGeometry geometry;
 };
 
-constexpr NamedFormat kFloppies[] = {
-    {"1.44M", {1457664, 512, 224}},
-    {"1.2M", {1213952, 512, 224}},
-    {"720K", {730112, 1024, 112}},
-    {"360K", {362496, 1024, 112}},
+constexpr NamedFloppy kFloppies[] = {
+    {"1.44M", {2880, 1, 224, 18, 2, 0xF0, 9}},
+    {"1.2M", {2400, 1, 224, 15, 2, 0xF9, 7}},
+    {"720K", {1440, 2, 112, 9, 2, 0xF9, 3}},
+    {"360K", {720, 2, 112, 9, 2, 0xFD, 2}},
 };
 
-constexpr uint32_t kEntryBytes = 32;
-constexpr uint32_t kLongNameCharsPerEntry = 13;
+// Readers tell FAT12 by fewer than 4085 clusters; a FAT holds an entry of 1.5 bytes for each,
+// after the two that the media byte and the end mark take.
+constexpr bool HoldsItsClusters(const FloppyGeometry& g) {
+    return DataClusters(g) < 4085 &&
+           ((DataClusters(g) + 2) * 3 + 1) / 2 <= g.sectorsPerFat * kSectorBytes;
+}
+static_assert(HoldsItsClusters(kFloppies[0].geometry) && HoldsItsClusters(kFloppies[1].geometry) &&
+              HoldsItsClusters(kFloppies[2].geometry) && HoldsItsClusters(kFloppies[3].geometry));
 
 uint64_t RoundUp(uint64_t bytes, uint32_t cluster) {
     return (bytes + cluster - 1) / cluster * cluster;
 }
 
-bool IsShortNameChar(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           (c != '\0' && std::strchr("!#$%&'()-@^_`{}~", c) != nullptr);
-}
-
-bool IsOneCase(const std::string& part) {
-    bool upper = false, lower = false;
-    for (char c : part) {
-        upper = upper || (c >= 'A' && c <= 'Z');
-        lower = lower || (c >= 'a' && c <= 'z');
-    }
-    return !(upper && lower);
-}
-
-// An 8.3 name whose base and extension are each of one case takes one entry; any other
-// name adds long-name entries of 13 characters each.
-uint32_t EntriesOfName(const std::string& name) {
-    const size_t dot = name.find('.');
-    const std::string base = name.substr(0, dot);
-    const std::string extension = dot == std::string::npos ? "" : name.substr(dot + 1);
-    bool shortName = !base.empty() && base.size() <= 8 && extension.size() <= 3 &&
-                     extension.find('.') == std::string::npos && IsOneCase(base) &&
-                     IsOneCase(extension);
-    for (char c : base + extension)
-        shortName = shortName && IsShortNameChar(c);
-    if (shortName) return 1;
-    return 1 + static_cast<uint32_t>((name.size() + kLongNameCharsPerEntry - 1) /
-                                     kLongNameCharsPerEntry);
-}
-
 } // namespace
 
 bool ParseDiskSize(const char* text, DiskFormat& format) {
-    for (const NamedFormat& floppy : kFloppies) {
+    for (const NamedFloppy& floppy : kFloppies) {
         if (std::strcmp(text, floppy.name) == 0) {
-            format = floppy.format;
+            const FloppyGeometry& g = floppy.geometry;
+            const uint32_t cluster = g.sectorsPerCluster * kSectorBytes;
+            format = {uint64_t{DataClusters(g)} * cluster, cluster, g.rootEntries, &g};
             return true;
         }
     }
@@ -77,6 +55,7 @@ bool ParseDiskSize(const char* text, DiskFormat& format) {
 DiskUsage MeasureDisk(const std::vector<SizedFile>& files, const DiskFormat& format) {
     DiskUsage usage{0, 0};
     std::map<std::string, std::set<std::string>> children; // folder ("" the root) -> names
+    children[""];
     for (const SizedFile& file : files) {
         usage.usedBytes += RoundUp(file.size, format.cluster);
         size_t start = 0;
@@ -89,13 +68,13 @@ DiskUsage MeasureDisk(const std::vector<SizedFile>& files, const DiskFormat& for
         }
     }
     for (const auto& [folder, names] : children) {
-        uint32_t entries = folder.empty() ? 0 : 2; // "." and ".."
+        uint32_t entries = folder.empty() ? 1 : 2; // the volume label; "." and ".."
         for (const std::string& name : names)
             entries += EntriesOfName(name);
         if (folder.empty())
             usage.rootEntries = entries;
         else
-            usage.usedBytes += RoundUp(uint64_t{entries} * kEntryBytes, format.cluster);
+            usage.usedBytes += RoundUp(uint64_t{entries} * kDirEntryBytes, format.cluster);
     }
     return usage;
 }

@@ -1,6 +1,7 @@
 #include "layout.h"
 
 #include "disks.h"
+#include "fat_names.h"
 #include "files.h"
 #include "media.h"
 #include "szdd.h"
@@ -17,13 +18,6 @@
 namespace {
 
 constexpr char kInstallerName[] = "setup.exe";
-
-std::string Folded(const std::string& text) {
-    std::string folded = text;
-    for (char& c : folded)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return folded;
-}
 
 std::vector<std::string> Components(const std::string& path) {
     std::vector<std::string> parts;
@@ -48,14 +42,14 @@ struct DiskBuilder {
         std::string spelt;
         for (const std::string& part : parts) {
             const std::string path = spelt.empty() ? part : spelt + "/" + part;
-            spelt = folders.emplace(Folded(path), path).first->second;
+            spelt = folders.emplace(FoldedName(path), path).first->second;
         }
         return spelt;
     }
 
     // False, naming the other user of the path, when it is taken by other bytes or a folder.
     bool Add(MediaFile file, std::string& clash) {
-        const std::string key = Folded(file.path);
+        const std::string key = FoldedName(file.path);
         const auto taken = files.find(key);
         if (folders.count(key) != 0) {
             clash = file.path + " is a folder of this disk";
@@ -89,14 +83,15 @@ struct Planner {
         });
     }
 
-    bool Read(const std::string& path, std::vector<uint8_t>& bytes, uint32_t line) {
+    bool Read(const std::string& path, MediaFile& file) {
         std::string why;
-        if (!ReadWholeFile(path.c_str(), bytes, why, kSzddMaxExpanded)) {
-            Fail(line, path + ": cannot read: " + why);
+        if (!ReadWholeFile(path.c_str(), file.bytes, why, kSzddMaxExpanded) ||
+            !ModifiedTime(path.c_str(), file.modified, why)) {
+            Fail(file.line, path + ": cannot read: " + why);
             return false;
         }
-        if (bytes.size() > kSzddMaxExpanded) {
-            Fail(line, path + ": larger than " + std::to_string(kSzddMaxExpanded) + " bytes");
+        if (file.bytes.size() > kSzddMaxExpanded) {
+            Fail(file.line, path + ": larger than " + std::to_string(kSzddMaxExpanded) + " bytes");
             return false;
         }
         return true;
@@ -109,8 +104,8 @@ struct Planner {
     }
 
     void PlaceOwnFile(const std::string& from, const char* relative) {
-        MediaFile file{{}, {}, 0, 0};
-        if (!Read(from, file.bytes, 0)) return;
+        MediaFile file{{}, {}, 0, 0, 0};
+        if (!Read(from, file)) return;
         std::vector<std::string> parts = Components(relative);
         const std::string name = parts.back();
         parts.pop_back();
@@ -134,6 +129,7 @@ struct Planner {
         return {};
     }
 
+    // The names reach the disk as they are: each must stay inside it and be one FAT holds.
     bool NamesStayInside(const char* dirName, const FileEntry& entry, uint32_t line) {
         bool inside = true;
         for (const std::string& part : Components(dirName)) {
@@ -145,6 +141,13 @@ struct Planner {
         for (const char* name : {entry.SourceName, entry.DestName}) {
             if (IsPlainFileName(name)) continue;
             Fail(line, std::string("\"") + name + "\" is not a plain file name");
+            inside = false;
+        }
+        std::vector<std::string> onDisk = Components(dirName);
+        onDisk.push_back(entry.SourceName);
+        for (const std::string& name : onDisk) {
+            if (!inside || IsFatName(name)) continue;
+            Fail(line, "\"" + name + "\" is not a name a FAT disk can hold");
             inside = false;
         }
         return inside;
@@ -165,8 +168,8 @@ struct Planner {
                            JoinPath(inputs.originals, dirName) + " or " + inputs.originals);
             return;
         }
-        MediaFile file{{}, {}, 0, line};
-        if (!Read(original, file.bytes, line)) return;
+        MediaFile file{{}, {}, 0, line, 0};
+        if (!Read(original, file)) return;
         file.originalSize = file.bytes.size();
         if (entry.Compressed) {
             std::vector<uint8_t> packed;
@@ -191,7 +194,7 @@ bool PlanMedia(const BuildInputs& inputs, const std::vector<uint32_t>& fileLines
     if (numbers.empty()) numbers.push_back(StartDisk());
     for (uint16_t number : numbers) {
         const std::string folder = numbers.size() == 1 ? "" : "DISK" + std::to_string(number);
-        planner.disks.push_back({{number, folder, {}}, {}, {}});
+        planner.disks.push_back({{number, folder, DiskName(number), {}}, {}, {}});
     }
     planner.PlaceOwnFile(inputs.setup, kInstallerName);
     planner.PlaceOwnFile(inputs.script, kScriptName);

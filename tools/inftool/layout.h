@@ -11,11 +11,13 @@ struct MediaFile {
     std::vector<uint8_t> bytes;
     uint64_t originalSize; // before compression; bytes.size() for a copy
     uint32_t line;         // the script line of its entry; 0 for the installer's own files
+    int64_t modified;      // of the file it was read from, in seconds since 1970
 };
 
 struct DiskLayout {
     uint16_t number;
     std::string folder; // inside OUT: "" when there is one disk, else "DISK<n>"
+    std::string name;   // in [Disks]; "" when it has none
     std::vector<MediaFile> files;
 };
 

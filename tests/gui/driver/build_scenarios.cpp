@@ -1,4 +1,5 @@
-// Media made by inftool build (tests/gui/build-media.sh), installed from a copy in C:\gui.
+// Media made by inftool build (tests/gui/build-media.sh), installed from a copy in C:\gui, or
+// from its images mounted as A: and B: (wine-env.sh run-floppies).
 #include "scenarios.h"
 
 #include <windows.h>
@@ -47,17 +48,14 @@ void OneDisk() {
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
 }
 
-void TwoDisks() {
-    Run r;
-    const std::string folder = WorkDir() + "\\built2";
-    if (!PrepareBuilt(r, folder, "two_disks\\DISK1") ||
-        !CopyTree(DataPath("built\\two_disks\\DISK2"), folder + "\\DISK2") || !Start(r))
-        return;
+// From the start of the installer to the end, disk 2 given as secondDisk at the prompt.
+void InstallTwoDisks(Run& r, const char* secondDisk) {
+    if (!Start(r)) return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;
     CheckText(ItemText(prompt, IDC_DISK_NAME), "Disk Two", "disk label");
     CheckAbsent(WinFile("GUIBIN.DLL"));
-    if (!AnswerPrompt(r.inst, "C:\\GUI\\BUILT2\\DISK2")) return;
+    if (!AnswerPrompt(r.inst, secondDisk)) return;
     Check(StaysQuiet(r.inst), "a question came up after disk 2 was given");
     FinishWithLaunch(r);
     CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
@@ -67,10 +65,25 @@ void TwoDisks() {
     CheckText(SpyPositions(), "0 25 50 75 100", "progress positions");
 }
 
+void TwoDisks() {
+    Run r;
+    const std::string folder = WorkDir() + "\\built2";
+    if (PrepareBuilt(r, folder, "two_disks\\DISK1") &&
+        CopyTree(DataPath("built\\two_disks\\DISK2"), folder + "\\DISK2"))
+        InstallTwoDisks(r, "C:\\GUI\\BUILT2\\DISK2");
+}
+
+void TwoImages() {
+    Run r;
+    PrepareDrive(r, "A:\\");
+    InstallTwoDisks(r, "B:\\");
+}
+
 } // namespace
 
 const Scenario kBuildScenarios[] = {
     {"build_one_disk", OneDisk},
     {"build_two_disks", TwoDisks},
+    {"build_two_images", TwoImages},
     {nullptr, nullptr},
 };

@@ -24,10 +24,14 @@ bool SameName(const std::string& a, const std::string& b) {
 
 } // namespace
 
-bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn) {
+void PrepareDrive(Run& r, const std::string& mediaDir) {
     r.media = mediaDir.back() == '\\' ? mediaDir : mediaDir + "\\";
     ResetRecords();
     CleanDestinations();
+}
+
+bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn) {
+    PrepareDrive(r, mediaDir);
     return LayOutMedia(r.media, inf, followOn);
 }
 

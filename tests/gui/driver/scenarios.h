@@ -33,6 +33,8 @@ constexpr const char* kMsg2014 = "Invalid path !\nPlease enter the correct path 
 
 // Clears what earlier runs left in the Windows directory and lays out the media.
 bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn = true);
+// Clears what earlier runs left in the Windows directory for media that are already there.
+void PrepareDrive(Run& r, const std::string& mediaDir);
 // Starts the installer from the media folder.
 bool Start(Run& r);
 // Waits for the end: exit code 0 and the follow-on setup started from the media folder.

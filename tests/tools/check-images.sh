@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The floppy images of inftool build --images, judged by tools no one here wrote: fsck.fat
+# finds nothing to mend and counts the clusters build's table counts, mtools lists every file
+# under its name and reads each back byte for byte, file(1) sees FAT12 of the right size and
+# media byte, and a second build of the same inputs gives the same bytes.
+#
+#   check-images.sh INFTOOL SAMPLES WORK
+#
+# Checks the demo's two disks (1.44M), a 360K disk of long and lower-case names, and a 1.44M
+# disk filled until less than a cluster is free.
+set -euo pipefail
+
+inftool=${1:?inftool} samples=${2:?samples folder} work=${3:?work folder}
+# fsck.fat lives in sbin, which a user's PATH may lack.
+export PATH=$PATH:/usr/sbin:/sbin LC_ALL=C
+for tool in fsck.fat mdir mcopy file; do
+  command -v "$tool" >/dev/null || { echo "FAIL: no $tool (tools/install-deps installs it)"; exit 1; }
+done
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+rm -rf "$work"
+mkdir -p "$work"
+head -c 20000 /dev/zero | tr '\0' S >"$work/setup.exe"
+
+# build NAME SCRIPT ORIGINALS SIZE: builds twice, into WORK/NAME and WORK/NAME.again, and
+# keeps the first build's table in WORK/NAME.table.
+build() {
+  local name=$1 script=$2 originals=$3 size=$4 out status
+  for out in "$work/$name" "$work/$name.again"; do
+    status=0
+    rm -rf "$out" "$out.IMG"
+    "$inftool" build "$script" --from "$originals" --setup "$work/setup.exe" \
+      --follow-on "$work/setup.exe" --out "$out" --disk-size "$size" --images >"$out.table" || status=$?
+    # Exit 1 is a warning of the script's, which these checks do not judge.
+    [ "$status" -le 1 ] || { fail "inftool build $name exited $status"; return 1; }
+  done
+}
+
+# check IMAGE AGAIN FOLDER TABLE DISK SECTORS MEDIA: AGAIN is the image of the second build.
+check() {
+  local image=$1 again=$2 folder=$3 table=$4 disk=$5 sectors=$6 media=$7
+  local name=${image#"$work"/} report summary used total cluster listed files described row
+  [ "$(stat -c %s "$image")" -eq $((sectors * 512)) ] || fail "$name: not $((sectors * 512)) bytes"
+  cmp -s "$image" "$again" || fail "$name: a second build of the same inputs differs"
+
+  report=$(fsck.fat -n "$image" 2>&1) || fail "$name: fsck.fat exited $?: $report"
+  [ "$(wc -l <<<"$report")" -eq 2 ] || fail "$name: fsck.fat has more to say: $report"
+  report=$(fsck.fat -n -v "$image")
+  summary=$(tail -1 <<<"$report")
+  used=$(sed -nE 's|.* ([0-9]+)/[0-9]+ clusters$|\1|p' <<<"$summary")
+  total=$(sed -nE 's|.*/([0-9]+) clusters$|\1|p' <<<"$summary")
+  cluster=$(sed -nE 's/^ +([0-9]+) bytes per cluster$/\1/p' <<<"$report")
+  row=$(awk -v disk="$disk" '$1 == disk { print $4, $5 }' "$table")
+  [ "$row" = "$((used * cluster)) $(((total - used) * cluster))" ] ||
+    fail "$name: build counts bytes used and free as $row, fsck.fat $summary"
+
+  listed=$(mdir -/ -b -i "$image" :: | sed -n 's|^::/||; /\/$/!p' | sort)
+  files=$(cd "$folder" && find . -type f | sed 's|^\./||' | sort)
+  [ "$listed" = "$files" ] || fail "$name: mdir lists"$'\n'"$listed"$'\n'"where the folder holds"$'\n'"$files"
+  while IFS= read -r file; do
+    mcopy -n -i "$image" "::/$file" - | cmp -s - "$folder/$file" || fail "$name: mcopy reads $file otherwise"
+  done <<<"$files"
+
+  described=$(file -b "$image")
+  local want=("FAT (12 bit)" "sectors $sectors (")
+  [ "$media" = f0 ] || want+=("Media descriptor 0x$media")
+  for part in "${want[@]}"; do
+    [[ "$described" == *"$part"* ]] || fail "$name: file says $described, without $part"
+  done
+  [ "$media" != f0 ] || [[ "$described" != *"Media descriptor"* ]] || fail "$name: file says $described"
+  echo "$name: fsck.fat clean, ${summary#*: } as build counts; $(wc -l <<<"$files") files read back"
+}
+
+build demo "$samples/SETUP.INF" "$samples/originals" 1.44M
+for disk in 1 2; do
+  check "$work/demo/DISK$disk.IMG" "$work/demo.again/DISK$disk.IMG" "$work/demo/DISK$disk" \
+    "$work/demo.table" "$disk" 2880 f0
+done
+
+# One disk of 360K: long and lower-case names of files and folders, a label to mend.
+originals=$work/originals-360
+mkdir -p "$originals/Windows Files" "$originals/twain"
+cp "$samples/originals/WINDOWS/SCANUTIL.HLP" "$samples/originals/WINDOWS/SCANUTIL.INI" "$originals/Windows Files/"
+cp "$samples/originals/TWAIN/SCANDS.DS" "$samples/originals/TWAIN/SCANDS.INI" "$originals/twain/"
+printf '%s\r\n' '[Application]' 'AppName = Image check' '[Disks]' '1 = Small disk: 360K' \
+  '[Dirs]' '1 = Windows Files' '2 = twain' '[Files]' \
+  'Help, ScanUtil.Hlp, SCANUTIL.HLP, 1, 1, N' 'Settings, scanutil.ini, SCANUTIL.INI, 1, 1, N' \
+  'Source, scands.DS_, SCANDS.DS, 2, 1, Y' 'Source settings, Scan Set.INI, SCANDS.INI, 2, 1, N' \
+  '[PM Info]' 'SCANUTIL.HLP, Help' '[End]' >"$work/small.inf"
+build small "$work/small.inf" "$originals" 360K
+check "$work/small.IMG" "$work/small.again.IMG" "$work/small" "$work/small.table" 1 720 fd
+
+# A 1.44M disk filled to its last cluster: a filler of one cluster grown by what the table
+# says is free, less 100 bytes.
+originals=$work/originals-full
+mkdir -p "$originals/WINDOWS"
+printf '%s\r\n' '[Application]' 'AppName = Image check' '[Disks]' '1 = Full' '[Dirs]' '1 = WINDOWS' \
+  '[Files]' 'Filler, FILL.BIN, FILL.BIN, 1, 1, N' '[PM Info]' 'FILL.BIN, Filler' '[End]' >"$work/full.inf"
+head -c 1 /dev/urandom >"$originals/WINDOWS/FILL.BIN"
+build full "$work/full.inf" "$originals" 1.44M
+free=$(awk '$1 == 1 { print $5 }' "$work/full.table")
+head -c $((512 + free - 100)) /dev/urandom >"$originals/WINDOWS/FILL.BIN"
+build full "$work/full.inf" "$originals" 1.44M
+[ "$(awk '$1 == 1 { print $5 }' "$work/full.table")" = 0 ] || fail "full: the table leaves bytes free"
+check "$work/full.IMG" "$work/full.again.IMG" "$work/full" "$work/full.table" 1 2880 f0
+
+echo "check-images: $failures failure(s)"
+[ "$failures" -eq 0 ]
