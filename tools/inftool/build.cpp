@@ -125,9 +125,10 @@ int CheckResult(const OutFolder& out, const std::vector<DiskLayout>& disks) {
         std::fprintf(stderr, "inftool build: cannot read back %s\n", script.c_str());
         return kExitNotBuilt;
     }
-    std::vector<Warning> media = CheckMedia(folders, report);
-    PrintWarnings(script.c_str(), media);
-    return report.warnings.empty() && media.empty() ? kExitOk : kExitWarnings;
+    const MediaReport media = CheckMedia(folders, report);
+    PrintWarnings(script.c_str(), media.warnings);
+    if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
+    return report.warnings.empty() && media.warnings.empty() ? kExitOk : kExitWarnings;
 }
 
 } // namespace

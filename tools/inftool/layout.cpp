@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr char kInstallerName[] = "setup.exe";
-
 std::string Folded(const std::string& text) {
     std::string folded = text;
     for (char& c : folded)
