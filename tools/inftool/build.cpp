@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -108,13 +109,13 @@ bool PrintDiskTable(const std::vector<DiskLayout>& disks, const DiskFormat& form
     return fits;
 }
 
-// The check of the media as written; check --media would print the same, and what the
-// script alone draws was printed before the build.
-int CheckResult(const OutFolder& out, const std::vector<DiskLayout>& disks) {
+// The check of the media as written, named as out was given; check --media would print the
+// same, and what the script alone draws was printed before the build.
+int CheckResult(const std::string& out, const std::vector<DiskLayout>& disks) {
     std::vector<std::string> folders;
     std::string script;
     for (const DiskLayout& disk : disks) {
-        folders.push_back((out.path / disk.folder).lexically_normal().string());
+        folders.push_back((std::filesystem::path(out) / disk.folder).lexically_normal().string());
         if (folders.back().back() == '/') folders.back().pop_back();
         for (const MediaFile& file : disk.files)
             if (file.line == 0 && file.path == kScriptName) script = folders.back();
@@ -168,5 +169,5 @@ int RunBuild(int argc, char** argv) {
         std::fputs(kNothingBuilt, stderr);
         return kExitNotBuilt;
     }
-    return CheckResult(out, disks);
+    return CheckResult(options.out, disks);
 }
