@@ -4,6 +4,13 @@ cmake_minimum_required(VERSION 3.25)
 # when it removes the signature: so the link must write the checksum and whole 8-byte units.
 # -DOSSLSIGNCODE=<osslsigncode> -DOPENSSL=<openssl> -DEXE=<program> -DWORK=<scratch folder>
 
+foreach(tool OSSLSIGNCODE OPENSSL)
+  if(NOT EXISTS "${${tool}}")
+    string(TOLOWER ${tool} program)
+    message(FATAL_ERROR "${program} not found (tools/install-deps installs it)")
+  endif()
+endforeach()
+
 file(SIZE ${EXE} size)
 math(EXPR tail "${size} % 8")
 if(NOT tail EQUAL 0)
