@@ -7,6 +7,8 @@
 
 // Relative to the installer's own directory.
 constexpr char kFollowOnSetup[] = "photo\\setup.EXE";
+// The installer itself, as the media carry it.
+constexpr char kInstallerName[] = "setup.exe";
 constexpr char kScriptName[] = "SETUP.INF";
 
 // Directory numbers of the [Files] entries that have a destination.

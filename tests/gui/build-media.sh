@@ -44,6 +44,8 @@ for script in "$scripts"/*.inf; do
         inf=$out/DISK1/SETUP.INF
     fi
     report=$("$inftool" check "$inf" "${media[@]}") || die "inftool check $name: $report"
-    [ -z "$report" ] || die "inftool check $name printed: $report"
+    # Clean: nothing but the note on the installer, which the test builds do not sign.
+    [ "$report" = "${inf%/SETUP.INF}/setup.exe: note: not signed" ] ||
+        die "inftool check $name printed: $report"
     echo "inftool check ${media[*]}: clean"
 done

@@ -5,6 +5,7 @@
 #include "run_inftool.h"
 #include "scratch_dir.h"
 #include "script_lines.h"
+#include "tiny_pe.h"
 
 #include <gtest/gtest.h>
 
@@ -46,7 +47,7 @@ class BuildTest : public ::testing::Test {
         Write("orig/tw/a.dll", kDriver);
         Write("orig/A.INI", kSettings);
         Write("orig/WIN/b.ini", "[renamed]");
-        Write("setup.exe", "MZ installer");
+        Write("setup.exe", TinyPe());
         Write("follow.exe", "MZ follow-on");
     }
     void TearDown() override { fs::remove_all(dir); }
@@ -152,16 +153,19 @@ TEST_F(BuildTest, OneDiskGoesIntoOutItself) {
     EXPECT_EQ(FilesBelow("out"), (std::set<std::string>{"setup.exe", "SETUP.INF", "photo/setup.EXE",
                                                         "TW/A.DL_", "WIN/A.INI", "WIN/B.INI"}));
     EXPECT_EQ(Read("out/SETUP.INF"), kOneDisk);
-    EXPECT_EQ(Read("out/setup.exe"), "MZ installer");
+    EXPECT_EQ(Read("out/setup.exe"), TinyPe());
     EXPECT_EQ(Read("out/photo/setup.EXE"), "MZ follow-on");
     EXPECT_EQ(Read("out/TW/A.DL_").substr(9, 1), "L") << "the kept last character of A.DLL";
     EXPECT_EQ(Expanded("out/TW/A.DL_"), kDriver);
     EXPECT_EQ(Read("out/WIN/A.INI"), kSettings);
     EXPECT_EQ(Read("out/WIN/B.INI"), "[renamed]");
 
+    // build ends with the check of what it wrote, which notes the installer's signature.
+    const std::string note = out + "/setup.exe: note: not signed\n";
+    EXPECT_EQ(run.out.substr(run.out.size() - note.size()), note);
     ProgramRun check = RunInftool({"check", out + "/SETUP.INF", "--media", out});
     EXPECT_EQ(check.status, 0);
-    EXPECT_EQ(check.out, "");
+    EXPECT_EQ(check.out, note);
 }
 
 // Spelt as the first [Files] entry that uses the folder spells it.
@@ -196,7 +200,7 @@ TEST_F(BuildTest, TwoDisksGoIntoDiskFolders) {
     ProgramRun check = RunInftool(
         {"check", out + "/DISK1/SETUP.INF", "--media", out + "/DISK1", "--media", out + "/DISK2"});
     EXPECT_EQ(check.status, 0);
-    EXPECT_EQ(check.out, "");
+    EXPECT_EQ(check.out, out + "/DISK1/setup.exe: note: not signed\n");
 }
 
 TEST_F(BuildTest, TableCountsWholeClustersOfFilesAndFolders) {

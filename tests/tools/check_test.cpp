@@ -1,7 +1,10 @@
+#include "pe_signature.h"
+#include "szdd.h"
+
 #include "run_inftool.h"
 #include "scratch_dir.h"
 #include "script_lines.h"
-#include "szdd.h"
+#include "tiny_pe.h"
 
 #include <gtest/gtest.h>
 
@@ -282,6 +285,63 @@ TEST_F(MediaCheckTest, MinHDSpaceAgainstTheExpandedSizes) {
                                    "MinHDSpace " +
                                    declared + " (KB)\n");
         }
+    }
+}
+
+TEST_F(MediaCheckTest, NotesWhetherTheInstallerIsSigned) {
+    struct Row {
+        const char* name; // as the media spell it
+        std::string bytes;
+        int status;
+        std::string line; // after the installer's path, or a whole warning line
+    };
+    const std::string media = (dir / "media").string();
+    const Row rows[] = {
+        {"setup.exe", TinyPe(), 0, ": note: not signed"},
+        {"SETUP.EXE", TinyPe(true, 0x400, 0x600), 0, ": note: signed"},
+        {"setup.exe", "MZ installer", 1,
+         script + ": warning: " + media +
+             "/setup.exe is not a PE program: Windows would not start it"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name + row.line);
+        Write(std::string("media/") + row.name, row.bytes);
+        ProgramRun run = Check();
+        EXPECT_EQ(run.status, row.status);
+        const std::string expected = row.status == 0 ? media + "/" + row.name + row.line : row.line;
+        EXPECT_EQ(run.out, expected + "\n");
+        fs::remove(dir / "media" / row.name);
+    }
+}
+
+TEST(PeSignature, ReadFromTheSecurityDirectoryOnly) {
+    struct Row {
+        const char* name;
+        std::string bytes;
+        PeSignature expected;
+    };
+    const std::string pe = TinyPe(false, 0x400, 0x600);
+    auto changed = [&pe](size_t at, char byte) {
+        std::string bytes = pe;
+        bytes[at] = byte;
+        return bytes;
+    };
+    const Row rows[] = {
+        {"PE32", pe, PeSignature::Signed},
+        {"no size", TinyPe(false, 0x400, 0), PeSignature::Unsigned},
+        {"no offset", TinyPe(true, 0, 0x600), PeSignature::Unsigned},
+        {"four directories", changed(0x40 + 24 + 92, 4), PeSignature::Unsigned},
+        {"optional header too short for it", changed(0x40 + 20, 0x70), PeSignature::NotPe},
+        {"cut within the entry", pe.substr(0, 0x40 + 24 + 96 + 5 * 8 - 1), PeSignature::NotPe},
+        {"unknown magic", changed(0x40 + 24, 0x0C), PeSignature::NotPe},
+        {"no PE signature", changed(0x40, 'N'), PeSignature::NotPe},
+        {"header pointer past the end", changed(0x3D, 0x10), PeSignature::NotPe},
+        {"no MZ", changed(0, 'Z'), PeSignature::NotPe},
+        {"empty", "", PeSignature::NotPe},
+    };
+    for (const Row& row : rows) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(row.bytes.data());
+        EXPECT_EQ(ReadPeSignature(bytes, row.bytes.size()), row.expected) << row.name;
     }
 }
 

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -155,13 +156,13 @@ bool MakeImages(const std::vector<DiskLayout>& disks, const FloppyGeometry& flop
     return true;
 }
 
-// The check of the media as written; check --media would print the same, and what the
-// script alone draws was printed before the build.
-int CheckResult(const OutFolder& out, const std::vector<DiskLayout>& disks) {
+// The check of the media as written, named as out was given; check --media would print the
+// same, and what the script alone draws was printed before the build.
+int CheckResult(const std::string& out, const std::vector<DiskLayout>& disks) {
     std::vector<std::string> folders;
     std::string script;
     for (const DiskLayout& disk : disks) {
-        folders.push_back((out.path / disk.folder).lexically_normal().string());
+        folders.push_back((std::filesystem::path(out) / disk.folder).lexically_normal().string());
         if (folders.back().back() == '/') folders.back().pop_back();
         for (const MediaFile& file : disk.files)
             if (file.line == 0 && file.path == kScriptName) script = folders.back();
@@ -172,9 +173,10 @@ int CheckResult(const OutFolder& out, const std::vector<DiskLayout>& disks) {
         std::fprintf(stderr, "inftool build: cannot read back %s\n", script.c_str());
         return kExitNotBuilt;
     }
-    std::vector<Warning> media = CheckMedia(folders, report);
-    PrintWarnings(script.c_str(), media);
-    return report.warnings.empty() && media.empty() ? kExitOk : kExitWarnings;
+    const MediaReport media = CheckMedia(folders, report);
+    PrintWarnings(script.c_str(), media.warnings);
+    if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
+    return report.warnings.empty() && media.warnings.empty() ? kExitOk : kExitWarnings;
 }
 
 } // namespace
@@ -229,5 +231,5 @@ int RunBuild(int argc, char** argv) {
         std::fputs(kNothingBuilt, stderr);
         return kExitNotBuilt;
     }
-    return CheckResult(out, disks);
+    return CheckResult(options.out, disks);
 }

@@ -35,10 +35,13 @@ int RunCheck(int argc, char** argv) {
                      media.size(), diskCount, path);
         return kExitUsage;
     }
+    MediaReport checked;
     if (!media.empty()) {
-        for (Warning& warning : CheckMedia(media, report))
+        checked = CheckMedia(media, report);
+        for (Warning& warning : checked.warnings)
             report.warnings.push_back(std::move(warning));
     }
     PrintWarnings(path, report.warnings);
+    if (!checked.note.empty()) std::printf("%s\n", checked.note.c_str());
     return report.warnings.empty() ? kExitOk : kExitWarnings;
 }

@@ -21,7 +21,8 @@ constexpr Command kCommands[] = {
      "    INDEX: an unsigned 32-bit decimal number, 0 when absent\n"},
     {"check", RunCheck, "check FILE [--media DIR]...",
      "    warns of what the installer would drop, change or get wrong\n"
-     "    --media DIR: the media, one folder for all disks or one per disk in disk order\n"},
+     "    --media DIR: the media, one folder for all disks or one per disk in disk order;\n"
+     "      notes whether the first disk's setup.exe is signed (not verified)\n"},
     {"build", RunBuild,
      "build SCRIPT --from DIR --setup FILE --follow-on FILE --out OUT [--disk-size SIZE] "
      "[--images] [--force]",

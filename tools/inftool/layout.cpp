@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr char kInstallerName[] = "setup.exe";
 
 std::vector<std::string> Components(const std::string& path) {
     std::vector<std::string> parts;

@@ -5,6 +5,7 @@
 #include "disks.h"
 #include "files.h"
 #include "inf_query.h"
+#include "pe_signature.h"
 #include "szdd.h"
 
 #include <algorithm>
@@ -53,7 +54,7 @@ bool SameContents(const std::string& a, const std::string& b) {
 struct MediaCheck {
     const std::vector<std::string>& folders;
     const ScriptReport& script;
-    std::vector<Warning> warnings;
+    MediaReport report;
     uint64_t expandedBytes = 0;
 
     const std::string& FolderOf(uint16_t disk) const {
@@ -62,7 +63,9 @@ struct MediaCheck {
         return folders[static_cast<size_t>(std::find(disks.begin(), disks.end(), disk) -
                                            disks.begin())];
     }
-    void Warn(uint32_t line, std::string text) { warnings.push_back({line, std::move(text)}); }
+    void Warn(uint32_t line, std::string text) {
+        report.warnings.push_back({line, std::move(text)});
+    }
 };
 
 // The same name on another disk with other contents: a source the installer could take from
@@ -118,6 +121,25 @@ void CheckSpace(MediaCheck& check) {
                                                 std::to_string(declared) + " (KB)");
 }
 
+// A signature only tells who published the installer; whether it holds is Windows's to judge.
+void NoteSignature(MediaCheck& check, const std::string& start) {
+    const std::string installer = FindIgnoringCase(start, kInstallerName);
+    if (installer.empty() || !IsRegularFile(installer)) return;
+    std::vector<uint8_t> headers;
+    std::string why;
+    if (!ReadWholeFile(installer.c_str(), headers, why, kPeHeadersReadLimit)) {
+        check.Warn(0, installer + " cannot be read: " + why);
+        return;
+    }
+    switch (ReadPeSignature(headers.data(), headers.size())) {
+    case PeSignature::NotPe:
+        check.Warn(0, installer + " is not a PE program: Windows would not start it");
+        break;
+    case PeSignature::Unsigned: check.report.note = installer + ": note: not signed"; break;
+    case PeSignature::Signed: check.report.note = installer + ": note: signed"; break;
+    }
+}
+
 } // namespace
 
 bool IsRegularFile(const std::string& path, uint64_t* size) {
@@ -154,8 +176,7 @@ std::string FindIgnoringCase(const std::string& dir, const char* relative) {
     return path;
 }
 
-std::vector<Warning> CheckMedia(const std::vector<std::string>& folders,
-                                const ScriptReport& script) {
+MediaReport CheckMedia(const std::vector<std::string>& folders, const ScriptReport& script) {
     MediaCheck check{folders, script, {}};
     const std::string& start = check.FolderOf(StartDisk());
     const std::string followOn = FindIgnoringCase(start, kFollowOnSetup);
@@ -166,5 +187,6 @@ std::vector<Warning> CheckMedia(const std::vector<std::string>& folders,
     for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i)
         if (IsCopiedEntry(i)) CheckEntry(check, i);
     CheckSpace(check);
-    return std::move(check.warnings);
+    NoteSignature(check, start);
+    return std::move(check.report);
 }
