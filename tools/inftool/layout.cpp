@@ -17,7 +17,6 @@
 
 namespace {
 
-
 std::vector<std::string> Components(const std::string& path) {
     std::vector<std::string> parts;
     size_t start = 0;
@@ -142,14 +141,15 @@ struct Planner {
             Fail(line, std::string("\"") + name + "\" is not a plain file name");
             inside = false;
         }
+        if (!inside) return false;
         std::vector<std::string> onDisk = Components(dirName);
         onDisk.push_back(entry.SourceName);
         for (const std::string& name : onDisk) {
-            if (!inside || IsFatName(name)) continue;
+            if (IsFatName(name)) continue;
             Fail(line, "\"" + name + "\" is not a name a FAT disk can hold");
-            inside = false;
+            return false;
         }
-        return inside;
+        return true;
     }
 
     void PlaceEntry(uint16_t index) {

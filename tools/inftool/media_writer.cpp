@@ -122,8 +122,21 @@ bool WriteMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
         why = out.path.string() + ": no free temporary name beside it";
         return false;
     }
-    if (!WriteDisks(temp, disks, images, why)) {
+    // OUT.IMG is written beside it as well, and renamed over the old one only once OUT is in
+    // place, so that a failed write never costs the image that was there.
+    const fs::path imageTemp =
+        out.image.empty() ? fs::path() : FreeNameBeside(out.image, ".~inftool");
+    const auto discard = [&] {
         fs::remove_all(temp, error);
+        if (!imageTemp.empty()) fs::remove(imageTemp, error);
+    };
+    if (!out.image.empty() && imageTemp.empty()) {
+        why = out.image.string() + ": no free temporary name beside it";
+        return false;
+    }
+    if (!WriteDisks(temp, disks, images, why) ||
+        (!imageTemp.empty() && !WriteFile(imageTemp, images.front(), why))) {
+        discard();
         return false;
     }
     fs::path old;
@@ -132,7 +145,7 @@ bool WriteMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
         old = FreeNameBeside(out.path, ".~inftool-old");
         if (old.empty() || (fs::rename(out.path, old, error), error)) {
             why = out.path.string() + ": cannot move the old content aside: " + error.message();
-            fs::remove_all(temp, error);
+            discard();
             return false;
         }
     } else {
@@ -145,11 +158,13 @@ bool WriteMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
     fs::rename(temp, out.path, error);
     if (error) {
         why = out.path.string() + ": cannot put the build in place: " + error.message();
-        fs::remove_all(temp, error);
+        discard();
         restore();
         return false;
     }
-    if (!out.image.empty() && !WriteFile(out.image, images.front(), why)) {
+    if (!imageTemp.empty() && (fs::rename(imageTemp, out.image, error), error)) {
+        why = out.image.string() + ": cannot put the image in place: " + error.message();
+        fs::remove(imageTemp, error);
         fs::remove_all(out.path, error);
         restore();
         return false;
