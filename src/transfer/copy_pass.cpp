@@ -35,10 +35,11 @@ struct FileJob {
     char destPath[MAX_PATH];
 };
 
-enum class EntryEnd { Finished, Stopped };
+enum class EntryEnd { Finished, PassedOver, Stopped };
 
 enum class Attempt {
-    Finished,    // the entry is done (copied, or its failure accepted)
+    Finished,    // the entry is in place
+    PassedOver,  // the entry failed and the user chose to go on
     Stopped,     // the pass ends now
     Again,       // failed; try the entry again
     CancelAsked, // failed and the user chose Cancel: confirm before trying again
@@ -165,7 +166,7 @@ Attempt AfterFailedExpansion(HWND progress, const FileJob* job, const Staging* s
     if (staging->old != OldFile::None) RemoveTemp(staging->temp);
     const bool goOn = AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES;
     if (staging->old == OldFile::None) FinishStaging(job, staging);
-    return goOn ? Attempt::Finished : Attempt::Stopped;
+    return goOn ? Attempt::PassedOver : Attempt::Stopped;
 }
 
 // source is null when the source path did not fit: such an attempt fails as a source that
@@ -218,6 +219,7 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
                                     : PlainCopyAttempt(progress, job, path);
         switch (attempt) {
         case Attempt::Finished: return EntryEnd::Finished;
+        case Attempt::PassedOver: return EntryEnd::PassedOver;
         case Attempt::Stopped: return EntryEnd::Stopped;
         case Attempt::CancelAsked:
             if (AskUser(progress, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
@@ -250,8 +252,9 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     job.dirNumber = InfQuery(GetFileDir, index, job.dirName);
     job.diskNumber = InfQuery(GetFileDisk, index, job.diskName);
 
-    // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped.
-    if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) return EntryEnd::Finished;
+    // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped, and
+    // the file is not installed.
+    if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) return EntryEnd::PassedOver;
     // A name that leaves the destination is refused like a destination that cannot be created.
     job.destUsable = PrepareDestination(&job) && IsSafeDestName(job.destName);
     return RunAttempts(progress, &job);
@@ -266,7 +269,7 @@ void ShowProgress(int32_t percent) {
 
 } // namespace
 
-void CopyInstallFiles(HWND progress) {
+PassOutcome CopyInstallFiles(HWND progress) {
     // The disk prompt's template stays loaded for the whole pass.
     HRSRC found = FindResourceA(g_hInst, MAKEINTRESOURCEA(IDD_DISK_PROMPT), RT_DIALOG);
     HGLOBAL prompt = found != nullptr ? LoadResource(g_hInst, found) : nullptr;
@@ -276,11 +279,18 @@ void CopyInstallFiles(HWND progress) {
     LoadStringA(g_hInst, IDS_COPYING, s_statusText, kStatusWidth);
     SetItemText(s_items.statusLine, s_statusText);
 
+    PassOutcome outcome = PassOutcome::Complete;
     const uint16_t count = static_cast<uint16_t>(InfQuery(GetFileCount, 0, nullptr));
     for (uint16_t i = 0; i < count; ++i) {
-        if (CopyEntry(progress, i) == EntryEnd::Stopped) break;
+        const EntryEnd end = CopyEntry(progress, i);
+        if (end == EntryEnd::Stopped) {
+            outcome = PassOutcome::Stopped;
+            break;
+        }
+        if (end == EntryEnd::PassedOver) outcome = PassOutcome::PassedOver;
         ShowProgress(ProgressPercent(i, count));
     }
 
     if (prompt != nullptr) FreeResource(prompt);
+    return outcome;
 }
