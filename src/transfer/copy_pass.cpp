@@ -149,13 +149,16 @@ struct Staging {
 bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
     staging->temp[0] = '\0';
     if (!job->destUsable) return false;
+    RemoveLeftoversBeside(job->destPath);
     staging->old = InspectOldFile(job->destPath);
     return staging->old != OldFile::Kept && MakeTempBeside(job->destPath, copyFrom, staging->temp);
 }
 
-// Renames the written temporary file into place; when that fails, it is removed.
-bool FinishStaging(const FileJob* job, const Staging* staging) {
-    if (PutInPlace(staging->temp, job->destPath, staging->old == OldFile::Replaceable)) return true;
+// Renames the written temporary file into place; when it was not written whole or the rename
+// fails, it is removed.
+bool FinishStaging(const FileJob* job, const Staging* staging, bool written = true) {
+    if (written && PutInPlace(staging->temp, job->destPath, staging->old == OldFile::Replaceable))
+        return true;
     RemoveTemp(staging->temp);
     return false;
 }
@@ -190,11 +193,12 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     // The length the SZDD header promises, or for a source without one (copied as it is) its
     // size. Only after the copy: on such a source it moves the file pointer to the end.
     const LONG expected = g_lz.seek(sourceFile, 0, 2);
+    const bool flushed = FlushWritten(destFile);
     g_lz.close(sourceFile);
     g_lz.close(destFile);
     if (!ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
         return AfterFailedExpansion(progress, job, &staging);
-    if (FinishStaging(job, &staging)) return Attempt::Finished;
+    if (FinishStaging(job, &staging, flushed)) return Attempt::Finished;
     return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
 }
 

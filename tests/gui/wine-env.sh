@@ -8,6 +8,8 @@
 #   wine-env.sh STATE run-tmpfs KB CMD...  the same with a KB-sized tmpfs over the prefix's TWAIN_32
 #   wine-env.sh STATE run-floppies A B CMD...  the same with floppy images A and B mounted
 #                                      read-only as drives A: and B:
+#   wine-env.sh STATE run-traced TRACE CMD...  the same with the program and the wineserver under
+#                                      strace, their flushes and renames of files in TRACE
 #   wine-env.sh - make-data DIR        originals and compressed test files
 #   wine-env.sh - compress IN OUT      compress one file into the FOO.DL_ form
 #
@@ -219,12 +221,44 @@ run_floppies() {
     run_wine "$@"
 }
 
+# Under Wine a program flushes a file itself and the wineserver renames it: the two traces, each
+# call with its time, give the order. Wine's helper processes outlive the program and would keep
+# its tracer waiting, so the run ends at the program's verdict line and ending the wineserver
+# ends them all; the prefix then gets its own persistent wineserver back.
+run_traced() {
+    local trace=$1 calls=fsync,fdatasync,rename,renameat,renameat2 out="$state/run.out"
+    local server program waited=0
+    shift
+    if ! strace -f -o /dev/null true 2>/dev/null; then
+        echo "SKIPPED: strace cannot trace here"
+        exit $SKIP_CODE
+    fi
+    wine_env
+    mkdir -p "$trace" || die "cannot make $trace"
+    "$WINESERVER" -k 2>/dev/null
+    "$WINESERVER" -w
+    strace -f --seccomp-bpf -ttt -y -e trace=$calls -o "$trace/server" "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 &
+    server=$!
+    strace -f --seccomp-bpf -ttt -y -e trace=$calls -o "$trace/program" "$WINE" "$@" </dev/null >"$out" 2>&1 &
+    program=$!
+    until grep -qE '^(PASSED|FAILED)' "$out" || [ $waited -ge 120 ]; do
+        sleep 1
+        waited=$((waited + 1))
+    done
+    "$WINESERVER" -k
+    wait "$program" "$server"
+    "$WINESERVER" -p </dev/null >>"$state/wineboot.log" 2>&1
+    cat "$out"
+    grep -q '^PASSED' "$out"
+}
+
 case "$cmd" in
 start) start ;;
 stop) stop ;;
 run) run "$@" ;;
 run-tmpfs) run_tmpfs "$@" ;;
 run-floppies) run_floppies "$@" ;;
+run-traced) run_traced "$@" ;;
 make-data) make_data "$1" ;;
 compress) compress_file "$1" "$2" ;;
 *) die "unknown command $cmd" ;;

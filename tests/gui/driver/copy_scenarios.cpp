@@ -357,6 +357,38 @@ void ReplaceRefused() {
     FinishWithLaunch(r);
     CheckSameAsData(held, "PLAIN.INI");
     CheckSameAsData(readOnly, "TEXT.DLL");
+    // Made writable for its flush, the copy of a read-only source is read-only again.
+    Check((GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY) != 0,
+          "the copy of a read-only source lost its attribute");
+}
+
+// A run ended from outside while it asks about a cut expansion leaves its temporary file. The
+// next run into that folder removes it, but not one that another installer holds open, nor a
+// name of someone else's.
+void LeftoverRemoved() {
+    Run r;
+    const std::string left = TwainFile("~setup0000.tmp"), busy = TwainFile("~setup0001.tmp"),
+                      other = TwainFile("~setupnote.tmp");
+    if (!PrepareAndStart(r, "leftover", Script("Cut, TRUNC.DL_, GUICUT.DLL, 2, 1, Y\r\n"),
+                         {"TRUNC.DL_", "PLAIN.INI"}) ||
+        !WaitMessageBox(r.inst))
+        return;
+    KillInstaller(r.inst);
+    if (!Check(FileExists(left), "the killed run left no temporary file") ||
+        !WriteBytes(busy, "busy") || !WriteBytes(other, "other"))
+        return;
+    HANDLE holder = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    if (WriteBytes(r.media + "SETUP.INF", Script("Plain, PLAIN.INI, GUIPLAIN.INI, 2, 1, N\r\n")) &&
+        Start(r))
+        FinishWithLaunch(r);
+    CloseHandle(holder);
+    CheckAbsent(left);
+    CheckSameAsData(TwainFile("GUIPLAIN.INI"), "PLAIN.INI");
+    Check(FileExists(busy), "a temporary file in use was removed");
+    Check(FileExists(other), "a file not of the installer's own names was removed");
+    DeleteFileA(busy.c_str());
+    DeleteFileA(other.c_str());
 }
 
 void ReplaceRefused9x() {
@@ -432,6 +464,7 @@ const Scenario kCopyScenarios[] = {
     {"copy_expand_disk_full", ExpandDiskFull},
     {"copy_replace_refused", ReplaceRefused},
     {"copy_replace_refused_9x", ReplaceRefused9x},
+    {"copy_leftover_removed", LeftoverRemoved},
     {"copy_progress_cancel_no", ProgressCancelNo},
     {"copy_progress_cancel_yes", ProgressCancelYes},
     {nullptr, nullptr},
