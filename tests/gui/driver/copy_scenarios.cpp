@@ -377,8 +377,11 @@ void LeftoverRemoved() {
     if (!Check(FileExists(left), "the killed run left no temporary file") ||
         !WriteBytes(busy, "busy") || !WriteBytes(other, "other"))
         return;
-    HANDLE holder = CreateFileA(busy.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                0, nullptr);
+    // Held as one may hold a file and still let it be deleted: only an open that wants it alone
+    // tells that it is in use.
+    const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE holder =
+        CreateFileA(busy.c_str(), GENERIC_READ, shared, nullptr, OPEN_EXISTING, 0, nullptr);
     if (WriteBytes(r.media + "SETUP.INF", Script("Plain, PLAIN.INI, GUIPLAIN.INI, 2, 1, N\r\n")) &&
         Start(r))
         FinishWithLaunch(r);
