@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "background/background.h"
+#include "common/exit_code.h"
 #include "common/media_layout.h"
 #include "common/media_paths.h"
 #include "common/message.h"
@@ -43,8 +44,8 @@ bool FollowOnSetupPresent() {
            GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Loads SETUP.INF; on failure shows why and returns false.
-bool LoadSetupScript() {
+// Loads SETUP.INF; on failure shows why and returns the exit code that says it.
+ExitCode LoadSetupScript() {
     char path[MAX_PATH];
     int32_t result = LoadCannotOpen;
     if (BuildMediaPath(path, MAX_PATH, g_szSourceDir, kScriptName)) {
@@ -53,10 +54,11 @@ bool LoadSetupScript() {
         CopyWhole(path, MAX_PATH, kScriptName);
     }
     const uint16_t code = static_cast<uint16_t>(result & 0xFFFF);
-    if (code == LoadOk) return true;
-    const UINT message = code == LoadNoMemory ? IDS_NO_MEMORY : IDS_NO_SCRIPT;
+    if (code == LoadOk) return kExitInstalled;
+    const ExitCode exit = ScriptLoadExitCode(code);
+    const UINT message = exit == kExitScriptNoMemory ? IDS_NO_MEMORY : IDS_NO_SCRIPT;
     ShowStringMessage(g_hInst, nullptr, message, nullptr, kLoadMessageStyle, path);
-    return false;
+    return exit;
 }
 
 HWND CreateBackgroundWindow(HINSTANCE instance) {
@@ -77,35 +79,38 @@ void SetDiskArea() {
 }
 
 // Starts the follow-on setup from beside the installer, quoted so that blanks in the media
-// path cannot make the system start some other program.
-void LaunchFollowOnSetup() {
-    if (ReadMediaDir() != ModulePath::Read) return;
+// path cannot make the system start some other program; false when it did not start.
+bool LaunchFollowOnSetup() {
+    if (ReadMediaDir() != ModulePath::Read) return false;
     char path[MAX_PATH];
-    if (!BuildMediaPath(path, MAX_PATH, g_szSourceDir, kFollowOnSetup)) return;
+    if (!BuildMediaPath(path, MAX_PATH, g_szSourceDir, kFollowOnSetup)) return false;
     char command[MAX_PATH + 2];
     PathBuilder builder;
     BeginPath(&builder, command, static_cast<uint32_t>(sizeof command));
     AppendPath(&builder, "\"");
     AppendPath(&builder, path);
     AppendPath(&builder, "\"");
-    if (EndPath(&builder)) WinExec(command, SW_SHOWNORMAL);
+    // WinExec reports failure as a value of 31 or less.
+    return EndPath(&builder) && WinExec(command, SW_SHOWNORMAL) > 31;
 }
 
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
-    if (!InitSystemCommonControls()) return 0;
-    if (!ResolveLzCalls(GetModuleHandleA("kernel32.dll"), &g_lz)) return 0;
+    if (!InitSystemCommonControls()) return kExitCannotStart;
+    if (!ResolveLzCalls(GetModuleHandleA("kernel32.dll"), &g_lz)) return kExitCannotStart;
     g_hInst = hInstance;
     switch (ReadMediaDir()) {
     case ModulePath::Read: break;
-    case ModulePath::Unspellable: ReportUnspellableMedia(); return 0;
-    case ModulePath::Unreadable: return 0;
+    case ModulePath::Unspellable: ReportUnspellableMedia(); return kExitScriptNotFound;
+    // Without its own path the installer cannot find the media.
+    case ModulePath::Unreadable: return kExitNoFollowOnSetup;
     }
-    if (RegisterBackgroundClass(hInstance) == 0) return 0;
-    if (!FollowOnSetupPresent()) return 0;
-    if (!LoadSetupScript()) return 0;
+    if (RegisterBackgroundClass(hInstance) == 0) return kExitCannotStart;
+    if (!FollowOnSetupPresent()) return kExitNoFollowOnSetup;
+    const ExitCode loaded = LoadSetupScript();
+    if (loaded != kExitInstalled) return loaded;
 
     LoadStringA(hInstance, IDS_CAPTION, s_captionText, kCaptionWidth);
     g_szCaption = s_captionText;
@@ -122,13 +127,12 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     if (length == 0 || length >= MAX_PATH) g_szWindowsDir[0] = '\0';
     SetCurrentDirectoryA(g_szWindowsDir);
 
-    CopyInstallFiles(progress);
+    const PassOutcome pass = CopyInstallFiles(progress);
 
     ShowWindow(progress, SW_HIDE);
     DestroyWindow(progress);
     DestroyWindow(g_hwndBackground);
     g_hwndBackground = nullptr;
 
-    LaunchFollowOnSetup();
-    return 0;
+    return ExitCodeAfterPass(pass, LaunchFollowOnSetup());
 }

@@ -35,10 +35,11 @@ struct FileJob {
     char destPath[MAX_PATH];
 };
 
-enum class EntryEnd { Finished, Stopped };
+enum class EntryEnd { Finished, PassedOver, Stopped };
 
 enum class Attempt {
-    Finished,    // the entry is done (copied, or its failure accepted)
+    Finished,    // the entry is in place
+    PassedOver,  // the entry failed and the user chose to go on
     Stopped,     // the pass ends now
     Again,       // failed; try the entry again
     CancelAsked, // failed and the user chose Cancel: confirm before trying again
@@ -148,13 +149,16 @@ struct Staging {
 bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
     staging->temp[0] = '\0';
     if (!job->destUsable) return false;
+    RemoveLeftoversBeside(job->destPath);
     staging->old = InspectOldFile(job->destPath);
     return staging->old != OldFile::Kept && MakeTempBeside(job->destPath, copyFrom, staging->temp);
 }
 
-// Renames the written temporary file into place; when that fails, it is removed.
-bool FinishStaging(const FileJob* job, const Staging* staging) {
-    if (PutInPlace(staging->temp, job->destPath, staging->old == OldFile::Replaceable)) return true;
+// Renames the written temporary file into place; when it was not written whole or the rename
+// fails, it is removed.
+bool FinishStaging(const FileJob* job, const Staging* staging, bool written = true) {
+    if (written && PutInPlace(staging->temp, job->destPath, staging->old == OldFile::Replaceable))
+        return true;
     RemoveTemp(staging->temp);
     return false;
 }
@@ -165,7 +169,7 @@ Attempt AfterFailedExpansion(HWND progress, const FileJob* job, const Staging* s
     if (staging->old != OldFile::None) RemoveTemp(staging->temp);
     const bool goOn = AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES;
     if (staging->old == OldFile::None) FinishStaging(job, staging);
-    return goOn ? Attempt::Finished : Attempt::Stopped;
+    return goOn ? Attempt::PassedOver : Attempt::Stopped;
 }
 
 // source is null when the source path did not fit: such an attempt fails as a source that
@@ -189,11 +193,12 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     // The length the SZDD header promises, or for a source without one (copied as it is) its
     // size. Only after the copy: on such a source it moves the file pointer to the end.
     const LONG expected = g_lz.seek(sourceFile, 0, 2);
+    const bool flushed = FlushWritten(destFile);
     g_lz.close(sourceFile);
     g_lz.close(destFile);
     if (!ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
         return AfterFailedExpansion(progress, job, &staging);
-    if (FinishStaging(job, &staging)) return Attempt::Finished;
+    if (FinishStaging(job, &staging, flushed)) return Attempt::Finished;
     return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
 }
 
@@ -218,6 +223,7 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
                                     : PlainCopyAttempt(progress, job, path);
         switch (attempt) {
         case Attempt::Finished: return EntryEnd::Finished;
+        case Attempt::PassedOver: return EntryEnd::PassedOver;
         case Attempt::Stopped: return EntryEnd::Stopped;
         case Attempt::CancelAsked:
             if (AskUser(progress, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
@@ -250,8 +256,9 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     job.dirNumber = InfQuery(GetFileDir, index, job.dirName);
     job.diskNumber = InfQuery(GetFileDisk, index, job.diskName);
 
-    // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped.
-    if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) return EntryEnd::Finished;
+    // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped, and
+    // the file is not installed.
+    if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) return EntryEnd::PassedOver;
     // A name that leaves the destination is refused like a destination that cannot be created.
     job.destUsable = PrepareDestination(&job) && IsSafeDestName(job.destName);
     return RunAttempts(progress, &job);
@@ -266,7 +273,7 @@ void ShowProgress(int32_t percent) {
 
 } // namespace
 
-void CopyInstallFiles(HWND progress) {
+PassOutcome CopyInstallFiles(HWND progress) {
     // The disk prompt's template stays loaded for the whole pass.
     HRSRC found = FindResourceA(g_hInst, MAKEINTRESOURCEA(IDD_DISK_PROMPT), RT_DIALOG);
     HGLOBAL prompt = found != nullptr ? LoadResource(g_hInst, found) : nullptr;
@@ -276,11 +283,18 @@ void CopyInstallFiles(HWND progress) {
     LoadStringA(g_hInst, IDS_COPYING, s_statusText, kStatusWidth);
     SetItemText(s_items.statusLine, s_statusText);
 
+    PassOutcome outcome = PassOutcome::Complete;
     const uint16_t count = static_cast<uint16_t>(InfQuery(GetFileCount, 0, nullptr));
     for (uint16_t i = 0; i < count; ++i) {
-        if (CopyEntry(progress, i) == EntryEnd::Stopped) break;
+        const EntryEnd end = CopyEntry(progress, i);
+        if (end == EntryEnd::Stopped) {
+            outcome = PassOutcome::Stopped;
+            break;
+        }
+        if (end == EntryEnd::PassedOver) outcome = PassOutcome::PassedOver;
         ShowProgress(ProgressPercent(i, count));
     }
 
     if (prompt != nullptr) FreeResource(prompt);
+    return outcome;
 }

@@ -99,11 +99,19 @@ bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* d
     return EndPath(&path);
 }
 
-bool BuildTempPath(char* out, uint32_t width, const char* finalPath, uint16_t number) {
+bool BuildBesidePath(char* out, uint32_t width, const char* finalPath, const char* name) {
     const char* folderEnd = finalPath;
     for (const char* c = finalPath; *c != '\0'; ++c) {
         if (IsSeparator(*c)) folderEnd = c + 1;
     }
+    PathBuilder path;
+    BeginPath(&path, out, width);
+    AppendPathPrefix(&path, finalPath, static_cast<uint32_t>(folderEnd - finalPath));
+    AppendPath(&path, name);
+    return EndPath(&path);
+}
+
+bool BuildTempPath(char* out, uint32_t width, const char* finalPath, uint16_t number) {
     char name[kTempNameLength + 1];
     uint32_t length = 0;
     for (const char* c = kTempPrefix; *c != '\0'; ++c)
@@ -113,12 +121,37 @@ bool BuildTempPath(char* out, uint32_t width, const char* finalPath, uint16_t nu
     for (const char* c = kTempSuffix; *c != '\0'; ++c)
         name[length++] = *c;
     name[length] = '\0';
+    return BuildBesidePath(out, width, finalPath, name);
+}
 
-    PathBuilder path;
-    BeginPath(&path, out, width);
-    AppendPathPrefix(&path, finalPath, static_cast<uint32_t>(folderEnd - finalPath));
-    AppendPath(&path, name);
-    return EndPath(&path);
+namespace {
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool IsHexDigit(char c) {
+    const char lower = Lower(c);
+    return (lower >= '0' && lower <= '9') || (lower >= 'a' && lower <= 'f');
+}
+
+// Compares name with the lower-case text, ignoring the case of ASCII letters; returns the rest
+// of name, or null when it does not start with text.
+const char* SkipText(const char* name, const char* text) {
+    for (; *text != '\0'; ++text, ++name)
+        if (Lower(*name) != *text) return nullptr;
+    return name;
+}
+
+} // namespace
+
+bool IsTempName(const char* name) {
+    const char* rest = SkipText(name, kTempPrefix);
+    if (rest == nullptr) return false;
+    for (int digit = 0; digit < 4; ++digit)
+        if (!IsHexDigit(*rest++)) return false;
+    rest = SkipText(rest, kTempSuffix);
+    return rest != nullptr && *rest == '\0';
 }
 
 bool ExpansionComplete(int32_t copied, bool haveLength, uint32_t expectedLength) {

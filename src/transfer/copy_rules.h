@@ -44,6 +44,15 @@ static_assert(kTempNameLength >= kFileNameWidth, "an entry could name a temporar
 // The folder of finalPath (up to its last "\" or "/") and the temporary name of that number.
 bool BuildTempPath(char* out, uint32_t width, const char* finalPath, uint16_t number);
 
+// The folder of finalPath, as above, and name.
+bool BuildBesidePath(char* out, uint32_t width, const char* finalPath, const char* name);
+
+// What the system's search for kTempPattern finds and IsTempName then picks out: a run that
+// ended before it could rename or remove its temporary file leaves such names behind.
+constexpr char kTempPattern[] = "~setup*.tmp";
+// A temporary name of the installer's own, in any letter case.
+bool IsTempName(const char* name);
+
 // An expansion counts as done when LZCopy reported no error and, where the length is known,
 // wrote that many bytes: for an SZDD source what the header promises (LZCopy reports a
 // truncated source as success), for any other the source's size.

@@ -8,6 +8,10 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDE
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 constexpr uint32_t kTempNumbers = 0x10000;
 constexpr DWORD kWindows9x = 0x80000000;
+// Folders whose leftovers this run has removed; a pass writes to the Windows directory,
+// TWAIN_32 and the few folders below them that its script names. Past this many, a folder is
+// cleared again at each of its files, which costs time, not files.
+constexpr int kClearedFolders = 8;
 
 using MoveFileExAFn = decltype(&MoveFileExA);
 
@@ -36,6 +40,25 @@ bool ReplaceOld(const char* tempPath, const char* finalPath) {
     return MoveFileA(tempPath, finalPath) != 0;
 }
 
+// The copy's data on the disk, not only in the system's cache, before it can take the old
+// file's name. A read-only copy (from a CD) is made writable for the flush and read-only again,
+// so that the installed file keeps the attribute as the copy gave it.
+bool FlushCopy(const char* tempPath) {
+    const DWORD attributes = GetFileAttributesA(tempPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly && !SetFileAttributesA(tempPath, attributes & ~FILE_ATTRIBUTE_READONLY))
+        return false;
+    HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool flushed = false;
+    if (file != INVALID_HANDLE_VALUE) {
+        flushed = FlushFileBuffers(file) != 0;
+        CloseHandle(file);
+    }
+    return (!readOnly || SetFileAttributesA(tempPath, attributes)) && flushed;
+}
+
 // Fails with ERROR_FILE_EXISTS where the name is taken. A copy carries the source's
 // attributes: a read-only source from a CD makes a read-only temporary file.
 bool MakeTemp(const char* tempPath, const char* copyFrom) {
@@ -58,7 +81,11 @@ OldFile InspectOldFile(const char* finalPath) {
 bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath) {
     for (uint32_t number = 0; number < kTempNumbers; ++number) {
         if (!BuildTempPath(tempPath, MAX_PATH, finalPath, static_cast<uint16_t>(number))) break;
-        if (MakeTemp(tempPath, copyFrom)) return true;
+        if (MakeTemp(tempPath, copyFrom)) {
+            if (copyFrom == nullptr || FlushCopy(tempPath)) return true;
+            RemoveTemp(tempPath);
+            break;
+        }
         const DWORD error = GetLastError();
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
         // The name was free, so what a copy that failed part-way left there is its own.
@@ -79,4 +106,52 @@ void RemoveTemp(const char* tempPath) {
     // A read-only file is not deleted.
     SetFileAttributesA(tempPath, FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(tempPath);
+}
+
+bool FlushWritten(INT file) {
+    return FlushFileBuffers(LongToHandle(file)) != 0;
+}
+
+namespace {
+
+char s_clearedFolders[kClearedFolders][MAX_PATH];
+int s_clearedCount;
+
+// True the first time a folder is asked about.
+bool FirstTimeIn(const char* folder) {
+    for (int i = 0; i < s_clearedCount; ++i)
+        if (lstrcmpiA(s_clearedFolders[i], folder) == 0) return false;
+    if (s_clearedCount < kClearedFolders)
+        lstrcpynA(s_clearedFolders[s_clearedCount++], folder, MAX_PATH);
+    return true;
+}
+
+// Removes one leftover unless someone holds it open: a second installer at work in the same
+// folder keeps the file it is writing.
+void RemoveIfUnused(const char* path) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    CloseHandle(file);
+    RemoveTemp(path);
+}
+
+} // namespace
+
+void RemoveLeftoversBeside(const char* finalPath) {
+    char folder[MAX_PATH];
+    char pattern[MAX_PATH];
+    if (!BuildBesidePath(folder, MAX_PATH, finalPath, "") || !FirstTimeIn(folder) ||
+        !BuildBesidePath(pattern, MAX_PATH, finalPath, kTempPattern))
+        return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        char leftover[MAX_PATH];
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+            IsTempName(found.cFileName) &&
+            BuildBesidePath(leftover, MAX_PATH, finalPath, found.cFileName))
+            RemoveIfUnused(leftover);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
 }

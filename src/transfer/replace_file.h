@@ -16,9 +16,10 @@ enum class OldFile {
 // system file, and so does the installer, even where a rename would get past it.
 OldFile InspectOldFile(const char* finalPath);
 
-// Makes a temporary file beside finalPath, a copy of copyFrom or, where that is null, an empty
-// one, and names it in tempPath (MAX_PATH characters); false, with nothing made and tempPath
-// empty, when it cannot (a missing source or folder, a full disk, no free name).
+// Makes a temporary file beside finalPath, a copy of copyFrom (its data flushed to the disk) or,
+// where that is null, an empty one, and names it in tempPath (MAX_PATH characters); false, with
+// nothing made and tempPath empty, when it cannot (a missing source or folder, a full disk, no
+// free name, a failed flush).
 bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath);
 
 // Renames the temporary file to finalPath, replacing the old file when replace is set; false
@@ -28,3 +29,11 @@ bool PutInPlace(const char* tempPath, const char* finalPath, bool replace);
 
 // Deletes the temporary file, whatever attributes the copy gave it; nothing for an empty path.
 void RemoveTemp(const char* tempPath);
+
+// Makes what was written through a handle reach the disk; false when the system says it did not.
+// A copy that MakeTempBeside made is flushed already.
+bool FlushWritten(INT file);
+
+// Removes the temporary files that a run ended before its time (killed, a power cut, a restart)
+// left in the folder of finalPath, once per folder and run, and only those no one holds open.
+void RemoveLeftoversBeside(const char* finalPath);

@@ -197,6 +197,22 @@ TEST(BuildTempPath, InTheFolderOfTheFinalPath) {
     EXPECT_STREQ(path, "");
 }
 
+// A leftover of an earlier run is recognised by its whole name, and nothing else is taken for one.
+TEST(IsTempName, OnlyTheInstallersOwnNames) {
+    char made[80];
+    ASSERT_TRUE(BuildTempPath(made, sizeof made, "SCAN.DLL", 0xBEEF));
+    EXPECT_TRUE(IsTempName(made));
+    for (const char* name : {"~setup0000.tmp", "~SETUP00AF.TMP", "~Setupffff.Tmp"})
+        EXPECT_TRUE(IsTempName(name)) << name;
+    for (const char* name : {"~setup000.tmp", "~setup00000.tmp", "~setup000g.tmp", "~setup0000.tm",
+                             "~setup0000.tmp~", "setup0000.tmp", "~setup0000", "~setup-my.tmp",
+                             "~SETUP~1.TMP", ""})
+        EXPECT_FALSE(IsTempName(name)) << name;
+    char pattern[80];
+    ASSERT_TRUE(BuildBesidePath(pattern, sizeof pattern, "C:\\W\\SYS/X.VXD", kTempPattern));
+    EXPECT_STREQ(pattern, "C:\\W\\SYS/~setup*.tmp");
+}
+
 TEST(IsSafeDestName, NamesAtOrBelowTheirDirectoryOnly) {
     for (const char* name :
          {"SCAN.DLL", "A", ".INI", "A..B", "NAME WITH BLANK", "SYS\\X.VXD", "A/B", "SYS\\SUB\\X",

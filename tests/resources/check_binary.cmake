@@ -24,26 +24,9 @@ if(FORMAT STREQUAL "pei-i386" AND NOT headers MATCHES "\nMajorSubsystemVersion[ 
   message(SEND_ERROR "${EXE} does not start on subsystem version 4.0")
 endif()
 
-# Load-time imports: only from DLLs the system always takes from its own directory (a DLL of
-# any other name placed beside the program would be loaded in its stead), and only calls that
-# every system the program starts on exports: an older loader refuses a program with a missing
-# import, and the headers do not hide newer calls. The LZ calls are looked up at run time,
-# since the oldest systems have them only in LZ32.DLL.
-set(allowed_KERNEL32.DLL CloseHandle CopyFileA CreateDirectoryA CreateFileA DeleteFileA
-  ExitProcess FindResourceA FreeResource GetCommandLineA GetFileAttributesA GetLastError
-  GetModuleFileNameA GetModuleFileNameW GetModuleHandleA GetProcAddress GetSystemDirectoryA
-  GetVersion GetWindowsDirectoryA GlobalAlloc GlobalFree GlobalLock GlobalUnlock LoadLibraryA
-  LoadLibraryExA LoadResource LockResource MoveFileA MultiByteToWideChar OpenFile
-  SetCurrentDirectoryA SetFileAttributesA WideCharToMultiByte WinExec _lclose _lcreat _lopen
-  _lread lstrcmpiA lstrcpynA lstrlenA)
-set(allowed_USER32.DLL BeginPaint CreateDialogParamA CreateWindowExA DefWindowProcA DestroyWindow
-  DialogBoxParamA DispatchMessageA DrawTextA EnableWindow EndDialog EndPaint FillRect
-  GetClientRect GetDlgItem GetDlgItemTextA GetSystemMetrics GetWindowRect GetWindowTextLengthA
-  InvalidateRect IsWindowEnabled LoadCursorA LoadStringA MessageBeep MessageBoxA PeekMessageA
-  RegisterClassA SendDlgItemMessageA SendMessageA SetCursor SetDlgItemTextA SetWindowPos
-  SetWindowTextA ShowWindow TranslateMessage UpdateWindow wsprintfA wvsprintfA)
-set(allowed_GDI32.DLL CreateFontIndirectA CreateSolidBrush DeleteObject SelectObject SetBkMode
-  SetTextColor)
+# Load-time imports: only from DLLs the system always takes from its own directory, and only
+# the calls that allowed_imports.cmake lists.
+include(${CMAKE_CURRENT_LIST_DIR}/allowed_imports.cmake)
 set(required KERNEL32.DLL USER32.DLL GDI32.DLL)
 set(dll "")
 set(import_count 0)

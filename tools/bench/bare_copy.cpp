@@ -1,9 +1,10 @@
 // The floor that tools/bench-copy measures the copy pass against: the same platform calls for
 // the same files, without the installer's script, windows and questions.
-// usage: bare_copy.exe COUNT [aside]
-// With "aside", each file is written to a temporary file beside its destination and renamed
-// into place, as the installer does, so that the cost of that safety shows apart from the
-// installer's own.
+// usage: bare_copy.exe COUNT [aside | aside-unflushed]
+// With "aside", each file is written to a temporary file beside its destination, its data
+// flushed to the disk and then renamed into place, as the installer does, so that the cost of
+// that safety shows apart from the installer's own; "aside-unflushed" leaves out the flush,
+// which shows what the flush costs by itself.
 // Beside it: DISK1\Fnnn.DL_ (even n, compressed) and DISK1\Fnnn.DAT (odd n), n below COUNT,
 // and photo\setup.EXE, started at the end as the installer starts it.
 #include <windows.h>
@@ -22,7 +23,19 @@ const char* ParseCount(const char* text, int* count) {
     return text;
 }
 
-bool CopyOne(char* source, const char* dest, bool compressed) {
+enum class Mode { InPlace, Aside, AsideUnflushed };
+
+// As the installer flushes a plain copy: opened again for writing.
+bool FlushFile(const char* path) {
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = FlushFileBuffers(file) != 0;
+    CloseHandle(file);
+    return flushed;
+}
+
+bool CopyOne(char* source, const char* dest, bool compressed, bool flush = false) {
     if (!compressed) return CopyFileA(source, dest, FALSE) != 0;
 
     OFSTRUCT sourceOf;
@@ -34,22 +47,24 @@ bool CopyOne(char* source, const char* dest, bool compressed) {
         return false;
     }
     const LONG copied = LZCopy(sourceFile, destFile);
+    const bool flushed = !flush || FlushFileBuffers(LongToHandle(destFile));
     LZClose(sourceFile);
     LZClose(destFile);
-    return copied >= 0;
+    return copied >= 0 && flushed;
 }
 
 // The installer's steps around one copy: the old file looked at, the copy made under a free
-// temporary name (an expansion into an empty file made first), the rename.
-bool CopyAside(char* source, const char* dest, bool compressed) {
+// temporary name (an expansion into an empty file made first), its data flushed, the rename.
+bool CopyAside(char* source, const char* dest, bool compressed, bool flush) {
     const bool replace = GetFileAttributesA(dest) != INVALID_FILE_ATTRIBUTES;
     char temp[MAX_PATH];
     if (!BuildTempPath(temp, MAX_PATH, dest, 0)) return false;
-    bool made = !compressed && CopyFileA(source, temp, TRUE);
+    bool made = !compressed && CopyFileA(source, temp, TRUE) && (!flush || FlushFile(temp));
     if (compressed) {
         HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        made = file != INVALID_HANDLE_VALUE && CloseHandle(file) && CopyOne(source, temp, true);
+        made =
+            file != INVALID_HANDLE_VALUE && CloseHandle(file) && CopyOne(source, temp, true, flush);
     }
     const bool placed =
         made &&
@@ -59,13 +74,14 @@ bool CopyAside(char* source, const char* dest, bool compressed) {
     return placed;
 }
 
-bool CopyNumbered(const char* mediaDir, const char* windowsDir, int n, bool aside) {
+bool CopyNumbered(const char* mediaDir, const char* windowsDir, int n, Mode mode) {
     const bool compressed = n % 2 == 0;
     char source[MAX_PATH];
     char dest[MAX_PATH];
     wsprintfA(source, "%sDISK1\\F%03d.%s", mediaDir, n, compressed ? "DL_" : "DAT");
     wsprintfA(dest, "%s\\F%03d.%s", windowsDir, n, compressed ? "DLL" : "DAT");
-    return aside ? CopyAside(source, dest, compressed) : CopyOne(source, dest, compressed);
+    if (mode == Mode::InPlace) return CopyOne(source, dest, compressed);
+    return CopyAside(source, dest, compressed, mode == Mode::Aside);
 }
 
 } // namespace
@@ -87,9 +103,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR cmdLine, int) {
     int failed = 0;
     int count = 0;
     const char* rest = ParseCount(cmdLine, &count);
-    const bool aside = lstrcmpA(rest, " aside") == 0;
+    const Mode mode = lstrcmpA(rest, " aside") == 0             ? Mode::Aside
+                      : lstrcmpA(rest, " aside-unflushed") == 0 ? Mode::AsideUnflushed
+                                                                : Mode::InPlace;
     for (int n = 0; n < count; ++n) {
-        if (!CopyNumbered(mediaDir, windowsDir, n, aside)) ++failed;
+        if (!CopyNumbered(mediaDir, windowsDir, n, mode)) ++failed;
     }
 
     char command[MAX_PATH + 20];

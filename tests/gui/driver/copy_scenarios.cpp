@@ -89,7 +89,7 @@ void SkipOtherDirs() {
         !PutFiles(r.media + "DISK3", {"PLAIN.INI"}) || !Start(r))
         return;
     Check(StaysQuiet(r.inst), "a question came up for entries of other directories");
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitIncomplete);
     for (const char* name : {"GUISKIP3.INI", "GUISKIP0.DLL"}) {
         CheckAbsent(WinFile(name));
         CheckAbsent(TwainFile(name));
@@ -139,7 +139,7 @@ void PromptCancel() {
     // No asks again: the source is still missing, so the prompt comes back.
     if (!AnswerPrompt(r.inst, nullptr, IDCANCEL)) return;
     if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitCancelled);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
     CheckAbsent(TwainFile("GUITEXT.DLL"));
     CheckAbsent(WinFile("GUIOTHER.INI"));
@@ -172,7 +172,7 @@ void PlainCancel() {
     if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
     if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL)) return;
     if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitCancelled);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
     CheckAbsent(WinFile("GUIOTHER.INI"));
     CheckAbsent(WinFile("GUITEXT.DLL"));
@@ -212,7 +212,7 @@ void DestCancel() {
     if (!Answer(r.inst, kMsg1005, kCaption, IDNO)) return;
     if (!Answer(r.inst, kMsg1012, kCaption, IDCANCEL)) return;
     if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitCancelled);
     Check(FileExists(TwainDir()), "the file TWAIN_32 was removed");
     CheckAbsent(WinFile("GUIPLAIN.INI"));
     CheckText(SpyPositions(), "0", "progress positions");
@@ -230,7 +230,7 @@ void DestOutside(const char* name, const char* entry, const char* source, const 
     if (!Answer(r.inst, question, kCaption, IDRETRY)) return;
     if (!Answer(r.inst, question, kCaption, IDCANCEL)) return;
     if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitCancelled);
     CheckAbsent(outside);
     CheckText(SpyPositions(), "0", "progress positions");
 }
@@ -247,7 +247,7 @@ void DestOutsideCompressed() {
 
 // A failed expansion: Yes goes on with the next entry, No stops without the cancel question.
 void ExpandFails(const char* name, const char* inf, std::initializer_list<int> answers,
-                 std::initializer_list<const char*> oldFiles = {}) {
+                 ExitCode want, std::initializer_list<const char*> oldFiles = {}) {
     Run r;
     if (!Prepare(r, WorkDir() + "\\" + name, inf) ||
         !PutSources(r.media, {"TRUNC.DL_", "BIN.DL_", "TEXT.DL_", "PLAIN.INI"}))
@@ -260,14 +260,14 @@ void ExpandFails(const char* name, const char* inf, std::initializer_list<int> a
         if (!Answer(r.inst, kMsg2012, kCaption, answer)) return;
     }
     Check(StaysQuiet(r.inst), "a question came up after the answers to 2012");
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, want);
 }
 
 void ExpandTruncatedYes() {
     std::string inf = Script((std::string("Cut driver, TRUNC.DL_, GUICUT.DLL, 1, 1, Y\r\n") +
                               "Cut over old, TRUNC.DL_, GUICUTO.DLL, 1, 1, Y\r\n" + kPlain1)
                                  .c_str());
-    ExpandFails("truncyes", inf.c_str(), {IDYES, IDYES}, {"GUICUTO.DLL"});
+    ExpandFails("truncyes", inf.c_str(), {IDYES, IDYES}, kExitIncomplete, {"GUICUTO.DLL"});
     // Where nothing was there, what was written stays; an old file is never replaced by it.
     Check(FileExists(WinFile("GUICUT.DLL")), "the partly expanded file was removed");
     CheckOld(WinFile("GUICUTO.DLL"));
@@ -278,7 +278,7 @@ void ExpandTruncatedYes() {
 void ExpandTruncatedNo() {
     std::string inf =
         Script((std::string("Cut driver, TRUNC.DL_, GUICUT.DLL, 1, 1, Y\r\n") + kPlain1).c_str());
-    ExpandFails("truncno", inf.c_str(), {IDNO});
+    ExpandFails("truncno", inf.c_str(), {IDNO}, kExitCancelled);
     Check(FileExists(WinFile("GUICUT.DLL")), "the partly expanded file was removed");
     CheckAbsent(WinFile("GUIPLAIN.INI"));
     CheckText(SpyPositions(), "0", "progress positions");
@@ -314,7 +314,7 @@ void ExpandDiskFull() {
     if (!Answer(r.inst, kMsg2012, kCaption, IDYES) || !Answer(r.inst, kMsg2012, kCaption, IDYES) ||
         !Answer(r.inst, kMsg1011, kCaption, IDCANCEL) || !Answer(r.inst, kMsg1005, kCaption, IDYES))
         return;
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitCancelled);
     CheckSameAsData(TwainFile("GUISMALL.INI"), "PLAIN.INI");
     std::string partial;
     Check(ReadBytes(TwainFile("GUIBIN.DLL"), partial) && partial.size() < 65536,
@@ -357,6 +357,41 @@ void ReplaceRefused() {
     FinishWithLaunch(r);
     CheckSameAsData(held, "PLAIN.INI");
     CheckSameAsData(readOnly, "TEXT.DLL");
+    // Made writable for its flush, the copy of a read-only source is read-only again.
+    Check((GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY) != 0,
+          "the copy of a read-only source lost its attribute");
+}
+
+// A run ended from outside while it asks about a cut expansion leaves its temporary file. The
+// next run into that folder removes it, but not one that another installer holds open, nor a
+// name of someone else's.
+void LeftoverRemoved() {
+    Run r;
+    const std::string left = TwainFile("~setup0000.tmp"), busy = TwainFile("~setup0001.tmp"),
+                      other = TwainFile("~setupnote.tmp");
+    if (!PrepareAndStart(r, "leftover", Script("Cut, TRUNC.DL_, GUICUT.DLL, 2, 1, Y\r\n"),
+                         {"TRUNC.DL_", "PLAIN.INI"}) ||
+        !WaitMessageBox(r.inst))
+        return;
+    KillInstaller(r.inst);
+    if (!Check(FileExists(left), "the killed run left no temporary file") ||
+        !WriteBytes(busy, "busy") || !WriteBytes(other, "other"))
+        return;
+    // Held as one may hold a file and still let it be deleted: only an open that wants it alone
+    // tells that it is in use.
+    const DWORD shared = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    HANDLE holder =
+        CreateFileA(busy.c_str(), GENERIC_READ, shared, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (WriteBytes(r.media + "SETUP.INF", Script("Plain, PLAIN.INI, GUIPLAIN.INI, 2, 1, N\r\n")) &&
+        Start(r))
+        FinishWithLaunch(r);
+    CloseHandle(holder);
+    CheckAbsent(left);
+    CheckSameAsData(TwainFile("GUIPLAIN.INI"), "PLAIN.INI");
+    Check(FileExists(busy), "a temporary file in use was removed");
+    Check(FileExists(other), "a file not of the installer's own names was removed");
+    DeleteFileA(busy.c_str());
+    DeleteFileA(other.c_str());
 }
 
 void ReplaceRefused9x() {
@@ -389,7 +424,7 @@ void ProgressCancel(int answer) {
     Click(box, answer);
     WaitGone(box);
     Check(StaysQuiet(r.inst), "a question came up after the answer to 1005");
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, answer == IDNO ? kExitInstalled : kExitCancelled);
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
     bool disabled = SpyJoined("enable").find("progress:2 0") != std::string::npos;
     if (answer == IDNO) {
@@ -432,6 +467,7 @@ const Scenario kCopyScenarios[] = {
     {"copy_expand_disk_full", ExpandDiskFull},
     {"copy_replace_refused", ReplaceRefused},
     {"copy_replace_refused_9x", ReplaceRefused9x},
+    {"copy_leftover_removed", LeftoverRemoved},
     {"copy_progress_cancel_no", ProgressCancelNo},
     {"copy_progress_cancel_yes", ProgressCancelYes},
     {nullptr, nullptr},

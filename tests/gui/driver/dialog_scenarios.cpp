@@ -63,7 +63,7 @@ void Layout() {
         CheckText(ItemText(box, kMsgTextId), kMsg1005, "message 1005");
         Click(box, IDYES);
     }
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitCancelled);
     CheckAbsent(TwainFile("GUITEXT.DLL"));
 }
 
@@ -138,7 +138,7 @@ void PromptLimits() {
               "source directory after 66 characters");
     Click(prompt, IDCANCEL);
     if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
-    FinishWithLaunch(r);
+    FinishWithLaunch(r, kExitCancelled);
 }
 
 // Every showing of the progress dialog empties its two lines and enables Cancel.

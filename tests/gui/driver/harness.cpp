@@ -64,18 +64,6 @@ HWND WaitFor(const Process& inst, const char* cls, int needItem, DWORD ms, const
     return nullptr;
 }
 
-void KillInstaller(Installer& inst) {
-    if (!inst.handle) return;
-    if (IsRunning(inst)) {
-        TerminateProcess(inst.handle, 99);
-        WaitForSingleObject(inst.handle, 5000);
-    }
-    CloseHandle(inst.thread);
-    CloseHandle(inst.handle);
-    inst.id = 0;
-    inst.handle = inst.thread = nullptr;
-}
-
 bool CaptureScreen(Screen& s) {
     s.width = GetSystemMetrics(SM_CXSCREEN);
     s.height = GetSystemMetrics(SM_CYSCREEN);
@@ -141,6 +129,18 @@ void Note(const char* fmt, ...) {
     va_start(ap, fmt);
     Vprint("  ", fmt, ap);
     va_end(ap);
+}
+
+void KillInstaller(Installer& inst) {
+    if (!inst.handle) return;
+    if (IsRunning(inst)) {
+        TerminateProcess(inst.handle, 99);
+        WaitForSingleObject(inst.handle, 5000);
+    }
+    CloseHandle(inst.thread);
+    CloseHandle(inst.handle);
+    inst.id = 0;
+    inst.handle = inst.thread = nullptr;
 }
 
 Installer::~Installer() {

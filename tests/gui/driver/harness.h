@@ -42,6 +42,8 @@ struct Installer : Process {
 // Starts the installer with the message spy hooked into its thread before it runs.
 bool StartInstaller(Installer& inst, const std::string& exe);
 bool StartInstaller(Installer& inst, const std::wstring& exe);
+// Ends the installer at once, as the task manager does; it cleans up nothing.
+void KillInstaller(Installer& inst);
 // Waits for the exit; on timeout the installer is killed and the check fails.
 bool WaitExit(Installer& inst, DWORD ms, DWORD* code);
 bool IsRunning(const Process& inst);

@@ -39,24 +39,24 @@ bool Start(Run& r) {
     return StartInstaller(r.inst, r.media + "setup.exe");
 }
 
-void FinishWithLaunch(Run& r) {
+void FinishWithLaunch(Run& r, ExitCode want) {
     DWORD code = 99;
-    if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
+    if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, want, "installer exit code");
     Launch l = WaitLaunch(kWaitMs);
     if (!Check(l.present, "the follow-on setup was not started")) return;
-    std::string want = r.media + "photo\\setup.EXE";
-    Check(SameName(l.module, want), "follow-on started as %s, want %s", l.module.c_str(),
-          want.c_str());
-    Check(SameName(l.cmdline, "\"" + want + "\""), "follow-on command line %s, want \"%s\"",
-          l.cmdline.c_str(), want.c_str());
+    std::string module = r.media + "photo\\setup.EXE";
+    Check(SameName(l.module, module), "follow-on started as %s, want %s", l.module.c_str(),
+          module.c_str());
+    Check(SameName(l.cmdline, "\"" + module + "\""), "follow-on command line %s, want \"%s\"",
+          l.cmdline.c_str(), module.c_str());
     Check(SameName(l.cwd, WindowsDir()), "follow-on current directory %s, want %s", l.cwd.c_str(),
           WindowsDir().c_str());
     CheckText(l.background, "0", "background window present at the launch");
 }
 
-void FinishWithoutLaunch(Run& r) {
+void FinishWithoutLaunch(Run& r, ExitCode want) {
     DWORD code = 99;
-    if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, 0, "installer exit code");
+    if (WaitExit(r.inst, kWaitMs, &code)) CheckInt(code, want, "installer exit code");
     Check(!WaitLaunch(kQuietMs).present, "the follow-on setup was started but must not be");
 }
 

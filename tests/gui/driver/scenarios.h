@@ -1,6 +1,7 @@
 // Scenario plumbing shared by the scenario files.
 #pragma once
 
+#include "common/exit_code.h"
 #include "harness.h"
 #include "media.h"
 
@@ -37,10 +38,10 @@ bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn
 void PrepareDrive(Run& r, const std::string& mediaDir);
 // Starts the installer from the media folder.
 bool Start(Run& r);
-// Waits for the end: exit code 0 and the follow-on setup started from the media folder.
-void FinishWithLaunch(Run& r);
-// Waits for the end: exit code 0 and nothing launched.
-void FinishWithoutLaunch(Run& r);
+// Waits for the end: that exit code and the follow-on setup started from the media folder.
+void FinishWithLaunch(Run& r, ExitCode want = kExitInstalled);
+// Waits for the end: that exit code and nothing launched.
+void FinishWithoutLaunch(Run& r, ExitCode want);
 
 std::string WinFile(const char* name);   // a file in the Windows directory
 std::string TwainFile(const char* name); // a file in TWAIN_32

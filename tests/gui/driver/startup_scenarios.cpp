@@ -74,7 +74,7 @@ void NoFollowOn() {
     Run r;
     std::string media = WorkDir() + "\\nofollow";
     if (!Prepare(r, media, kTwoFileInf, false) || !PutTwoFiles(r.media) || !Start(r)) return;
-    FinishWithoutLaunch(r);
+    FinishWithoutLaunch(r, kExitNoFollowOnSetup);
     CheckText(CreatedWindows(), "", "windows created");
     CheckAbsent(WinFile("GUIPLAIN.INI"));
     CheckAbsent(TwainDir());
@@ -92,7 +92,7 @@ void NoScript() {
     Check(GetWindow(box, GW_OWNER) == nullptr, "message 1002 has an owner window");
     CheckInt(CountTop(r.inst, nullptr, true), 1, "visible windows besides message 1002");
     Click(box, IDOK);
-    FinishWithoutLaunch(r);
+    FinishWithoutLaunch(r, kExitScriptNotFound);
     CheckText(CreatedWindows(), "#32770", "windows created");
 }
 
@@ -123,14 +123,23 @@ void DriveRoot() {
     RunTwoFileMedia("R:\\");
 }
 
+// A follow-on setup that does not start outweighs a stopped pass in the exit code.
+void FollowOnFails() {
+    Run r;
+    if (!Prepare(r, WorkDir() + "\\badfollow", kTwoFileInf, false) ||
+        !WriteBytes(r.media + "photo\\setup.EXE", "not a program") || !Start(r))
+        return;
+    // No source is there: the plain copy fails, and the user stops.
+    if (!Answer(r.inst, kMsg1011, kCaption, IDCANCEL) || !Answer(r.inst, kMsg1005, kCaption, IDYES))
+        return;
+    FinishWithoutLaunch(r, kExitNotLaunched);
+}
+
 } // namespace
 
 const Scenario kStartupScenarios[] = {
-    {"startup_no_followon", NoFollowOn},
-    {"startup_no_script", NoScript},
-    {"startup_empty_files", EmptyFileList},
-    {"startup_blank_path", BlankPath},
-    {"startup_long_path", LongPath},
-    {"startup_drive_root", DriveRoot},
-    {nullptr, nullptr},
+    {"startup_no_followon", NoFollowOn},       {"startup_no_script", NoScript},
+    {"startup_empty_files", EmptyFileList},    {"startup_blank_path", BlankPath},
+    {"startup_long_path", LongPath},           {"startup_drive_root", DriveRoot},
+    {"startup_followon_fails", FollowOnFails}, {nullptr, nullptr},
 };

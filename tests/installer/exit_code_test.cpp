@@ -1,0 +1,47 @@
+#include "common/exit_code.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+TEST(ExitCode, OneSmallCodeForEachEnd) {
+    const ExitCode all[] = {kExitInstalled,      kExitCancelled,     kExitNotLaunched,
+                            kExitIncomplete,     kExitCannotStart,   kExitNoFollowOnSetup,
+                            kExitScriptNoMemory, kExitScriptNotFound};
+    std::set<int> seen;
+    for (ExitCode code : all) {
+        EXPECT_TRUE(seen.insert(code).second) << "code " << int(code) << " stands twice";
+        EXPECT_LT(int(code), 256);
+    }
+    EXPECT_EQ(kExitInstalled, 0);
+}
+
+// The message the loader's failure shows and the code it ends with come from one choice.
+TEST(ExitCode, ScriptLoadFailures) {
+    EXPECT_EQ(ScriptLoadExitCode(1), kExitScriptNoMemory);
+    EXPECT_EQ(ScriptLoadExitCode(2), kExitScriptNotFound);
+    EXPECT_EQ(ScriptLoadExitCode(0xFFFF), kExitScriptNotFound);
+}
+
+TEST(ExitCode, AfterThePassTheWorstEndWins) {
+    struct Case {
+        PassOutcome pass;
+        bool started;
+        ExitCode want;
+    };
+    const Case cases[] = {
+        {PassOutcome::Complete, true, kExitInstalled},
+        {PassOutcome::PassedOver, true, kExitIncomplete},
+        {PassOutcome::Stopped, true, kExitCancelled},
+        {PassOutcome::Complete, false, kExitNotLaunched},
+        {PassOutcome::PassedOver, false, kExitNotLaunched},
+        {PassOutcome::Stopped, false, kExitNotLaunched},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ExitCodeAfterPass(c.pass, c.started), c.want)
+            << int(c.pass) << (c.started ? " started" : " not started");
+}
+
+} // namespace

@@ -1,0 +1,37 @@
+cmake_minimum_required(VERSION 3.25)
+# The calls the installer may import and the ledger of what each Windows has name the same
+# functions: a call added to one and not the other fails here.
+# -DLEDGER=<docs/platforms.md>
+
+include(${CMAKE_CURRENT_LIST_DIR}/allowed_imports.cmake)
+
+file(STRINGS ${LEDGER} rows REGEX "^\\| `[A-Za-z_0-9]+` \\| [A-Z0-9]+ \\| imported \\|")
+set(dlls "")
+foreach(row IN LISTS rows)
+  string(REGEX MATCH "^\\| `([A-Za-z_0-9]+)` \\| ([A-Z0-9]+) \\|" found "${row}")
+  list(APPEND ledger_${CMAKE_MATCH_2}.DLL ${CMAKE_MATCH_1})
+  list(APPEND dlls ${CMAKE_MATCH_2}.DLL)
+endforeach()
+get_cmake_property(variables VARIABLES)
+foreach(variable IN LISTS variables)
+  if(variable MATCHES "^allowed_(.+)$")
+    list(APPEND dlls ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES dlls)
+if(NOT rows)
+  message(FATAL_ERROR "${LEDGER} has no imported function")
+endif()
+
+foreach(dll IN LISTS dlls)
+  foreach(call IN LISTS allowed_${dll})
+    if(NOT call IN_LIST ledger_${dll})
+      message(SEND_ERROR "${dll} ${call} may be imported, but ${LEDGER} does not say which Windows have it")
+    endif()
+  endforeach()
+  foreach(call IN LISTS ledger_${dll})
+    if(NOT call IN_LIST allowed_${dll})
+      message(SEND_ERROR "${LEDGER} lists ${dll} ${call} as imported, but the import check does not allow it")
+    endif()
+  endforeach()
+endforeach()
