@@ -96,9 +96,10 @@ LRESULT CALLBACK BackgroundWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 
 int ScreenDpi() {
     if (s_screenDpi == 0) {
+        // Without a device context GetDeviceCaps answers 0.
         HDC screen = GetDC(nullptr);
-        const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-        if (screen != nullptr) ReleaseDC(nullptr, screen);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
         s_screenDpi = dpi > 0 ? dpi : kDesignDpi;
     }
     return s_screenDpi;

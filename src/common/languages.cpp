@@ -43,16 +43,11 @@ bool ParseLocaleText(const char* text, uint16_t* language) {
     uint32_t value = 0;
     uint32_t digits = 0;
     for (const char* p = text; *p != '\0'; ++p, ++digits) {
-        const char c = *p;
-        uint32_t digit;
-        if (c >= '0' && c <= '9') {
-            digit = static_cast<uint32_t>(c - '0');
-        } else if ((c | 0x20) >= 'a' && (c | 0x20) <= 'f') {
-            digit = static_cast<uint32_t>((c | 0x20) - 'a' + 10);
-        } else {
-            return false;
-        }
-        if (digits == 8) return false;
+        const int c = *p;
+        // Below '0', between '9' and 'A', and past 'f' or 'F' the difference wraps or exceeds 15.
+        const uint32_t digit = c <= '9' ? static_cast<uint32_t>(c - '0')
+                                        : static_cast<uint32_t>((c | 0x20) - 'a' + 10);
+        if (digit > 15 || digits == 8) return false;
         value = value << 4 | digit;
     }
     if (digits == 0) return false;

@@ -18,36 +18,34 @@ using RegCloseKeyFn = decltype(&RegCloseKey);
 
 constexpr DWORD kWindows9x = 0x80000000;
 
-WORD s_language = kEnglishUs;
+// Zero, a language no resource has, until one is chosen: every look-up then falls back to US
+// English. Left zero, it costs the program no section of initialised data.
+WORD s_language;
 
 void LearnLeadBytes() {
-    ForgetLeadBytes();
     for (UINT byte = 0x80; byte <= 0xFF; ++byte) {
         if (IsDBCSLeadByte(static_cast<BYTE>(byte))) MarkLeadByte(static_cast<uint8_t>(byte));
     }
 }
 
-// A locale recorded as hexadecimal text in the registry; false when it cannot be read.
-bool ReadRegistryLocale(HKEY root, const char* keyName, const char* valueName, LANGID* out) {
+// The LANGID of a locale recorded as hexadecimal text in the registry; 0 when it cannot be read.
+LANGID ReadRegistryLocale(HKEY root, const char* keyName, const char* valueName) {
     // Not imported: ADVAPI32 is no DLL the system always takes from its own directory.
     HMODULE advapi = LoadSystemDll("advapi32.dll");
     const auto open = LookupCall<RegOpenKeyExAFn>(advapi, "RegOpenKeyExA");
     const auto query = LookupCall<RegQueryValueExAFn>(advapi, "RegQueryValueExA");
     const auto close = LookupCall<RegCloseKeyFn>(advapi, "RegCloseKey");
-    if (open == nullptr || query == nullptr || close == nullptr) return false;
+    if (open == nullptr || query == nullptr || close == nullptr) return 0;
     HKEY key;
-    if (open(root, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    if (open(root, keyName, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return 0;
     char text[16] = {};
-    DWORD type = 0;
     DWORD size = sizeof text - 1;
-    const bool read = query(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(text),
-                            &size) == ERROR_SUCCESS &&
-                      type == REG_SZ;
+    const bool read = query(key, valueName, nullptr, nullptr, reinterpret_cast<BYTE*>(text),
+                            &size) == ERROR_SUCCESS;
     close(key);
-    uint16_t language;
-    if (!read || !ParseLocaleText(text, &language)) return false;
-    *out = language;
-    return true;
+    uint16_t language = 0;
+    if (read) ParseLocaleText(text, &language);
+    return language;
 }
 
 // The language of the user interface: the system's answer from Windows 2000 and Me on; before
@@ -57,24 +55,21 @@ LANGID SystemUiLanguage() {
     const auto uiLanguage = LookupCall<GetUserDefaultUILanguageFn>(GetModuleHandleA("kernel32.dll"),
                                                                "GetUserDefaultUILanguage");
     if (uiLanguage != nullptr) return uiLanguage();
-    LANGID recorded;
-    const bool read =
+    const LANGID recorded =
         (GetVersion() & kWindows9x) != 0
-            ? ReadRegistryLocale(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ResourceLocale",
-                                 &recorded)
-            : ReadRegistryLocale(HKEY_USERS, ".DEFAULT\\Control Panel\\International", "Locale",
-                                 &recorded);
-    return read ? recorded : GetUserDefaultLangID();
+            ? ReadRegistryLocale(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ResourceLocale")
+            : ReadRegistryLocale(HKEY_USERS, ".DEFAULT\\Control Panel\\International", "Locale");
+    return recorded != 0 ? recorded : GetUserDefaultLangID();
 }
 
 // The resource of that type and id in the language, with its size; null when there is none.
 const void* FindInLanguage(HINSTANCE instance, LPCSTR type, UINT id, WORD language,
                            DWORD* size) {
     HRSRC found = FindResourceExA(instance, type, MAKEINTRESOURCEA(id), language);
-    HGLOBAL loaded = found != nullptr ? LoadResource(instance, found) : nullptr;
-    if (loaded == nullptr) return nullptr;
+    if (found == nullptr) return nullptr;
     *size = SizeofResource(instance, found);
-    return LockResource(loaded);
+    // LockResource gives null for a resource that could not be loaded.
+    return LockResource(LoadResource(instance, found));
 }
 
 // String id in the language, not empty; false when the language lacks it.
@@ -95,27 +90,21 @@ void ChooseUiLanguage() {
     s_language = ChooseLanguage(SystemUiLanguage(), static_cast<uint16_t>(GetACP()));
 }
 
-WORD UiLanguage() {
-    return s_language;
-}
-
 int LoadUiString(HINSTANCE instance, UINT id, char* out, int width) {
-    if (width <= 0) return 0;
-    out[0] = '\0';
     const uint16_t* text = nullptr;
     uint32_t length = 0;
-    if (!FindString(instance, id, s_language, &text, &length) &&
-        !FindString(instance, id, kEnglishUs, &text, &length))
-        return 0;
-    if (length > kLongestString) length = kLongestString;
-    // No flags: the oldest systems know none for this call.
     char converted[2 * kLongestString];
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(text), static_cast<int>(length),
-                            converted, sizeof converted, nullptr, nullptr);
-    if (bytes <= 0) return 0;
-    return static_cast<int>(CopyWholeChars(out, static_cast<uint32_t>(width), converted,
-                                           static_cast<uint32_t>(bytes)));
+    int bytes = 0;
+    if (FindString(instance, id, s_language, &text, &length) ||
+        FindString(instance, id, kEnglishUs, &text, &length)) {
+        if (length > kLongestString) length = kLongestString;
+        // No flags: the oldest systems know none for this call.
+        bytes = WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<LPCWSTR>(text),
+                                    static_cast<int>(length), converted, sizeof converted, nullptr,
+                                    nullptr);
+    }
+    return static_cast<int>(CopyWholeChars(out, width > 0 ? static_cast<uint32_t>(width) : 0,
+                                           converted, bytes > 0 ? static_cast<uint32_t>(bytes) : 0));
 }
 
 LPCDLGTEMPLATEA UiDialog(HINSTANCE instance, UINT id) {

@@ -30,20 +30,22 @@ endif()
 # import, and the headers do not hide newer calls. The LZ calls are looked up at run time,
 # since the oldest systems have them only in LZ32.DLL.
 set(allowed_KERNEL32.DLL CloseHandle CopyFileA CreateDirectoryA CreateFileA DeleteFileA
-  ExitProcess FindResourceA FreeResource GetCommandLineA GetFileAttributesA GetLastError
-  GetModuleFileNameA GetModuleFileNameW GetModuleHandleA GetProcAddress GetSystemDirectoryA
-  GetVersion GetWindowsDirectoryA GlobalAlloc GlobalFree GlobalLock GlobalUnlock LoadLibraryA
-  LoadLibraryExA LoadResource LockResource MoveFileA MultiByteToWideChar OpenFile
-  SetCurrentDirectoryA SetFileAttributesA WideCharToMultiByte WinExec _lclose _lcreat _lopen
-  _lread lstrcmpiA lstrcpynA lstrlenA)
-set(allowed_USER32.DLL BeginPaint CreateDialogParamA CreateWindowExA DefWindowProcA DestroyWindow
-  DialogBoxParamA DispatchMessageA DrawTextA EnableWindow EndDialog EndPaint FillRect
-  GetClientRect GetDlgItem GetDlgItemTextA GetSystemMetrics GetWindowRect GetWindowTextLengthA
-  InvalidateRect IsWindowEnabled LoadCursorA LoadStringA MessageBeep MessageBoxA PeekMessageA
-  RegisterClassA SendDlgItemMessageA SendMessageA SetCursor SetDlgItemTextA SetWindowPos
-  SetWindowTextA ShowWindow TranslateMessage UpdateWindow wsprintfA wvsprintfA)
-set(allowed_GDI32.DLL CreateFontIndirectA CreateSolidBrush DeleteObject SelectObject SetBkMode
-  SetTextColor)
+  ExitProcess FindResourceA FindResourceExA FreeResource GetACP GetCommandLineA
+  GetFileAttributesA GetLastError GetModuleFileNameA GetModuleFileNameW GetModuleHandleA
+  GetProcAddress GetSystemDirectoryA GetUserDefaultLangID GetVersion GetWindowsDirectoryA
+  GlobalAlloc GlobalFree GlobalLock GlobalUnlock IsDBCSLeadByte LoadLibraryA LoadLibraryExA
+  LoadResource LockResource MoveFileA MultiByteToWideChar OpenFile SetCurrentDirectoryA
+  SetFileAttributesA SizeofResource WideCharToMultiByte WinExec _lclose _lcreat _lopen _lread
+  lstrcmpiA lstrcpynA lstrlenA)
+set(allowed_USER32.DLL BeginPaint CreateDialogIndirectParamA CreateDialogParamA CreateWindowExA
+  DefWindowProcA DestroyWindow DialogBoxIndirectParamA DialogBoxParamA DispatchMessageA DrawTextA
+  EnableWindow EndDialog EndPaint FillRect GetClientRect GetDC GetDlgItem GetDlgItemTextA
+  GetSystemMetrics GetWindowRect GetWindowTextLengthA InvalidateRect IsWindowEnabled LoadCursorA
+  LoadStringA MessageBeep MessageBoxA PeekMessageA RegisterClassA ReleaseDC SendDlgItemMessageA
+  SendMessageA SetCursor SetDlgItemTextA SetWindowPos SetWindowTextA ShowWindow TranslateMessage
+  UpdateWindow wsprintfA wvsprintfA)
+set(allowed_GDI32.DLL CreateFontIndirectA CreateSolidBrush DeleteObject GetDeviceCaps SelectObject
+  SetBkMode SetTextColor)
 set(required KERNEL32.DLL USER32.DLL GDI32.DLL)
 set(dll "")
 set(import_count 0)
@@ -94,7 +96,7 @@ if(NOT headers MATCHES "Entry 5 [0-9a-fA-F]+ 0*[1-9a-fA-F][0-9a-fA-F]* Base Relo
 endif()
 
 # The manifest, stored as text among the resources.
-file(STRINGS ${EXE} manifest REGEX "requestedExecutionLevel|supportedOS|Common-Controls")
+file(STRINGS ${EXE} manifest REGEX "requestedExecutionLevel|supportedOS|Common-Controls|dpiAware|asm.v3")
 if(NOT manifest MATCHES "requestedExecutionLevel level=\"requireAdministrator\"")
   message(SEND_ERROR "${EXE} has no manifest asking for administrator rights")
 endif()
@@ -102,6 +104,11 @@ string(REGEX MATCHALL "supportedOS Id" oses "${manifest}")
 list(LENGTH oses os_count)
 if(os_count LESS 5)
   message(SEND_ERROR "${EXE} lists ${os_count} supported systems in its manifest, want 5")
+endif()
+# System-aware DPI, in the element and namespaces that Windows reads (no prefixes).
+if(NOT manifest MATCHES "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">" OR NOT manifest
+    MATCHES "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>")
+  message(SEND_ERROR "${EXE} does not declare itself DPI-aware in its manifest")
 endif()
 if(manifest MATCHES "Common-Controls")
   message(SEND_ERROR "${EXE} opts in to common controls version 6: the dialogs would change look")
