@@ -55,8 +55,8 @@ bool ParseLocaleText(const char* text, uint16_t* language) {
     return true;
 }
 
-bool FindBundleString(const uint16_t* bundle, uint32_t units, uint32_t index,
-                      const uint16_t** text, uint32_t* length) {
+bool FindBundleString(const uint16_t* bundle, uint32_t units, uint32_t index, const uint16_t** text,
+                      uint32_t* length) {
     if (index >= kBundleStrings) return false;
     uint32_t at = 0;
     for (uint32_t i = 0;; ++i) {

@@ -28,5 +28,5 @@ bool ParseLocaleText(const char* text, uint16_t* language);
 
 // String id % 16 of a string bundle, a run of counted UTF-16 strings, of units 16-bit units.
 // False when the bundle ends before the string does; an empty string is found with length 0.
-bool FindBundleString(const uint16_t* bundle, uint32_t units, uint32_t index,
-                      const uint16_t** text, uint32_t* length);
+bool FindBundleString(const uint16_t* bundle, uint32_t units, uint32_t index, const uint16_t** text,
+                      uint32_t* length);

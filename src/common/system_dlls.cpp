@@ -44,7 +44,8 @@ HMODULE LoadSystemDll(const char* name) {
 void RestrictDllSearch() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (kernel == nullptr) return;
-    const auto setDefault = LookupCall<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
+    const auto setDefault =
+        LookupCall<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
     if (setDefault != nullptr) s_systemSearchOnly = setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
     // Takes the current directory out of the search for what is still searched for.
     const auto setDirectory = LookupCall<SetDllDirectoryAFn>(kernel, "SetDllDirectoryA");

@@ -53,7 +53,7 @@ LANGID ReadRegistryLocale(HKEY root, const char* keyName, const char* valueName)
 // language the system was installed in; the user's locale where none of these can be read.
 LANGID SystemUiLanguage() {
     const auto uiLanguage = LookupCall<GetUserDefaultUILanguageFn>(GetModuleHandleA("kernel32.dll"),
-                                                               "GetUserDefaultUILanguage");
+                                                                   "GetUserDefaultUILanguage");
     if (uiLanguage != nullptr) return uiLanguage();
     const LANGID recorded =
         (GetVersion() & kWindows9x) != 0
@@ -63,8 +63,7 @@ LANGID SystemUiLanguage() {
 }
 
 // The resource of that type and id in the language, with its size; null when there is none.
-const void* FindInLanguage(HINSTANCE instance, LPCSTR type, UINT id, WORD language,
-                           DWORD* size) {
+const void* FindInLanguage(HINSTANCE instance, LPCSTR type, UINT id, WORD language, DWORD* size) {
     HRSRC found = FindResourceExA(instance, type, MAKEINTRESOURCEA(id), language);
     if (found == nullptr) return nullptr;
     *size = SizeofResource(instance, found);
@@ -104,7 +103,8 @@ int LoadUiString(HINSTANCE instance, UINT id, char* out, int width) {
                                     nullptr);
     }
     return static_cast<int>(CopyWholeChars(out, width > 0 ? static_cast<uint32_t>(width) : 0,
-                                           converted, bytes > 0 ? static_cast<uint32_t>(bytes) : 0));
+                                           converted,
+                                           bytes > 0 ? static_cast<uint32_t>(bytes) : 0));
 }
 
 LPCDLGTEMPLATEA UiDialog(HINSTANCE instance, UINT id) {

@@ -25,7 +25,7 @@ TEST(ChooseLanguage, ExactThenPrimaryAndOnlyOnItsOwnCodePage) {
         {0x0809, 1252, 0x0409}, {0x0405, 1250, 0x0409}, // British English; Czech: none
         {0x0419, 1252, 0x0409}, {0x0411, 1252, 0x0409}, // not on a Western code page
         {0x0419, 932, 0x0409},  {0x0415, 1251, 0x0409}, // nor on a foreign one
-        {0x0407, 932, 0x0409},  {0x0409, 932, 0x0409}, // English wherever no other fits
+        {0x0407, 932, 0x0409},  {0x0409, 932, 0x0409},  // English wherever no other fits
         {0x0000, 1252, 0x0409},
     };
     for (const ChoiceCase& c : cases)
@@ -66,8 +66,8 @@ std::vector<uint16_t> Bundle(std::initializer_list<const char16_t*> strings) {
 
 TEST(FindBundleString, CountedStringsByIndex) {
     const std::vector<uint16_t> bundle =
-        Bundle({u"", u"Setup", u"", u"\u30bb\u30c3\u30c8", u"", u"", u"", u"", u"", u"", u"",
-                u"", u"", u"", u"", u"last"});
+        Bundle({u"", u"Setup", u"", u"\u30bb\u30c3\u30c8", u"", u"", u"", u"", u"", u"", u"", u"",
+                u"", u"", u"", u"last"});
     const uint16_t* text = nullptr;
     uint32_t length = 99;
     const auto units = static_cast<uint32_t>(bundle.size());

@@ -29,11 +29,11 @@ TEST(DirSeparator, FollowsTheLastBackslash) {
 TEST(DirSeparator, StepsOverDoubleByteCharacters) {
     const CodePage932 japanese;
     const SeparatorCase cases[] = {
-        {"D:\\\x8b\x40\x94\x5c", "\\"},   // D:\機能
-        {"D:\\\x94\x5c\\", ""},          // D:\能\ .
+        {"D:\\\x8b\x40\x94\x5c", "\\"},         // D:\機能
+        {"D:\\\x94\x5c\\", ""},                 // D:\能\ .
         {"C:\\\x83\x5c\x83\x74\x83\x67", "\\"}, // C:\ソフト
-        {"\x83\x5c", "\\"},                // ソ alone
-        {"A:\\\x83", "\\"},              // a lead byte before the terminator stands alone
+        {"\x83\x5c", "\\"},                     // ソ alone
+        {"A:\\\x83", "\\"},                     // a lead byte before the terminator stands alone
     };
     for (const SeparatorCase& c : cases) {
         EXPECT_STREQ(DirSeparator(c.dir), c.separator) << c.dir;
@@ -117,7 +117,7 @@ TEST(CutToDirectory, NeverCutsAfterATrailByte) {
     const CodePage932 japanese;
     const CutCase cases[] = {
         {"D:\\\x8b\x40\x94\x5c\\setup.exe", "D:\\\x8b\x40\x94\x5c\\"}, // D:\機能\setup.exe
-        {"D:\\\x83\x5csetup.exe", "D:\\"},                      // D:\ソsetup.exe
+        {"D:\\\x83\x5csetup.exe", "D:\\"},                             // D:\ソsetup.exe
     };
     for (const CutCase& c : cases) {
         char path[64];

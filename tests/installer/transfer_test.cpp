@@ -92,8 +92,8 @@ TEST(IsMediaLocation, CountsCharactersNotBytes) {
     const CodePage932 japanese;
     const LocationCase cases[] = {
         {"A:\\\x8b\x40\x94\x5c", true}, // A:\機能
-        {"\x94\x5c:\\", true},         // 能:\ : a double-byte first character, not checked
-        {"\x94:\\", false},            // the lead byte takes the colon as its second byte
+        {"\x94\x5c:\\", true},          // 能:\ : a double-byte first character, not checked
+        {"\x94:\\", false},             // the lead byte takes the colon as its second byte
         {"\x94", false},
     };
     for (const LocationCase& c : cases) {
@@ -240,7 +240,7 @@ TEST(IsSafeDestName, DoubleByteNamesAreNoFolders) {
         EXPECT_TRUE(IsSafeDestName(name)) << name;
     }
     EXPECT_TRUE(IsPlainFileName("\x83\x5c\x83\x74\x83\x67.DLL")); // ソフト.DLL
-    EXPECT_FALSE(HasFolder("\x94\x5c.INI"));                     // 能.INI
+    EXPECT_FALSE(HasFolder("\x94\x5c.INI"));                      // 能.INI
     EXPECT_TRUE(HasFolder("\x94\x5c\\A.INI"));
 }
 

@@ -157,8 +157,8 @@ int RunFit(int argc, char** argv) {
     DWORD code = 1;
     std::printf("fit at %d DPI, code page %u\n", dpi, GetACP());
     std::fflush(stdout);
-    if (Check(CreateProcessA(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                             &si, &pi) != 0,
+    if (Check(CreateProcessA(self, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si,
+                             &pi) != 0,
               "cannot start the measuring process")) {
         if (!Check(WaitForSingleObject(pi.hProcess, kWaitMs) == WAIT_OBJECT_0,
                    "the measuring process did not end"))

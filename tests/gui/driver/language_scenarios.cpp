@@ -91,7 +91,7 @@ void Japanese() {
 // (83 5C) and the location typed into the prompt in 能: neither may be taken to end in "\".
 void JapaneseFolder() {
     if (!RunsOn(kJapanese, 932)) return;
-    const std::string media = Ansi(L"\u8868\u30bd");        // 表ソ
+    const std::string media = Ansi(L"\u8868\u30bd");                    // 表ソ
     const std::string typed = WorkDir() + "\\" + Ansi(L"\u6a5f\u80fd"); // C:\gui\機能
     if (!Check(!media.empty() && media.back() == '\\' && typed.back() == '\\',
                "the folder names do not end in the byte of \"\\\" on this code page"))
@@ -99,7 +99,8 @@ void JapaneseFolder() {
     RemoveTree(typed);
     Run r;
     if (!PutSources(typed, {"TEXT.DL_"}) ||
-        !PrepareAndStart(r, media.c_str(), Script("Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n")))
+        !PrepareAndStart(r, media.c_str(),
+                         Script("Text driver, TEXT.DL_, GUITEXT.DLL, 2, 1, Y\r\n")))
         return;
     HWND prompt = WaitDiskPrompt(r.inst);
     if (!prompt) return;

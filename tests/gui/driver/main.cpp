@@ -10,9 +10,8 @@
 
 namespace {
 
-const Scenario* const kGroups[] = {kStartupScenarios,   kCopyScenarios,
-                                   kDialogScenarios,    kBackgroundScenarios,
-                                   kHardeningScenarios, kBuildScenarios,
+const Scenario* const kGroups[] = {kStartupScenarios,    kCopyScenarios,      kDialogScenarios,
+                                   kBackgroundScenarios, kHardeningScenarios, kBuildScenarios,
                                    kLanguageScenarios};
 
 const Scenario* FindScenario(const char* name) {

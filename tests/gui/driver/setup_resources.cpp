@@ -16,8 +16,8 @@ HMODULE Module() {
 }
 
 const void* Find(LPCWSTR type, UINT id, LANGID language, DWORD* size) {
-    HRSRC found = Module() ? FindResourceExW(Module(), type, MAKEINTRESOURCEW(id), language)
-                           : nullptr;
+    HRSRC found =
+        Module() ? FindResourceExW(Module(), type, MAKEINTRESOURCEW(id), language) : nullptr;
     if (!found) return nullptr;
     *size = SizeofResource(Module(), found);
     return LockResource(LoadResource(Module(), found));
@@ -28,8 +28,9 @@ bool FindString(LANGID language, UINT id, std::wstring* out) {
     const void* bundle = Find(MAKEINTRESOURCEW(6), id / 16 + 1, language, &size);
     const uint16_t* text = nullptr;
     uint32_t length = 0;
-    if (!bundle || !FindBundleString(static_cast<const uint16_t*>(bundle), size / 2, id % 16,
-                                     &text, &length) ||
+    if (!bundle ||
+        !FindBundleString(static_cast<const uint16_t*>(bundle), size / 2, id % 16, &text,
+                          &length) ||
         length == 0)
         return false;
     out->assign(reinterpret_cast<const wchar_t*>(text), length);
@@ -82,8 +83,8 @@ std::string Ansi(const std::wstring& text) {
 
 std::wstring Wide(const std::string& ansi) {
     std::wstring out(ansi.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, out.data(),
-                                      static_cast<int>(out.size()));
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, out.data(), static_cast<int>(out.size()));
     out.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
     return out;
 }
