@@ -77,7 +77,7 @@ if(NOT headers MATCHES "Entry 5 [0-9a-fA-F]+ 0*[1-9a-fA-F][0-9a-fA-F]* Base Relo
 endif()
 
 # The manifest, stored as text among the resources.
-file(STRINGS ${EXE} manifest REGEX "requestedExecutionLevel|supportedOS|Common-Controls")
+file(STRINGS ${EXE} manifest REGEX "requestedExecutionLevel|supportedOS|Common-Controls|dpiAware|asm.v3")
 if(NOT manifest MATCHES "requestedExecutionLevel level=\"requireAdministrator\"")
   message(SEND_ERROR "${EXE} has no manifest asking for administrator rights")
 endif()
@@ -85,6 +85,11 @@ string(REGEX MATCHALL "supportedOS Id" oses "${manifest}")
 list(LENGTH oses os_count)
 if(os_count LESS 5)
   message(SEND_ERROR "${EXE} lists ${os_count} supported systems in its manifest, want 5")
+endif()
+# System-aware DPI, in the element and namespaces that Windows reads (no prefixes).
+if(NOT manifest MATCHES "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">" OR NOT manifest
+    MATCHES "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>")
+  message(SEND_ERROR "${EXE} does not declare itself DPI-aware in its manifest")
 endif()
 if(manifest MATCHES "Common-Controls")
   message(SEND_ERROR "${EXE} opts in to common controls version 6: the dialogs would change look")
