@@ -229,13 +229,30 @@ run_floppies() {
     run_wine "$@"
 }
 
+# This prefix's wineserver: the process that works in the folder named after the prefix's device
+# and inode.
+server_pid() {
+    local dir pid
+    dir=server-$(stat -c %D "$prefix")-$(printf %x "$(stat -c %i "$prefix")")
+    for pid in /proc/[0-9]*; do
+        case $(readlink "$pid/cwd" 2>/dev/null) in
+        */"$dir")
+            echo "${pid#/proc/}"
+            return 0
+            ;;
+        esac
+    done
+    return 1
+}
+
 # Under Wine a program flushes a file itself and the wineserver renames it: the two traces, each
-# call with its time, give the order. Wine's helper processes outlive the program and would keep
-# its tracer waiting, so the run ends at the program's verdict line and ending the wineserver
-# ends them all; the prefix then gets its own persistent wineserver back.
+# call with its time, give the order. The tracers leave when the program's verdict line is out:
+# Wine's helper processes outlive the program and would keep its tracer waiting, and the prefix's
+# wineserver goes on serving the runs after this one. No --seccomp-bpf: its filter stays in the
+# processes after the tracer has let go, and fails their renames and flushes from then on.
 run_traced() {
     local trace=$1 calls=fsync,fdatasync,rename,renameat,renameat2 out="$state/run.out"
-    local server program waited=0
+    local server server_tracer program_tracer waited=0
     shift
     if ! strace -f -o /dev/null true 2>/dev/null; then
         echo "SKIPPED: strace cannot trace here"
@@ -243,19 +260,24 @@ run_traced() {
     fi
     wine_env
     mkdir -p "$trace" || die "cannot make $trace"
-    "$WINESERVER" -k 2>/dev/null
-    "$WINESERVER" -w
-    strace -f --seccomp-bpf -ttt -y -e trace=$calls -o "$trace/server" "$WINESERVER" -f -p </dev/null >/dev/null 2>&1 &
-    server=$!
-    strace -f --seccomp-bpf -ttt -y -e trace=$calls -o "$trace/program" "$WINE" "$@" </dev/null >"$out" 2>&1 &
-    program=$!
-    until grep -qE '^(PASSED|FAILED)' "$out" || [ $waited -ge 120 ]; do
+    server=$(server_pid) || die "no wineserver runs for $prefix"
+    strace -I 1 -f -ttt -y -e trace=$calls -o "$trace/server" -p "$server" 2>/dev/null &
+    server_tracer=$!
+    until [ "$(awk '$1 == "TracerPid:" { print $2 }' "/proc/$server/status")" = "$server_tracer" ]; do
+        [ $waited -lt 100 ] || die "strace did not attach to the wineserver"
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    strace -I 1 -f -ttt -y -e trace=$calls -o "$trace/program" "$WINE" "$@" </dev/null >"$out" 2>&1 &
+    program_tracer=$!
+    waited=0
+    until grep -qE '^(PASSED|FAILED)' "$out" || [ $waited -ge 100 ]; do
         sleep 1
         waited=$((waited + 1))
     done
-    "$WINESERVER" -k
-    wait "$program" "$server"
-    "$WINESERVER" -p </dev/null >>"$state/wineboot.log" 2>&1
+    # A tracer ended by SIGTERM lets go of its processes and leaves them running.
+    kill "$program_tracer" "$server_tracer"
+    wait "$program_tracer" "$server_tracer"
     cat "$out"
     grep -q '^PASSED' "$out"
 }
