@@ -268,7 +268,9 @@ run_traced() {
         sleep 0.1
         waited=$((waited + 1))
     done
-    strace -I 1 -f -ttt -y -e trace=$calls -o "$trace/program" "$WINE" "$@" </dev/null >"$out" 2>&1 &
+    # Emptied here, not by the child's redirection, which may come after the first look below.
+    : >"$out"
+    strace -I 1 -f -ttt -y -e trace=$calls -o "$trace/program" "$WINE" "$@" </dev/null >>"$out" 2>&1 &
     program_tracer=$!
     waited=0
     until grep -qE '^(PASSED|FAILED)' "$out" || [ $waited -ge 100 ]; do
