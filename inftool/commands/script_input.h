@@ -1,0 +1,7 @@
+#pragma once
+
+// The script a command reads, loaded into the catalogue as the installer loads it.
+
+// Loads the script at path into the catalogue. On failure prints one line naming the file
+// on stderr and returns kExitNoMemory or kExitNotRead; kExitOk when loaded.
+int LoadScriptOrReport(const char* path);

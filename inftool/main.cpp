@@ -1,0 +1,5 @@
+#include "commands/commands.h"
+
+int main(int argc, char** argv) {
+    return RunCommandLine(argc, argv);
+}
