@@ -1,3 +1,4 @@
+#include "cli/exit_codes.h"
 #include "commands/commands.h"
 #include "formats/fat_image.h"
 #include "formats/fat_names.h"
@@ -13,8 +14,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,44 +31,30 @@ struct BuildOptions {
     bool images = false;
 };
 
-bool ParseOptions(int argc, char** argv, BuildOptions& options) {
-    struct Valued {
-        const char* name;
-        std::string* value;
-    };
-    const Valued named[] = {{"--from", &options.inputs.originals},
-                            {"--setup", &options.inputs.setup},
-                            {"--follow-on", &options.inputs.followOn},
-                            {"--out", &options.out}};
-    const char* diskSize = nullptr;
-    for (int i = 0; i < argc; ++i) {
-        const Valued* option = nullptr;
-        for (const Valued& candidate : named)
-            if (std::strcmp(argv[i], candidate.name) == 0) option = &candidate;
-        if (option != nullptr && i + 1 < argc && option->value->empty()) {
-            *option->value = argv[++i];
-        } else if (std::strcmp(argv[i], "--disk-size") == 0 && i + 1 < argc && !diskSize) {
-            diskSize = argv[++i];
-        } else if (std::strcmp(argv[i], "--force") == 0 && !options.replace) {
-            options.replace = true;
-        } else if (std::strcmp(argv[i], "--images") == 0 && !options.images) {
-            options.images = true;
-        } else if (argv[i][0] != '-' && options.inputs.script.empty()) {
-            options.inputs.script = argv[i];
-        } else {
-            return false;
-        }
-    }
-    for (const Valued& option : named)
-        if (option.value->empty()) return false;
+enum BuildOption { kFrom, kSetup, kFollowOn, kOut, kDiskSize, kImages, kForce };
+constexpr Option kBuildOptions[] = {
+    {"from", "DIR", kRequired, "the originals, in DIR/<[Dirs] name> or in DIR itself"},
+    {"setup", "FILE", kRequired, "the installer, setup.exe on the first disk"},
+    {"follow-on", "FILE", kRequired, "the main setup, photo/setup.EXE on the first disk"},
+    {"out", "OUT", kRequired, "the media: made whole or not at all"},
+    {"disk-size", "SIZE", 0, "1.44M, 1.2M, 720K, 360K (floppies) or a byte count"},
+    {"images", nullptr, 0, "also a FAT12 image of each floppy: OUT/DISK<n>.IMG or OUT.IMG"},
+    {"force", nullptr, 0, "replaces an OUT (and OUT.IMG) that is not empty"},
+};
+
+// False, with why, when a value is not one the option takes.
+bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why) {
+    options.inputs = {args.operands[0], args.Value(kFrom), args.Value(kSetup),
+                      args.Value(kFollowOn)};
+    options.out = args.Value(kOut);
+    options.replace = args.Has(kForce);
+    options.images = args.Has(kImages);
+    const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
-        std::fprintf(stderr,
-                     "inftool build: --disk-size %s: neither a floppy size nor a byte "
-                     "count\n",
-                     diskSize);
+        why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
         return false;
     }
-    return !options.inputs.script.empty();
+    return true;
 }
 
 void ReportErrors(const std::string& script, const std::vector<LayoutError>& errors) {
@@ -183,11 +170,10 @@ int CheckResult(const std::string& out, const std::vector<DiskLayout>& disks) {
     return report.warnings.empty() && media.warnings.empty() ? kExitOk : kExitWarnings;
 }
 
-} // namespace
-
-int RunBuild(int argc, char** argv) {
+int RunBuild(const Arguments& args) {
     BuildOptions options;
-    if (!ParseOptions(argc, argv, options)) return UsageError("build");
+    std::string why;
+    if (!ReadOptions(args, options, why)) return WrongCall(kBuildCommand, why);
     const BuildInputs& inputs = options.inputs;
     bool epochSet = false;
     int64_t imageTime = 0;
@@ -216,7 +202,6 @@ int RunBuild(int argc, char** argv) {
     if (buildable) buildable = PrintDiskTable(disks, options.format);
 
     OutFolder out;
-    std::string why;
     if (!PrepareOut(options.out, options.replace, options.images && disks.size() == 1,
                     {inputs.script, inputs.originals, inputs.setup, inputs.followOn}, out, why)) {
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
@@ -237,3 +222,19 @@ int RunBuild(int argc, char** argv) {
     }
     return CheckResult(options.out, disks);
 }
+
+} // namespace
+
+const Command kBuildCommand = {
+    "build",
+    "SCRIPT",
+    1,
+    1,
+    "lays out finished media from a script and the original files",
+    "SCRIPT: the setup script, which says which disk each file goes on\n"
+    "Compresses what the script marks compressed, copies the rest, puts the installer, the\n"
+    "script and the main setup on the first disk, counts every disk as a FAT12 floppy of\n"
+    "SIZE, and ends with the check of what it wrote.\n",
+    kBuildOptions,
+    std::size(kBuildOptions),
+    RunBuild};

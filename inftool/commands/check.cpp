@@ -1,39 +1,36 @@
+#include "cli/exit_codes.h"
 #include "commands/commands.h"
 #include "media/disks.h"
 #include "media/media_check.h"
 #include "media/script_check.h"
 
 #include <cstdio>
-#include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
-int RunCheck(int argc, char** argv) {
-    const char* path = nullptr;
-    std::vector<std::string> media;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--media") == 0 && i + 1 < argc) {
-            media.push_back(argv[++i]);
-        } else if (argv[i][0] != '-' && path == nullptr) {
-            path = argv[i];
-        } else {
-            return UsageError("check");
-        }
-    }
-    if (path == nullptr) return UsageError("check");
+namespace {
+
+enum CheckOption { kMedia };
+constexpr Option kCheckOptions[] = {
+    {"media", "DIR", kRepeatable, "the media: one folder for all disks, or one per disk"},
+};
+
+int RunCheck(const Arguments& args) {
+    const char* path = args.operands[0];
+    std::vector<std::string> media(args.Values(kMedia).begin(), args.Values(kMedia).end());
 
     ScriptReport report;
     if (!CheckScript(path, report)) {
-        std::fprintf(stderr, "inftool: cannot read %s\n", path);
+        std::fprintf(stderr, "inftool check: cannot read %s\n", path);
         return kExitNotRead;
     }
     const size_t diskCount = DisksInUse().size();
     if (media.size() > 1 && media.size() != diskCount) {
-        std::fprintf(stderr,
-                     "inftool check: %zu --media folders for the %zu disks %s uses; give one "
-                     "folder for all disks or one per disk in disk order\n",
-                     media.size(), diskCount, path);
-        return kExitUsage;
+        return WrongCall(kCheckCommand, std::to_string(media.size()) + " --media folders for the " +
+                                            std::to_string(diskCount) + " disks " + path +
+                                            " uses; give one folder for all disks or one per "
+                                            "disk in disk order");
     }
     MediaReport checked;
     if (!media.empty()) {
@@ -45,3 +42,18 @@ int RunCheck(int argc, char** argv) {
     if (!checked.note.empty()) std::printf("%s\n", checked.note.c_str());
     return report.warnings.empty() ? kExitOk : kExitWarnings;
 }
+
+} // namespace
+
+const Command kCheckCommand = {
+    "check",
+    "FILE",
+    1,
+    1,
+    "warns of what the installer would drop, change or get wrong in a script",
+    "FILE: the script, judged as the installer reads it\n"
+    "With --media, also of what the installer would miss on the media; notes whether the\n"
+    "first disk's setup.exe is signed (not verified).\n",
+    kCheckOptions,
+    std::size(kCheckOptions),
+    RunCheck};

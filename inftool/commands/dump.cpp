@@ -1,3 +1,4 @@
+#include "cli/exit_codes.h"
 #include "commands/commands.h"
 #include "commands/script_input.h"
 #include "formats/json.h"
@@ -112,11 +113,8 @@ uint32_t Count(uint32_t code) {
     return static_cast<uint32_t>(InfQuery(code, 0, nullptr));
 }
 
-} // namespace
-
-int RunDump(int argc, char** argv) {
-    if (argc != 1) return UsageError("dump");
-    const int loaded = LoadScriptOrReport(argv[0]);
+int RunDump(const Arguments& args) {
+    const int loaded = LoadScriptOrReport("dump", args.operands[0]);
     if (loaded != kExitOk) return loaded;
 
     std::string out = "{\n";
@@ -132,5 +130,17 @@ int RunDump(int argc, char** argv) {
 
     SetBinaryStdout();
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitOutput;
+    return kExitOk;
 }
+
+} // namespace
+
+const Command kDumpCommand = {"dump",
+                              "FILE",
+                              1,
+                              1,
+                              "prints the catalogue the installer reads from a script, as JSON",
+                              "FILE: the script; - reads standard input\n",
+                              nullptr,
+                              0,
+                              RunDump};

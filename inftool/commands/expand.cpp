@@ -9,8 +9,20 @@ const char* Expand(const char*, const std::vector<uint8_t>& in, std::vector<uint
     return status == SzddStatus::Ok ? nullptr : SzddStatusText(status);
 }
 
+int RunExpand(const Arguments& args) {
+    return RunTransform(kExpandCommand, args, Expand);
+}
+
 } // namespace
 
-int RunExpand(int argc, char** argv) {
-    return RunTransform("expand", argc, argv, Expand);
-}
+const Command kExpandCommand = {
+    "expand",
+    "IN OUT",
+    2,
+    2,
+    "writes the expanded content of an LZ32 (SZDD) file",
+    "IN, OUT: the compressed file and the expanded one; - is standard input or output\n"
+    "A damaged IN leaves OUT as it was.\n",
+    nullptr,
+    0,
+    RunExpand};

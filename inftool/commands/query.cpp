@@ -1,3 +1,4 @@
+#include "cli/exit_codes.h"
 #include "commands/commands.h"
 #include "commands/script_input.h"
 #include "formats/json.h"
@@ -9,16 +10,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 // Wider than any field, so that a copy past a field's width would show in the output.
 constexpr size_t kQueryBufferSize = 512;
-
-int Usage(const char* problem, const char* argument) {
-    std::fprintf(stderr, "inftool query: %s: %s\n", problem, argument);
-    return UsageError("query");
-}
 
 // Digits only, at most 4294967295.
 bool ParseUnsigned32(const char* text, uint32_t* value) {
@@ -44,23 +41,22 @@ bool ParseCode(const char* text, uint32_t* code) {
     return false;
 }
 
-} // namespace
-
-int RunQuery(int argc, char** argv) {
-    if (argc < 2) return Usage("missing argument", argc == 0 ? "FILE" : "CODE");
-    if (argc > 4) return Usage("too many arguments", argv[4]);
+int RunQuery(const Arguments& args) {
+    const std::vector<const char*>& operands = args.operands;
     uint32_t code = 0;
-    if (!ParseCode(argv[1], &code)) return Usage("unknown query code", argv[1]);
+    if (!ParseCode(operands[1], &code))
+        return WrongCall(kQueryCommand, std::string("unknown query code ") + operands[1]);
     uint32_t index = 0;
-    if (argc >= 3 && !ParseUnsigned32(argv[2], &index))
-        return Usage("INDEX is not an unsigned 32-bit number", argv[2]);
+    if (operands.size() >= 3 && !ParseUnsigned32(operands[2], &index))
+        return WrongCall(kQueryCommand,
+                         std::string("INDEX is not an unsigned 32-bit number: ") + operands[2]);
 
-    const int loaded = LoadScriptOrReport(argv[0]);
+    const int loaded = LoadScriptOrReport("query", operands[0]);
     if (loaded != kExitOk) return loaded;
 
     char buffer[kQueryBufferSize] = {};
-    if (argc == 4) {
-        std::strncpy(buffer, argv[3], sizeof buffer - 1);
+    if (operands.size() == 4) {
+        std::strncpy(buffer, operands[3], sizeof buffer - 1);
         buffer[sizeof buffer - 1] = '\0';
     }
     const int32_t result = InfQuery(code, index, buffer);
@@ -74,5 +70,21 @@ int RunQuery(int argc, char** argv) {
     out += "}\n";
     SetBinaryStdout();
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitOutput;
+    return kExitOk;
 }
+
+} // namespace
+
+const Command kQueryCommand = {
+    "query",
+    "FILE CODE [INDEX [TEXT]]",
+    2,
+    4,
+    "prints the answer of one InfQuery call on the catalogue of a script, as JSON",
+    "FILE: the script; - reads standard input\n"
+    "CODE: a query code number or name (GetFileDir, FindFileDir, ...)\n"
+    "INDEX: an unsigned 32-bit decimal number, 0 when absent\n"
+    "TEXT: the text the call's buffer holds before it, empty when absent\n",
+    nullptr,
+    0,
+    RunQuery};

@@ -1,6 +1,6 @@
 #include "commands/transform.h"
 
-#include "commands/commands.h"
+#include "cli/exit_codes.h"
 #include "formats/szdd.h"
 #include "platform/files.h"
 
@@ -15,23 +15,24 @@ constexpr size_t kReadLimit =
 
 } // namespace
 
-int RunTransform(const char* command, int argc, char** argv, Transform transform) {
-    if (argc != 2) return UsageError(command);
-    const char* inPath = argv[0];
-    const char* outPath = argv[1];
+int RunTransform(const Command& command, const Arguments& args, Transform transform) {
+    const char* inPath = args.operands[0];
+    const char* outPath = args.operands[1];
     std::vector<uint8_t> data;
     std::string why;
-    if (!ReadWholeFile(inPath, data, why, kReadLimit)) {
-        std::fprintf(stderr, "inftool %s: %s: cannot read: %s\n", command, inPath, why.c_str());
+    if (!ReadInputFile(inPath, data, why, kReadLimit)) {
+        std::fprintf(stderr, "inftool %s: %s: cannot read: %s\n", command.name, inPath,
+                     why.c_str());
         return kExitNotRead;
     }
     std::vector<uint8_t> result;
     if (const char* fault = transform(inPath, data, result)) {
-        std::fprintf(stderr, "inftool %s: %s: %s\n", command, inPath, fault);
+        std::fprintf(stderr, "inftool %s: %s: %s\n", command.name, inPath, fault);
         return kExitBadData;
     }
-    if (!WriteWholeFile(outPath, result, why)) {
-        std::fprintf(stderr, "inftool %s: %s: cannot write: %s\n", command, outPath, why.c_str());
+    if (!WriteOutputFile(outPath, result, why)) {
+        std::fprintf(stderr, "inftool %s: %s: cannot write: %s\n", command.name, outPath,
+                     why.c_str());
         return kExitNotRead;
     }
     return kExitOk;

@@ -14,13 +14,10 @@
 #include <windows.h>
 #endif
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& why, size_t limit) {
+namespace {
+
+bool ReadStream(std::FILE* file, std::vector<uint8_t>& data, std::string& why, size_t limit) {
     data.clear();
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        why = std::strerror(errno);
-        return false;
-    }
     uint8_t chunk[65536];
     size_t got = 0;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
@@ -29,8 +26,43 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& wh
     }
     const bool failed = std::ferror(file) != 0;
     if (failed) why = errno != 0 ? std::strerror(errno) : "read error";
-    std::fclose(file);
     return !failed;
+}
+
+} // namespace
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& why, size_t limit) {
+    data.clear();
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        why = std::strerror(errno);
+        return false;
+    }
+    const bool read = ReadStream(file, data, why, limit);
+    std::fclose(file);
+    return read;
+}
+
+bool IsStandardStream(const char* path) {
+    return std::strcmp(path, "-") == 0;
+}
+
+bool ReadInputFile(const char* path, std::vector<uint8_t>& data, std::string& why, size_t limit) {
+    if (!IsStandardStream(path)) return ReadWholeFile(path, data, why, limit);
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    return ReadStream(stdin, data, why, limit);
+}
+
+bool WriteOutputFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
+    if (!IsStandardStream(path)) return WriteWholeFile(path, data, why);
+    SetBinaryStdout();
+    if ((data.empty() || std::fwrite(data.data(), 1, data.size(), stdout) == data.size()) &&
+        std::fflush(stdout) == 0)
+        return true;
+    why = std::strerror(errno);
+    return false;
 }
 
 namespace {

@@ -17,6 +17,16 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& wh
 // content or left exactly as it was.
 bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why);
 
+// "-" names standard input or output where a command reads or writes one file.
+bool IsStandardStream(const char* path);
+
+// ReadWholeFile, or all of standard input for "-".
+bool ReadInputFile(const char* path, std::vector<uint8_t>& data, std::string& why,
+                   size_t limit = SIZE_MAX);
+
+// WriteWholeFile, or the bytes as they are to standard output for "-".
+bool WriteOutputFile(const char* path, const std::vector<uint8_t>& data, std::string& why);
+
 // The file's last modification, in seconds since 1970. False, with why, when it has none.
 bool ModifiedTime(const char* path, int64_t& seconds, std::string& why);
 

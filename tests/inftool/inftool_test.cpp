@@ -1,3 +1,5 @@
+#include "cli/dispatch.h"
+#include "cli/exit_codes.h"
 #include "commands/commands.h"
 
 #include "script_platform.h"
@@ -107,32 +109,66 @@ TEST(InftoolQuery, AnswersTheWorkedExampleTable) {
     }
 }
 
-TEST(Inftool, BadArgumentsGiveUsageAndExit64) {
-    const std::vector<std::string> cases[] = {
-        {"dump"},
-        {"dump", kWorked, "extra"},
-        {"query"},
-        {"query", kWorked},
-        {"query", kWorked, "NoSuchCode"},
-        {"query", kWorked, "getappname"},
-        {"query", kWorked, ""},
-        {"query", kWorked, "4294967296"},
-        {"query", kWorked, "-1"},
-        {"query", kWorked, "GetDiskName", "x"},
-        {"query", kWorked, "GetDiskName", "-1"},
-        {"query", kWorked, "GetDiskName", "4294967296"},
-        {"query", kWorked, "GetDiskName", "99999999999999999999"},
-        {"query", kWorked, "GetDiskName", ""},
-        {"query", kWorked, "GetDiskName", " 1"},
-        {"query", kWorked, "GetDiskName", "0", "TEXT", "extra"},
-        {"query", kSamples + "/missing.inf", "NoSuchCode"},
+// Every wrong call names the command and the argument at fault on its first line, then
+// gives the command's help, on stderr, and exits 64 with nothing on stdout.
+TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
+    struct Row {
+        std::vector<std::string> args;
+        std::string line; // the first line on stderr
     };
-    for (const std::vector<std::string>& args : cases) {
-        const ProgramRun run = RunInftool(args);
-        SCOPED_TRACE(args.size() > 2 ? args[2] : args[0]);
+    const std::string missing = kSamples + "/missing.inf";
+    const Row rows[] = {
+        {{"dump"}, "inftool dump: missing argument FILE"},
+        {{"dump", kWorked, "extra"}, "inftool dump: unexpected argument extra"},
+        {{"dump", "--json", kWorked}, "inftool dump: unknown option --json"},
+        {{"query"}, "inftool query: missing argument FILE"},
+        {{"query", kWorked}, "inftool query: missing argument CODE"},
+        {{"query", kWorked, "NoSuchCode"}, "inftool query: unknown query code NoSuchCode"},
+        {{"query", kWorked, "getappname"}, "inftool query: unknown query code getappname"},
+        {{"query", kWorked, ""}, "inftool query: unknown query code "},
+        {{"query", kWorked, "4294967296"}, "inftool query: unknown query code 4294967296"},
+        {{"query", kWorked, "-1"}, "inftool query: unknown option -1"},
+        {{"query", kWorked, "GetDiskName", "x"},
+         "inftool query: INDEX is not an unsigned 32-bit number: x"},
+        {{"query", kWorked, "GetDiskName", "-1"}, "inftool query: unknown option -1"},
+        {{"query", kWorked, "GetDiskName", "--", "-1"},
+         "inftool query: INDEX is not an unsigned 32-bit number: -1"},
+        {{"query", kWorked, "GetDiskName", "4294967296"},
+         "inftool query: INDEX is not an unsigned 32-bit number: 4294967296"},
+        {{"query", kWorked, "GetDiskName", "99999999999999999999"},
+         "inftool query: INDEX is not an unsigned 32-bit number: 99999999999999999999"},
+        {{"query", kWorked, "GetDiskName", ""},
+         "inftool query: INDEX is not an unsigned 32-bit number: "},
+        {{"query", kWorked, "GetDiskName", " 1"},
+         "inftool query: INDEX is not an unsigned 32-bit number:  1"},
+        {{"query", kWorked, "GetDiskName", "0", "TEXT", "extra"},
+         "inftool query: unexpected argument extra"},
+        {{"query", missing, "NoSuchCode"}, "inftool query: unknown query code NoSuchCode"},
+        {{"check"}, "inftool check: missing argument FILE"},
+        {{"check", kWorked, "--media"}, "inftool check: option --media needs a value (DIR)"},
+        {{"check", kWorked, "--mediums=x"}, "inftool check: unknown option --mediums"},
+        {{"build", kWorked, "--frm", "x"}, "inftool build: unknown option --frm"},
+        {{"build", kWorked, "--from", "o", "--setup", "s", "--follow-on", "f"},
+         "inftool build: missing option --out OUT"},
+        {{"build", kWorked, "--force=yes"}, "inftool build: option --force takes no value"},
+        {{"compress", "a"}, "inftool compress: missing argument OUT"},
+        {{"compress", "-x", "a", "b"}, "inftool compress: unknown option -x"},
+        {{"expand", "a", "b", "c"}, "inftool expand: unexpected argument c"},
+        {{}, "inftool: missing command"},
+        {{"nosuch"}, "inftool: unknown command nosuch"},
+        {{"nosuch", "--help"}, "inftool: unknown command nosuch"},
+        {{"--helps"}, "inftool: unknown option --helps"},
+        {{"--help", "dump"}, "inftool: unknown option --help"},
+        {{"help", "nosuch"}, "inftool help: unknown command nosuch"},
+        {{"help", "dump", "query"}, "inftool help: unexpected argument query"},
+    };
+    for (const Row& row : rows) {
+        const ProgramRun run = RunInftool(row.args);
+        SCOPED_TRACE(row.line);
         EXPECT_EQ(run.status, kExitUsage);
         EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find("usage"), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), row.line) << run.err;
+        EXPECT_NE(run.err.find("\nusage: inftool "), std::string::npos) << run.err;
     }
 }
 
@@ -140,29 +176,27 @@ TEST(Inftool, HelpGoesToStdoutAndExits0) {
     const ProgramRun all = RunInftool({"--help"});
     EXPECT_EQ(all.status, 0);
     EXPECT_EQ(all.err, "");
+    EXPECT_EQ(RunInftool({"help"}).out, all.out);
+    EXPECT_EQ(RunInftool({"-h"}).out, all.out);
     for (const char* command : {"dump", "query", "check", "build", "compress", "expand"}) {
         SCOPED_TRACE(command);
-        EXPECT_NE(all.out.find(std::string("  inftool ") + command + " "), std::string::npos)
-            << all.out;
+        EXPECT_NE(all.out.find(std::string("\n  ") + command + " "), std::string::npos) << all.out;
         const ProgramRun one = RunInftool({command, "--help"});
         EXPECT_EQ(one.status, 0);
         EXPECT_EQ(one.err, "");
-        EXPECT_EQ(one.out.rfind(std::string("usage:\n  inftool ") + command + " ", 0), 0u)
-            << one.out;
-        // A wrong call of the same command prints the same usage, on stderr.
+        EXPECT_EQ(one.out.rfind(std::string("usage: inftool ") + command + " ", 0), 0u) << one.out;
+        EXPECT_NE(one.out.find("\n  -h, --help "), std::string::npos) << one.out;
+        // Every way of asking gives the same help: -h, help COMMAND, and --help even after
+        // what would be a wrong call, but not after "--".
+        EXPECT_EQ(RunInftool({command, "-h"}).out, one.out);
+        EXPECT_EQ(RunInftool({"help", command}).out, one.out);
+        EXPECT_EQ(RunInftool({command, "--no-such-option", "--help"}).out, one.out);
+        EXPECT_EQ(RunInftool({command, "--", "--help", "a", "b", "c", "d"}).status, kExitUsage);
+        // A wrong call of the same command prints the same help, on stderr.
         const ProgramRun wrong = RunInftool({command, "--no-such-option", "a", "b", "c", "d"});
         EXPECT_EQ(wrong.status, kExitUsage);
         EXPECT_EQ(wrong.out, "");
         EXPECT_NE(wrong.err.find(one.out), std::string::npos) << wrong.err;
-    }
-    for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{}, std::vector<std::string>{"--helps"},
-          std::vector<std::string>{"--help", "dump"},
-          std::vector<std::string>{"nosuch", "--help"}}) {
-        const ProgramRun run = RunInftool(wrong);
-        EXPECT_EQ(run.status, kExitUsage);
-        EXPECT_EQ(run.out, "");
-        EXPECT_EQ(run.err.rfind("usage:\n", 0), 0u) << run.err;
     }
 }
 
@@ -175,6 +209,26 @@ TEST(Inftool, VersionIsTheInstallersVersionRecord) {
         dotted.replace(comma, 2, ".");
     EXPECT_EQ(run.out, "inftool " + dotted + "\n");
     EXPECT_EQ(run.err, "");
+}
+
+// "-" reads the script from standard input, as the loader reads a file: its first 10,240
+// bytes, the rest ignored.
+TEST(Inftool, DashReadsTheScriptFromStandardInput) {
+    const ProgramRun dump = RunProgram({INFTOOL_PATH, "dump", "-"}, {}, kWorked);
+    EXPECT_EQ(dump.status, 0) << dump.err;
+    EXPECT_EQ(dump.out, kWorkedJson);
+    const std::string oversize = kSamples + "/scripts/oversize.inf";
+    EXPECT_EQ(RunProgram({INFTOOL_PATH, "dump", "-"}, {}, oversize).out,
+              RunInftool({"dump", oversize}).out);
+    const ProgramRun query = RunProgram({INFTOOL_PATH, "query", "-", "GetFileCount"}, {}, kWorked);
+    EXPECT_EQ(query.out, "{\"result\": 3, \"buffer\": \"\"}\n");
+}
+
+TEST(Inftool, AStandardOutputThatCannotBeWrittenExits74) {
+    const ProgramRun run =
+        RunProgram({"sh", "-c", "exec \"$0\" dump \"$1\" >/dev/full", INFTOOL_PATH, kWorked});
+    EXPECT_EQ(run.status, 74);
+    EXPECT_EQ(run.err.rfind("inftool dump: cannot write standard output: ", 0), 0u) << run.err;
 }
 
 TEST(Inftool, UnopenableFileExits2NamingIt) {
@@ -195,11 +249,11 @@ TEST(Inftool, NoMemoryExits1) {
     std::string path = kWorked;
     char* dump_args[] = {path.data()};
     ScriptFailNextAlloc();
-    EXPECT_EQ(RunDump(1, dump_args), 1);
+    EXPECT_EQ(RunCommand(kDumpCommand, 1, dump_args), 1);
     char code[] = "GetFileCount";
     char* query_args[] = {path.data(), code};
     ScriptFailNextAlloc();
-    EXPECT_EQ(RunQuery(2, query_args), 1);
+    EXPECT_EQ(RunCommand(kQueryCommand, 2, query_args), 1);
 }
 
 TEST(Json, QueryEncodesScriptAndArgumentBytes) {

@@ -505,6 +505,31 @@ TEST_F(SzddCli, DamagedInputLeavesOutputAlone) {
     }
 }
 
+// "-" is standard input for IN and standard output for OUT, in binary.
+TEST_F(SzddCli, DashIsStandardInputOrOutput) {
+    const Bytes in = Concat(TextBytes(20000, 35), {'\r', '\n', 0x1A, 0});
+    WriteFile(Path("SCAN.DLL"), in);
+    ASSERT_EQ(Inftool({"compress", "SCAN.DLL", "file.DL_"}), 0) << Stderr();
+    Bytes nameless = ReadFile(Path("file.DL_"));
+    nameless[9] = 0; // from standard input there is no name to keep a character of
+
+    ASSERT_EQ(Debian({INFTOOL_PATH, "compress", "-", "-"}, "SCAN.DLL"), 0) << Stderr();
+    EXPECT_TRUE(Stdout() == nameless);
+    ASSERT_EQ(Debian({INFTOOL_PATH, "compress", "-", "in.DL_"}, "SCAN.DLL"), 0) << Stderr();
+    EXPECT_TRUE(ReadFile(Path("in.DL_")) == nameless);
+    ASSERT_EQ(Debian({INFTOOL_PATH, "expand", "-", "-"}, "file.DL_"), 0) << Stderr();
+    EXPECT_TRUE(Stdout() == in);
+    ASSERT_EQ(Inftool({"expand", "file.DL_", "-"}), 0) << Stderr();
+    EXPECT_TRUE(Stdout() == in);
+    ASSERT_EQ(Debian({INFTOOL_PATH, "expand", "-", "back.dll"}, "in.DL_"), 0) << Stderr();
+    EXPECT_TRUE(ReadFile(Path("back.dll")) == in);
+    // A file named "-" is reached through a path.
+    WriteFile(Path("-"), {'x'});
+    ASSERT_EQ(Inftool({"compress", "./-", "dash.sz"}), 0) << Stderr();
+    ASSERT_EQ(Inftool({"expand", "--", "dash.sz", "-"}), 0) << Stderr();
+    EXPECT_EQ(Stdout(), Bytes{'x'});
+}
+
 // Files we write must expand byte for byte with the Debian tools, and the other way round;
 // ours must also be no larger.
 TEST_F(SzddCli, DebianMsexpandReadsOurFiles) {
