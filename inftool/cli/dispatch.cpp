@@ -66,7 +66,7 @@ int RunCommand(const Command& command, int argc, char** argv) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
         std::fprintf(stderr, "inftool %s: cannot write standard output: %s\n", command.name,
                      std::strerror(errno));
-        return kExitOutput;
+        return kExitWrite;
     }
     return status;
 }
@@ -79,11 +79,11 @@ int RunCommandLine(const Command* const* commands, size_t count, int argc, char*
     if (argc == 2 && std::strcmp(name, "--version") == 0) {
         std::printf("inftool %d.%d.%d.%d\n", SETUP_VERSION_MAJOR, SETUP_VERSION_MINOR,
                     SETUP_VERSION_PATCH, SETUP_VERSION_BUILD);
-        return std::fflush(stdout) == 0 ? kExitOk : kExitOutput;
+        return std::fflush(stdout) == 0 ? kExitOk : kExitWrite;
     }
     if (std::strcmp(name, "help") == 0) {
         const int status = RunHelp(commands, count, argc - 2, argv + 2);
-        return std::fflush(stdout) == 0 ? status : kExitOutput;
+        return std::fflush(stdout) == 0 ? status : kExitWrite;
     }
     const Command* command = FindCommand(commands, count, name);
     if (command == nullptr)

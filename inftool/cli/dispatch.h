@@ -9,5 +9,5 @@
 int RunCommandLine(const Command* const* commands, size_t count, int argc, char** argv);
 
 // One command, given the arguments after its name: parsed against its table, run, and its
-// standard output flushed (kExitOutput when that fails).
+// standard output flushed (kExitWrite when that fails).
 int RunCommand(const Command& command, int argc, char** argv);

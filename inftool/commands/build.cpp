@@ -6,10 +6,13 @@
 #include "media/layout.h"
 #include "media/media_check.h"
 #include "media/media_writer.h"
+#include "formats/script_text.h"
 #include "media/script_check.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 #include "common/media_layout.h"
+#include "parser.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -29,9 +32,11 @@ struct BuildOptions {
     DiskFormat format = kUnlimitedDisk;
     bool replace = false;
     bool images = false;
+    bool strict = false;
+    uint32_t codePage = 0; // 0: the script is written in the code page it is in
 };
 
-enum BuildOption { kFrom, kSetup, kFollowOn, kOut, kDiskSize, kImages, kForce };
+enum BuildOption { kFrom, kSetup, kFollowOn, kOut, kDiskSize, kImages, kForce, kStrict, kCodePage };
 constexpr Option kBuildOptions[] = {
     {"from", "DIR", kRequired, "the originals, in DIR/<[Dirs] name> or in DIR itself"},
     {"setup", "FILE", kRequired, "the installer, setup.exe on the first disk"},
@@ -40,15 +45,28 @@ constexpr Option kBuildOptions[] = {
     {"disk-size", "SIZE", 0, "1.44M, 1.2M, 720K, 360K (floppies) or a byte count"},
     {"images", nullptr, 0, "also a FAT12 image of each floppy: OUT/DISK<n>.IMG or OUT.IMG"},
     {"force", nullptr, 0, "replaces an OUT (and OUT.IMG) that is not empty"},
+    {"strict", nullptr, 0, "builds nothing when the script or the media draw a warning"},
+    {"codepage", "N", 0, "converts a UTF-8 script into the ANSI code page N (1252, 932...)"},
 };
 
 // False, with why, when a value is not one the option takes.
 bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why) {
-    options.inputs = {args.operands[0], args.Value(kFrom), args.Value(kSetup),
-                      args.Value(kFollowOn)};
+    options.inputs = {
+        args.operands[0], {}, args.Value(kFrom), args.Value(kSetup), args.Value(kFollowOn)};
     options.out = args.Value(kOut);
     options.replace = args.Has(kForce);
     options.images = args.Has(kImages);
+    options.strict = args.Has(kStrict);
+    if (const char* page = args.Value(kCodePage)) {
+        for (const char* c = page; *c != '\0' && options.codePage <= 0xFFFF; ++c)
+            options.codePage =
+                *c >= '0' && *c <= '9' ? options.codePage * 10 + uint32_t(*c - '0') : 0x10000;
+        if (!IsAnsiCodePage(options.codePage)) {
+            why = std::string("--codepage ") + page +
+                  ": not an ANSI code page of Windows (874, 932, 936, 949, 950, 1250 to 1258)";
+            return false;
+        }
+    }
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
         why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
@@ -147,53 +165,96 @@ bool MakeImages(const std::vector<DiskLayout>& disks, const FloppyGeometry& flop
     return true;
 }
 
-// The check of the media as written, named as out was given; check --media would print the
-// same, and what the script alone draws was printed before the build.
-int CheckResult(const std::string& out, const std::vector<DiskLayout>& disks) {
+int Refuse() {
+    std::fputs(kNothingBuilt, stderr);
+    return kExitRefused;
+}
+
+// The script as it goes onto the first disk, judged as the installer will read it there; its
+// warnings are printed under the source's name, whose line numbers they keep. False when it
+// cannot be made.
+bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& report) {
+    const char* path = inputs.script.c_str();
+    std::vector<uint8_t> source;
+    std::string why;
+    if (!ReadWholeFile(path, source, why)) {
+        std::fprintf(stderr, "inftool build: %s: cannot read: %s\n", path, why.c_str());
+        return false;
+    }
+    MediaScriptChanges changes;
+    ScriptTextFault fault;
+    if (!MakeMediaScript(source, options.codePage, inputs.scriptText, changes, fault)) {
+        if (fault.line == 0)
+            std::fprintf(stderr, "inftool build: %s\n", fault.text.c_str());
+        else
+            std::fprintf(stderr, "%s:%u: error: %s\n", path, fault.line, fault.text.c_str());
+        return false;
+    }
+    CheckScriptText(inputs.scriptText, report);
+    const std::string note = DescribeChanges(changes);
+    if (!note.empty()) std::printf("%s: note: %s\n", path, note.c_str());
+    if (inputs.scriptText.size() > kScriptReadSize && !report.readsToEnd) {
+        std::fprintf(stderr,
+                     "%s: error: %zu bytes as written; the installer reads the first %u, and "
+                     "they end before the line of [End]\n",
+                     path, inputs.scriptText.size(), kScriptReadSize);
+        return false;
+    }
+    PrintWarnings(path, report.warnings);
+    return true;
+}
+
+// Each occurrence of from in text replaced by to.
+std::string Renamed(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The check of the staged media, named as out was given, as check --media would print it
+// once they are in place; what the script alone draws was printed before.
+MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
+                        const std::vector<DiskLayout>& disks, const ScriptReport& script) {
     std::vector<std::string> folders;
-    std::string script;
+    std::string start;
     for (const DiskLayout& disk : disks) {
-        folders.push_back((std::filesystem::path(out) / disk.folder).lexically_normal().string());
+        folders.push_back((staged.folder / disk.folder).lexically_normal().string());
         if (folders.back().back() == '/') folders.back().pop_back();
         for (const MediaFile& file : disk.files)
-            if (file.line == 0 && file.path == kScriptName) script = folders.back();
+            if (file.line == 0 && file.path == kScriptName) start = disk.folder;
     }
-    script = JoinPath(script, kScriptName);
-    ScriptReport report;
-    if (!CheckScript(script.c_str(), report)) {
-        std::fprintf(stderr, "inftool build: cannot read back %s\n", script.c_str());
-        return kExitNotBuilt;
-    }
-    const MediaReport media = CheckMedia(folders, report);
-    PrintWarnings(script.c_str(), media.warnings);
-    if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
-    return report.warnings.empty() && media.warnings.empty() ? kExitOk : kExitWarnings;
+    MediaReport media = CheckMedia(folders, script);
+    std::string shown = std::filesystem::path(out).lexically_normal().string();
+    if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    for (Warning& warning : media.warnings)
+        warning.text = Renamed(warning.text, staged.folder.string(), shown);
+    media.note = Renamed(media.note, staged.folder.string(), shown);
+    const std::string written = JoinPath(JoinPath(shown, start.c_str()), kScriptName);
+    PrintWarnings(written.c_str(), media.warnings);
+    return media;
 }
 
 int RunBuild(const Arguments& args) {
     BuildOptions options;
     std::string why;
     if (!ReadOptions(args, options, why)) return WrongCall(kBuildCommand, why);
-    const BuildInputs& inputs = options.inputs;
+    BuildInputs& inputs = options.inputs;
     bool epochSet = false;
     int64_t imageTime = 0;
     if (options.images && options.format.floppy == nullptr) {
         std::fputs("inftool build: --images needs the --disk-size of a floppy\n", stderr);
-        std::fputs(kNothingBuilt, stderr);
-        return kExitNotBuilt;
+        return Refuse();
     }
-    if (options.images && !ReadSourceDateEpoch(epochSet, imageTime)) {
-        std::fputs(kNothingBuilt, stderr);
-        return kExitNotBuilt;
-    }
+    if (options.images && !ReadSourceDateEpoch(epochSet, imageTime)) return Refuse();
 
     ScriptReport report;
-    if (!CheckScript(inputs.script.c_str(), report)) {
-        std::fprintf(stderr, "inftool build: cannot read %s\n", inputs.script.c_str());
-        std::fputs(kNothingBuilt, stderr);
-        return kExitNotBuilt;
+    if (!MakeScript(options, inputs, report)) return Refuse();
+    size_t warnings = report.warnings.size();
+    if (options.strict && warnings != 0) {
+        std::fprintf(stderr, "inftool build: --strict: the script draws %zu warning%s\n", warnings,
+                     warnings == 1 ? "" : "s");
+        return Refuse();
     }
-    PrintWarnings(inputs.script.c_str(), report.warnings);
 
     std::vector<DiskLayout> disks;
     std::vector<LayoutError> errors;
@@ -211,30 +272,43 @@ int RunBuild(const Arguments& args) {
     if (buildable && options.images)
         buildable = MakeImages(disks, *options.format.floppy,
                                epochSet ? imageTime : NewestInput(disks), images);
-    if (!buildable) {
-        std::fputs(kNothingBuilt, stderr);
-        return kExitNotBuilt;
-    }
-    if (!WriteMedia(out, disks, images, why)) {
+    if (!buildable) return Refuse();
+
+    StagedMedia staged;
+    if (!StageMedia(out, disks, images, staged, why)) {
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
         std::fputs(kNothingBuilt, stderr);
-        return kExitNotBuilt;
+        return kExitWrite;
     }
-    return CheckResult(options.out, disks);
+    const MediaReport media = CheckStaged(options.out, staged, disks, report);
+    warnings += media.warnings.size();
+    if (options.strict && warnings != 0) {
+        DiscardStagedMedia(staged);
+        std::fprintf(stderr, "inftool build: --strict: the media draw %zu warning%s\n", warnings,
+                     warnings == 1 ? "" : "s");
+        return Refuse();
+    }
+    if (!PutMediaInPlace(out, staged, why)) {
+        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
+        std::fputs(kNothingBuilt, stderr);
+        return kExitWrite;
+    }
+    if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
+    if (warnings != 0)
+        std::printf("inftool build: built, with %zu warning%s\n", warnings,
+                    warnings == 1 ? "" : "s");
+    return kExitOk;
 }
+
+constexpr char kBuildSummary[] = "lays out finished media from a script and the original files";
+constexpr char kBuildDetails[] =
+    "SCRIPT: the setup script, which says which disk each file goes on\n"
+    "Compresses what the script marks compressed, copies the rest, puts the installer, the\n"
+    "script and the main setup on the first disk, counts every disk as a FAT12 floppy of\n"
+    "SIZE, and ends with the check of what it wrote.\n";
 
 } // namespace
 
 const Command kBuildCommand = {
-    "build",
-    "SCRIPT",
-    1,
-    1,
-    "lays out finished media from a script and the original files",
-    "SCRIPT: the setup script, which says which disk each file goes on\n"
-    "Compresses what the script marks compressed, copies the rest, puts the installer, the\n"
-    "script and the main setup on the first disk, counts every disk as a FAT12 floppy of\n"
-    "SIZE, and ends with the check of what it wrote.\n",
-    kBuildOptions,
-    std::size(kBuildOptions),
+    "build", "SCRIPT", 1, 1, kBuildSummary, kBuildDetails, kBuildOptions, std::size(kBuildOptions),
     RunBuild};

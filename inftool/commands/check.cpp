@@ -21,9 +21,10 @@ int RunCheck(const Arguments& args) {
     std::vector<std::string> media(args.Values(kMedia).begin(), args.Values(kMedia).end());
 
     ScriptReport report;
-    if (!CheckScript(path, report)) {
-        std::fprintf(stderr, "inftool check: cannot read %s\n", path);
-        return kExitNotRead;
+    std::string why;
+    if (!CheckScript(path, report, why)) {
+        std::fprintf(stderr, "inftool check: %s: cannot read: %s\n", path, why.c_str());
+        return kExitRefused;
     }
     const size_t diskCount = DisksInUse().size();
     if (media.size() > 1 && media.size() != diskCount) {
@@ -43,17 +44,15 @@ int RunCheck(const Arguments& args) {
     return report.warnings.empty() ? kExitOk : kExitWarnings;
 }
 
+constexpr char kCheckSummary[] =
+    "warns of what the installer would drop, change or get wrong in a script";
+constexpr char kCheckDetails[] =
+    "FILE: the script, judged as the installer reads it; - reads standard input\n"
+    "With --media, also of what the installer would miss on the media; notes whether the\n"
+    "first disk's setup.exe is signed (not verified).\n";
+
 } // namespace
 
 const Command kCheckCommand = {
-    "check",
-    "FILE",
-    1,
-    1,
-    "warns of what the installer would drop, change or get wrong in a script",
-    "FILE: the script, judged as the installer reads it\n"
-    "With --media, also of what the installer would miss on the media; notes whether the\n"
-    "first disk's setup.exe is signed (not verified).\n",
-    kCheckOptions,
-    std::size(kCheckOptions),
+    "check", "FILE", 1, 1, kCheckSummary, kCheckDetails, kCheckOptions, std::size(kCheckOptions),
     RunCheck};

@@ -18,16 +18,12 @@ int RunCompress(const Arguments& args) {
     return RunTransform(kCompressCommand, args, Compress);
 }
 
+constexpr char kCompressSummary[] = "writes a file in the LZ32 (SZDD) format, as build does";
+constexpr char kCompressDetails[] =
+    "IN, OUT: the file and the compressed file; - is standard input or output\n"
+    "The header keeps the last character of IN's name (none from standard input).\n";
+
 } // namespace
 
-const Command kCompressCommand = {
-    "compress",
-    "IN OUT",
-    2,
-    2,
-    "writes a file in the LZ32 (SZDD) format, as build does",
-    "IN, OUT: the file and the compressed file; - is standard input or output\n"
-    "The header keeps the last character of IN's name (none from standard input).\n",
-    nullptr,
-    0,
-    RunCompress};
+const Command kCompressCommand = {"compress",       "IN OUT", 2, 2,          kCompressSummary,
+                                  kCompressDetails, nullptr,  0, RunCompress};

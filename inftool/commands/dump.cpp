@@ -133,14 +133,10 @@ int RunDump(const Arguments& args) {
     return kExitOk;
 }
 
+constexpr char kDumpSummary[] = "prints the catalogue the installer reads from a script, as JSON";
+constexpr char kDumpDetails[] = "FILE: the script; - reads standard input\n";
+
 } // namespace
 
-const Command kDumpCommand = {"dump",
-                              "FILE",
-                              1,
-                              1,
-                              "prints the catalogue the installer reads from a script, as JSON",
-                              "FILE: the script; - reads standard input\n",
-                              nullptr,
-                              0,
-                              RunDump};
+const Command kDumpCommand = {"dump",       "FILE",  1, 1,      kDumpSummary,
+                              kDumpDetails, nullptr, 0, RunDump};

@@ -13,16 +13,12 @@ int RunExpand(const Arguments& args) {
     return RunTransform(kExpandCommand, args, Expand);
 }
 
+constexpr char kExpandSummary[] = "writes the expanded content of an LZ32 (SZDD) file";
+constexpr char kExpandDetails[] =
+    "IN, OUT: the compressed file and the expanded one; - is standard input or output\n"
+    "A damaged IN leaves OUT as it was.\n";
+
 } // namespace
 
-const Command kExpandCommand = {
-    "expand",
-    "IN OUT",
-    2,
-    2,
-    "writes the expanded content of an LZ32 (SZDD) file",
-    "IN, OUT: the compressed file and the expanded one; - is standard input or output\n"
-    "A damaged IN leaves OUT as it was.\n",
-    nullptr,
-    0,
-    RunExpand};
+const Command kExpandCommand = {"expand",       "IN OUT", 2, 2,        kExpandSummary,
+                                kExpandDetails, nullptr,  0, RunExpand};

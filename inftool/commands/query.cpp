@@ -73,18 +73,15 @@ int RunQuery(const Arguments& args) {
     return kExitOk;
 }
 
-} // namespace
-
-const Command kQueryCommand = {
-    "query",
-    "FILE CODE [INDEX [TEXT]]",
-    2,
-    4,
-    "prints the answer of one InfQuery call on the catalogue of a script, as JSON",
+constexpr char kQuerySummary[] =
+    "prints the answer of one InfQuery call on the catalogue of a script, as JSON";
+constexpr char kQueryDetails[] =
     "FILE: the script; - reads standard input\n"
     "CODE: a query code number or name (GetFileDir, FindFileDir, ...)\n"
     "INDEX: an unsigned 32-bit decimal number, 0 when absent\n"
-    "TEXT: the text the call's buffer holds before it, empty when absent\n",
-    nullptr,
-    0,
-    RunQuery};
+    "TEXT: the text the call's buffer holds before it, empty when absent\n";
+
+} // namespace
+
+const Command kQueryCommand = {
+    "query", "FILE CODE [INDEX [TEXT]]", 2, 4, kQuerySummary, kQueryDetails, nullptr, 0, RunQuery};

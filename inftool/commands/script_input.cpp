@@ -18,7 +18,7 @@ int LoadStandardInput(const char* command) {
     std::string why;
     if (!ReadInputFile("-", bytes, why, kScriptReadSize)) {
         std::fprintf(stderr, "inftool %s: cannot read standard input: %s\n", command, why.c_str());
-        return kExitNotRead;
+        return kExitRefused;
     }
     if (bytes.size() > kScriptReadSize) bytes.resize(kScriptReadSize);
     std::vector<char> text(bytes.begin(), bytes.end());
@@ -36,11 +36,11 @@ int LoadScriptOrReport(const char* command, const char* path) {
     const int32_t result = InfQuery(LoadScript, 0, writable.data());
     if (result == LoadNoMemory) {
         std::fprintf(stderr, "inftool %s: no memory to read %s\n", command, path);
-        return kExitNoMemory;
+        return kExitRefused;
     }
     if (result != LoadOk) {
         std::fprintf(stderr, "inftool %s: cannot open %s\n", command, path);
-        return kExitNotRead;
+        return kExitRefused;
     }
     return kExitOk;
 }

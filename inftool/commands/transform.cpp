@@ -23,17 +23,17 @@ int RunTransform(const Command& command, const Arguments& args, Transform transf
     if (!ReadInputFile(inPath, data, why, kReadLimit)) {
         std::fprintf(stderr, "inftool %s: %s: cannot read: %s\n", command.name, inPath,
                      why.c_str());
-        return kExitNotRead;
+        return kExitRefused;
     }
     std::vector<uint8_t> result;
     if (const char* fault = transform(inPath, data, result)) {
         std::fprintf(stderr, "inftool %s: %s: %s\n", command.name, inPath, fault);
-        return kExitBadData;
+        return kExitRefused;
     }
     if (!WriteOutputFile(outPath, result, why)) {
         std::fprintf(stderr, "inftool %s: %s: cannot write: %s\n", command.name, outPath,
                      why.c_str());
-        return kExitNotRead;
+        return kExitWrite;
     }
     return kExitOk;
 }

@@ -52,6 +52,13 @@ struct DiskBuilder {
             clash = file.path + " is a folder of this disk";
             return false;
         }
+        for (size_t slash = file.path.find('/'); slash != std::string::npos;
+             slash = file.path.find('/', slash + 1)) {
+            const auto parent = files.find(FoldedName(file.path.substr(0, slash)));
+            if (parent == files.end()) continue;
+            clash = layout.files[parent->second].path + " is a file of this disk";
+            return false;
+        }
         if (taken == files.end()) {
             files.emplace(key, layout.files.size());
             layout.files.push_back(std::move(file));
@@ -102,7 +109,20 @@ struct Planner {
 
     void PlaceOwnFile(const std::string& from, const char* relative) {
         MediaFile file{{}, {}, 0, 0, 0};
-        if (!Read(from, file)) return;
+        if (Read(from, file)) PlaceOwn(std::move(file), relative);
+    }
+
+    // The script's text is made from its source, and takes its time.
+    void PlaceScript() {
+        MediaFile file{{}, inputs.scriptText, 0, 0, 0};
+        std::string why;
+        if (!ModifiedTime(inputs.script.c_str(), file.modified, why))
+            Fail(0, inputs.script + ": cannot read: " + why);
+        else
+            PlaceOwn(std::move(file), kScriptName);
+    }
+
+    void PlaceOwn(MediaFile file, const char* relative) {
         std::vector<std::string> parts = Components(relative);
         const std::string name = parts.back();
         parts.pop_back();
@@ -195,7 +215,7 @@ bool PlanMedia(const BuildInputs& inputs, const std::vector<uint32_t>& fileLines
         planner.disks.push_back({{number, folder, DiskName(number), {}}, {}, {}});
     }
     planner.PlaceOwnFile(inputs.setup, kInstallerName);
-    planner.PlaceOwnFile(inputs.script, kScriptName);
+    planner.PlaceScript();
     planner.PlaceOwnFile(inputs.followOn, kFollowOnSetup);
     for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i)
         if (IsCopiedEntry(i)) planner.PlaceEntry(i);

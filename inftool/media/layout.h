@@ -22,7 +22,8 @@ struct DiskLayout {
 };
 
 struct BuildInputs {
-    std::string script;
+    std::string script;              // the path of the source
+    std::vector<uint8_t> scriptText; // what goes onto the disk: the source as build writes it
     std::string originals;
     std::string setup;
     std::string followOn;
@@ -34,7 +35,7 @@ struct LayoutError {
 };
 
 // Lays out the media of the loaded catalogue: compressed entries compressed, plain ones
-// copied, the installer, the script and the follow-on setup on the start disk. False, with
+// copied, the installer, the script's text and the follow-on setup on the start disk. False, with
 // every error found, when the media cannot be laid out.
 bool PlanMedia(const BuildInputs& inputs, const std::vector<uint32_t>& fileLines,
                std::vector<DiskLayout>& disks, std::vector<LayoutError>& errors);

@@ -114,38 +114,46 @@ bool PrepareOut(const std::string& out, bool replace, bool imageBeside,
     return MayTake(path, out, true, replace, inputs, folder.replaced, why);
 }
 
-bool WriteMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
-                const std::vector<std::vector<uint8_t>>& images, std::string& why) {
-    std::error_code error;
-    const fs::path temp = FreeNameBeside(out.path, ".~inftool");
-    if (temp.empty()) {
+bool StageMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
+                const std::vector<std::vector<uint8_t>>& images, StagedMedia& staged,
+                std::string& why) {
+    staged = {FreeNameBeside(out.path, ".~inftool"), {}};
+    if (staged.folder.empty()) {
         why = out.path.string() + ": no free temporary name beside it";
         return false;
     }
     // OUT.IMG is written beside it as well, and renamed over the old one only once OUT is in
     // place, so that a failed write never costs the image that was there.
-    const fs::path imageTemp =
-        out.image.empty() ? fs::path() : FreeNameBeside(out.image, ".~inftool");
-    const auto discard = [&] {
-        fs::remove_all(temp, error);
-        if (!imageTemp.empty()) fs::remove(imageTemp, error);
-    };
-    if (!out.image.empty() && imageTemp.empty()) {
-        why = out.image.string() + ": no free temporary name beside it";
+    if (!out.image.empty()) {
+        staged.image = FreeNameBeside(out.image, ".~inftool");
+        if (staged.image.empty()) {
+            why = out.image.string() + ": no free temporary name beside it";
+            return false;
+        }
+    }
+    if (!WriteDisks(staged.folder, disks, images, why) ||
+        (!staged.image.empty() && !WriteFile(staged.image, images.front(), why))) {
+        DiscardStagedMedia(staged);
         return false;
     }
-    if (!WriteDisks(temp, disks, images, why) ||
-        (!imageTemp.empty() && !WriteFile(imageTemp, images.front(), why))) {
-        discard();
-        return false;
-    }
+    return true;
+}
+
+void DiscardStagedMedia(const StagedMedia& staged) {
+    std::error_code error;
+    fs::remove_all(staged.folder, error);
+    if (!staged.image.empty()) fs::remove(staged.image, error);
+}
+
+bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::string& why) {
+    std::error_code error;
     fs::path old;
     bool removedEmpty = false;
     if (out.replaced) {
         old = FreeNameBeside(out.path, ".~inftool-old");
         if (old.empty() || (fs::rename(out.path, old, error), error)) {
             why = out.path.string() + ": cannot move the old content aside: " + error.message();
-            discard();
+            DiscardStagedMedia(staged);
             return false;
         }
     } else {
@@ -155,16 +163,16 @@ bool WriteMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
         if (!old.empty()) fs::rename(old, out.path, error);
         if (removedEmpty) fs::create_directory(out.path, error);
     };
-    fs::rename(temp, out.path, error);
+    fs::rename(staged.folder, out.path, error);
     if (error) {
         why = out.path.string() + ": cannot put the build in place: " + error.message();
-        discard();
+        DiscardStagedMedia(staged);
         restore();
         return false;
     }
-    if (!imageTemp.empty() && (fs::rename(imageTemp, out.image, error), error)) {
+    if (!staged.image.empty() && (fs::rename(staged.image, out.image, error), error)) {
         why = out.image.string() + ": cannot put the image in place: " + error.message();
-        fs::remove(imageTemp, error);
+        fs::remove(staged.image, error);
         fs::remove_all(out.path, error);
         restore();
         return false;

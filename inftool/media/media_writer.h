@@ -22,7 +22,20 @@ struct OutFolder {
 bool PrepareOut(const std::string& out, bool replace, bool imageBeside,
                 const std::vector<std::string>& inputs, OutFolder& folder, std::string& why);
 
-// images: none, or one for each disk. False, with why and nothing left behind, when the
-// media cannot be written.
-bool WriteMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
-                const std::vector<std::vector<uint8_t>>& images, std::string& why);
+// The media written beside OUT, not yet in its place.
+struct StagedMedia {
+    std::filesystem::path folder; // OUT's content, beside it under a free name
+    std::filesystem::path image;  // OUT.IMG's, when the build writes it; empty otherwise
+};
+
+// Writes the media beside OUT. images: none, or one for each disk. False, with why and
+// nothing left behind, when they cannot be written.
+bool StageMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
+                const std::vector<std::vector<uint8_t>>& images, StagedMedia& staged,
+                std::string& why);
+
+// Puts staged media in OUT's place, and OUT.IMG's. False, with why, the old content of OUT
+// and OUT.IMG as it was and the staged media removed, when it cannot.
+bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::string& why);
+
+void DiscardStagedMedia(const StagedMedia& staged);

@@ -1,5 +1,6 @@
 #include "media/script_check.h"
 
+#include "formats/script_text.h"
 #include "media/disks.h"
 #include "platform/files.h"
 
@@ -204,6 +205,20 @@ void CheckLineEnds(CheckState& state, const std::vector<uint8_t>& text, uint32_t
     }
 }
 
+// The installer takes every byte as a character of the system's ANSI code page.
+void CheckCharacters(CheckState& state, const std::vector<uint8_t>& text) {
+    if (HasByteOrderMark(text))
+        Warn(state, 1,
+             "a UTF-8 byte-order mark opens the file: the installer reads it as three characters "
+             "of the first line");
+    const Utf8Finding utf8 = FindUtf8(text);
+    if (utf8.line != 0)
+        Warn(state, utf8.line,
+             Format("text beyond ASCII is UTF-8 (\"%s\"): the installer shows each byte as a "
+                    "character of the system's ANSI code page (build --codepage converts it)",
+                    utf8.character.c_str()));
+}
+
 void CheckEnd(CheckState& state, const std::vector<uint8_t>& text, uint32_t readEnd) {
     const ParseNote& end = state.end;
     switch (end.reason) {
@@ -304,14 +319,13 @@ void CheckCatalogue(CheckState& state) {
 
 } // namespace
 
-bool CheckScript(const char* path, ScriptReport& report) {
-    std::vector<uint8_t> bytes;
-    std::string why;
+void CheckScriptText(const std::vector<uint8_t>& bytes, ScriptReport& report) {
     CheckState state;
-    if (!ReadWholeFile(path, bytes, why) || LoadSetupScript(path, OnNote, &state) != LoadOk)
-        return false;
-
     const uint32_t readEnd = static_cast<uint32_t>(std::min<size_t>(bytes.size(), kScriptReadSize));
+    std::vector<char> text(bytes.begin(), bytes.begin() + readEnd);
+    text.push_back('\0');
+    ParseSetupScript(text.data(), readEnd, OnNote, &state);
+
     if (bytes.size() > kScriptReadSize)
         Warn(state, 0,
              Format("file is %zu bytes long; only the first %u are read", bytes.size(),
@@ -320,12 +334,20 @@ bool CheckScript(const char* path, ScriptReport& report) {
     const uint32_t textEnd =
         nul ? static_cast<uint32_t>(static_cast<const uint8_t*>(nul) - bytes.data()) : readEnd;
     CheckLineEnds(state, bytes, textEnd);
+    CheckCharacters(state, bytes);
     CheckEnd(state, bytes, readEnd);
     CheckCatalogue(state);
     CheckDiskOrder(state.lines.files, state.warnings);
     report.warnings = std::move(state.warnings);
     report.fileLines = std::move(state.lines.files);
     report.minHDSpaceLine = state.minHDSpaceLine;
+    report.readsToEnd = state.end.reason == EndAtEndHeader;
+}
+
+bool CheckScript(const char* path, ScriptReport& report, std::string& why) {
+    std::vector<uint8_t> bytes;
+    if (!ReadInputFile(path, bytes, why)) return false;
+    CheckScriptText(bytes, report);
     return true;
 }
 

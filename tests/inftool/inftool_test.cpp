@@ -245,15 +245,15 @@ TEST(Inftool, UnopenableFileExits2NamingIt) {
     }
 }
 
-TEST(Inftool, NoMemoryExits1) {
+TEST(Inftool, NoMemoryExits2) {
     std::string path = kWorked;
     char* dump_args[] = {path.data()};
     ScriptFailNextAlloc();
-    EXPECT_EQ(RunCommand(kDumpCommand, 1, dump_args), 1);
+    EXPECT_EQ(RunCommand(kDumpCommand, 1, dump_args), 2);
     char code[] = "GetFileCount";
     char* query_args[] = {path.data(), code};
     ScriptFailNextAlloc();
-    EXPECT_EQ(RunCommand(kQueryCommand, 2, query_args), 1);
+    EXPECT_EQ(RunCommand(kQueryCommand, 2, query_args), 2);
 }
 
 TEST(Json, QueryEncodesScriptAndArgumentBytes) {

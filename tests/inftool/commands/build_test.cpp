@@ -10,6 +10,7 @@
 
 #include <utime.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <fstream>
@@ -194,6 +195,112 @@ TEST_F(BuildTest, ImagesTakeOneTimeFromTheNewestInputOrSourceDateEpoch) {
     unsetenv("SOURCE_DATE_EPOCH");
 }
 
+// Whatever an editor wrote, the disk gets CR LF lines without a byte-order mark, which the
+// check of the media as written finds clean; one note line says what changed.
+TEST_F(BuildTest, ScriptsWrittenAnywhereGoOnTheDiskAsCrLf) {
+    std::string lf = kOneDisk;
+    lf.erase(std::remove(lf.begin(), lf.end(), '\r'), lf.end());
+    std::string mixed = kOneDisk;
+    mixed.erase(mixed.find("\r\n[Dirs]"), 1);
+    struct Row {
+        const char* name;
+        std::string source;
+        const char* note; // after "SCRIPT: note: written "
+    };
+    const Row rows[] = {
+        {"LF", lf, "with CR LF line ends"},
+        {"mixed", mixed, "with CR LF line ends"},
+        {"byte-order mark", "\xEF\xBB\xBF" + kOneDisk, "without its UTF-8 byte-order mark"},
+        {"no end to the last line", kOneDisk.substr(0, kOneDisk.size() - 2),
+         "with a line end after its last line"},
+        {"all of them", "\xEF\xBB\xBF" + lf.substr(0, lf.size() - 1),
+         "with CR LF line ends, with a line end after its last line, without its UTF-8 "
+         "byte-order mark"},
+        {"a CR for the last line end", kOneDisk.substr(0, kOneDisk.size() - 1),
+         "with CR LF line ends"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Write("SETUP.INF", row.source);
+        ProgramRun run = Build({"--force", "--strict"});
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_EQ(run.out.rfind(script + ": note: written " + row.note + "\n", 0), 0u) << run.out;
+        EXPECT_EQ(Read("out/SETUP.INF"), kOneDisk);
+        EXPECT_EQ(RunInftool({"check", out + "/SETUP.INF", "--media", out}).status, 0);
+    }
+    // The source as it is keeps its warnings: what the installer would make of it there.
+    Write("SETUP.INF", lf);
+    const ProgramRun check = RunInftool({"check", script});
+    EXPECT_EQ(check.status, 1);
+    EXPECT_EQ(check.out.rfind(script + ": warning: LF-only line ends: the installer reads no line "
+                                       "of this file\n",
+                              0),
+              0u)
+        << check.out;
+}
+
+// Text beyond ASCII in UTF-8 draws a warning, and with --codepage becomes the bytes the
+// installer shows through that code page.
+TEST_F(BuildTest, CodePageConvertsAUtf8Script) {
+    struct Row {
+        const char* page;
+        std::string text;      // UTF-8
+        std::string converted; // in the code page
+    };
+    const Row rows[] = {
+        {"1252", "R\xC3\xA9glages \xE2\x82\xAC", "R\xE9glages \x80"},
+        {"1250",
+         "Ustawienia \xC5\x82\xC3\xB3"
+         "d\xC5\xBA",
+         "Ustawienia \xB3\xF3"
+         "d\x9F"},
+        {"1251", "\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB", "\xC6\xF3\xF0\xED\xE0\xEB"},
+        {"932", "\xE8\xA8\xAD\xE5\xAE\x9A \xEF\xBD\xB1", "\x90\xDD\x92\xE8 \xB1"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.page);
+        std::string inf = kOneDisk;
+        inf.replace(inf.find("Settings,"), 8, row.text);
+        Write("SETUP.INF", inf);
+        ProgramRun run = Build({"--force"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find(script + ":11: warning: text beyond ASCII is UTF-8 (\""),
+                  std::string::npos)
+            << run.out;
+        EXPECT_NE(run.out.find("built, with 1 warning\n"), std::string::npos) << run.out;
+        EXPECT_EQ(Read("out/SETUP.INF"), inf);
+
+        run = Build({"--force", "--strict", "--codepage", row.page});
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        EXPECT_EQ(run.out.rfind(script + ": note: written in code page " + row.page + "\n", 0), 0u)
+            << run.out;
+        std::string converted = kOneDisk;
+        converted.replace(converted.find("Settings,"), 8, row.converted);
+        EXPECT_EQ(Read("out/SETUP.INF"), converted);
+    }
+}
+
+// The committed bytes that inftool.exe, converting through WideCharToMultiByte under Wine,
+// must also write (tests/windows): the host's iconv gives them.
+TEST_F(BuildTest, CodePagesGiveTheBytesTheWindowsBuildGives) {
+    const std::string pages = std::string(SAMPLES_DIR) + "/../tests/windows/code_pages/";
+    for (const char* page : {"1250", "1251", "1252", "932"}) {
+        SCOPED_TRACE(page);
+        script = pages + page + ".inf";
+        ProgramRun run = Build({"--force", "--codepage", page});
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(Read("out/SETUP.INF"), ReadWhole(pages + page + ".expected"));
+    }
+    script = pages + "refused.inf";
+    ProgramRun run = Build({"--force", "--codepage", "1252"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind(script + ":2: error: \"\xC5\x82\" (U+0142) has no character in code "
+                                     "page 1252\n",
+                            0),
+              0u)
+        << run.err;
+}
+
 TEST_F(BuildTest, ForceReplacesWhatOutHeld) {
     Write("out/old/stale.txt", "stale");
     ProgramRun run = Build({"--force"});
@@ -204,18 +311,22 @@ TEST_F(BuildTest, ForceReplacesWhatOutHeld) {
         EXPECT_EQ(entry.path().filename().string().find(".~inftool"), std::string::npos);
 }
 
-TEST_F(BuildTest, WarningsOfTheScriptAndOfTheResultExit1) {
+// Warnings do not stop a build: they are counted in its last line, and only --strict
+// refuses them, those of the media as written included.
+TEST_F(BuildTest, WarningsOfTheScriptAndOfTheResultAreCountedAndExit0) {
     std::string inf = kOneDisk;
     inf.insert(inf.find("GroupName"), "Colour = blue\r\nMinHDSpace = 2\r\n");
     Write("SETUP.INF", inf);
     ProgramRun run = Build();
-    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out.rfind(script + ":3: warning: unknown key \"Colour\" is ignored\n", 0), 0u)
         << run.out;
     EXPECT_NE(run.out.find(out + "/SETUP.INF:4: warning: the entries expand to 5 KB, more than "
                                  "MinHDSpace 2 (KB)\n"),
               std::string::npos)
         << run.out;
+    const std::string last = "inftool build: built, with 2 warnings\n";
+    EXPECT_EQ(run.out.substr(run.out.size() - last.size()), last) << run.out;
     EXPECT_EQ(Read("out/SETUP.INF"), inf);
 }
 
@@ -282,7 +393,9 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
          },
          script + ":10: error: cannot place it: photo/setup.EXE is the installer's own file\n", ""},
         {"unreadable script", [&](auto&) { script = (dir / "none.inf").string(); },
-         "inftool build: cannot read " + (dir / "none.inf").string() + "\n", ""},
+         "inftool build: " + (dir / "none.inf").string() +
+             ": cannot read: No such file or directory\n",
+         ""},
         {"unreadable installer", [&](auto&) { fs::remove(dir / "setup.exe"); },
          "inftool build: " + (dir / "setup.exe").string() +
              ": cannot read: No such file or directory\n",
@@ -330,7 +443,51 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              Write("orig/B.INI", "b");
              Write("orig/ROOT.TXT", "root");
          },
-         "/TW: cannot create: ", ""},
+         script + ":11: error: cannot place it: TW is a file of this disk\n", ""},
+        {"a warning under --strict",
+         [&](auto& extra) {
+             replace("GroupName", "Colour = blue\r\nGroupName");
+             extra = {"--strict"};
+         },
+         "inftool build: --strict: the script draws 1 warning\n", ":3: warning: unknown key"},
+        {"a warning of the media under --strict",
+         [&](auto& extra) {
+             replace("GroupName", "MinHDSpace = 2\r\nGroupName");
+             extra = {"--strict", "--disk-size", "1.44M", "--images"};
+         },
+         "inftool build: --strict: the media draw 1 warning\n", "MinHDSpace 2 (KB)"},
+        {"a CR inside a line under --strict",
+         [&](auto& extra) {
+             replace("AppName = Tools", "AppName = To\rols");
+             extra = {"--strict"};
+         },
+         "inftool build: --strict: the script draws 2 warnings\n",
+         ":2: warning: CR without LF: the character after it is dropped"},
+        {"a character the code page lacks",
+         [&](auto& extra) {
+             replace("Settings,", "Ustawienia \xC5\x82\xC3\xB3"
+                                  "d\xC5\xBA,");
+             extra = {"--codepage", "1252"};
+         },
+         script + ":11: error: \"\xC5\x82\" (U+0142) has no character in code page 1252\n", ""},
+        {"a script to convert that is not UTF-8",
+         [&](auto& extra) {
+             replace("Settings,", "R\xE9glages,");
+             extra = {"--codepage", "1252"};
+         },
+         script + ":11: error: byte 0xE9 is not UTF-8, which --codepage converts\n", ""},
+        // Within the read as LF lines, past it, [End] and all, once they are CR LF.
+        {"a script that grows past the installer's read",
+         [&](auto&) {
+             std::string inf = Read("SETUP.INF");
+             inf.erase(std::remove(inf.begin(), inf.end(), '\r'), inf.end());
+             while (inf.size() + 41 <= 10240)
+                 inf.insert(0, std::string(40, ';') + "\n");
+             Write("SETUP.INF", inf);
+         },
+         " bytes as written; the installer reads the first 10240, and they end before the line "
+         "of [End]\n",
+         "note: written with CR LF line ends"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -343,7 +500,7 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
         c.arrange(extra);
         const std::set<std::string> before = Snapshot();
         ProgramRun run = Build(extra);
-        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.status, 2) << run.err;
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("nothing was built\n"), std::string::npos) << run.err;
         EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
@@ -351,10 +508,28 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
     }
 }
 
+// Only a failed write exits 74, and it keeps what OUT held: here every temporary name that
+// the media could be written under beside OUT is taken.
+TEST_F(BuildTest, AFailedWriteExits74AndKeepsWhatWasThere) {
+    Write("out/old.txt", "old");
+    for (int i = 0; i < 100; ++i)
+        Write("out.~inftool" + std::to_string(i), "taken");
+    const std::set<std::string> before = Snapshot();
+    ProgramRun run = Build({"--force"});
+    EXPECT_EQ(run.status, 74);
+    EXPECT_NE(run.err.find("inftool build: " + out + ": no free temporary name beside it\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("nothing was built\n"), std::string::npos) << run.err;
+    EXPECT_EQ(Snapshot(), before);
+}
+
 TEST_F(BuildTest, WrongCallsExit64) {
     const std::vector<std::vector<std::string>> cases = {
         {"--disk-size", "1.4M"}, {"--disk-size", "0"}, {"--out", "again"},
-        {"--force", "--force"},  {"--nothing"},        {"second.inf"}};
+        {"--force", "--force"},  {"--nothing"},        {"second.inf"},
+        {"--codepage", "437"},   {"--codepage", "x"},  {"--codepage="},
+        {"--codepage", "-1252"}, {"--strict=yes"},     {"--codepage", "99999999999"}};
     for (const std::vector<std::string>& extra : cases) {
         SCOPED_TRACE(extra[0] + " " + extra.back());
         ProgramRun run = Build(extra);

@@ -138,6 +138,15 @@ const Case kCases[] = {
     {"no end line", kClean.substr(0, kClean.size() - 7), ": warning: no [End] line"},
     {"missing section", Lines({"[Application]", "AppName = A", "[End]"}),
      ": warning: no [Dirs] section"},
+    {"byte-order mark", "\xEF\xBB\xBF" + kClean,
+     ":1: warning: a UTF-8 byte-order mark opens the file: the installer reads it as three "
+     "characters of the first line"},
+    {"UTF-8 beyond ASCII", Lines({"; caf\xC3\xA9", "; \xE2\x82\xAC"}) + kClean,
+     ":1: warning: text beyond ASCII is UTF-8 (\"\xC3\xA9\"): the installer shows each byte as a "
+     "character of the system's ANSI code page (build --codepage converts it)"},
+    {"UTF-8 after LF line ends", "; a\n; b\r\n; \xC5\x82\r\n" + kClean,
+     ":3: warning: text beyond ASCII is UTF-8 (\"\xC5\x82\"): the installer shows each byte as a "
+     "character of the system's ANSI code page (build --codepage converts it)"},
 };
 
 TEST_F(CheckTest, EachKindOfWarning) {
@@ -147,6 +156,17 @@ TEST_F(CheckTest, EachKindOfWarning) {
         ProgramRun run = RunCheck({path});
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.out.find(path + c.expected + "\n"), std::string::npos) << run.out;
+    }
+}
+
+// Bytes beyond ASCII that are not UTF-8 are taken to be in an ANSI code page already.
+TEST_F(CheckTest, AnsiTextIsNoUtf8) {
+    for (const std::string& text : {std::string("; caf\xE9"), std::string("; \xC3\xA9\xE9"),
+                                    std::string("; \xC0\xAF"), std::string("; \xED\xA0\x80"),
+                                    std::string("; \xF4\x90\x80\x80"), std::string("; \xE2\x82")}) {
+        ProgramRun run = RunCheck({Write("SETUP.INF", text + "\r\n" + kClean)});
+        EXPECT_EQ(run.status, 0) << run.out;
+        EXPECT_EQ(run.out, "");
     }
 }
 
