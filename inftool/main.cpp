@@ -7,7 +7,7 @@ namespace {
 
 // In the order the general help lists them.
 const Command* const kCommands[] = {
-    &kBuildCommand, &kCheckCommand,    &kDumpCommand,
+    &kInitCommand,  &kBuildCommand,    &kCheckCommand,  &kDumpCommand,
     &kQueryCommand, &kCompressCommand, &kExpandCommand,
 };
 

@@ -10,3 +10,4 @@ extern const Command kCheckCommand;
 extern const Command kBuildCommand;
 extern const Command kCompressCommand;
 extern const Command kExpandCommand;
+extern const Command kInitCommand;

@@ -152,6 +152,10 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
          "inftool build: missing option --out OUT"},
         {{"build", kWorked, "--force=yes"}, "inftool build: option --force takes no value"},
         {{"compress", "a"}, "inftool compress: missing argument OUT"},
+        {{"init", "originals"}, "inftool init: missing option --out FILE"},
+        {{"init", "--out", "S.INF"}, "inftool init: missing argument DIR"},
+        {{"init", "originals", "--out", "S.INF", "--disk-size=2M"},
+         "inftool init: --disk-size 2M: neither a floppy size nor a byte count"},
         {{"compress", "-x", "a", "b"}, "inftool compress: unknown option -x"},
         {{"expand", "a", "b", "c"}, "inftool expand: unexpected argument c"},
         {{}, "inftool: missing command"},
@@ -178,7 +182,7 @@ TEST(Inftool, HelpGoesToStdoutAndExits0) {
     EXPECT_EQ(all.err, "");
     EXPECT_EQ(RunInftool({"help"}).out, all.out);
     EXPECT_EQ(RunInftool({"-h"}).out, all.out);
-    for (const char* command : {"dump", "query", "check", "build", "compress", "expand"}) {
+    for (const char* command : {"init", "dump", "query", "check", "build", "compress", "expand"}) {
         SCOPED_TRACE(command);
         EXPECT_NE(all.out.find(std::string("\n  ") + command + " "), std::string::npos) << all.out;
         const ProgramRun one = RunInftool({command, "--help"});
