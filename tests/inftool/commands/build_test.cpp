@@ -52,11 +52,7 @@ class BuildTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    void Write(const std::string& name, const std::string& bytes) {
-        fs::path path = dir / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& name, const std::string& bytes) { WriteBelow(dir, name, bytes); }
     std::string Read(const std::string& name) { return ReadWhole((dir / name).string()); }
 
     ProgramRun Build(std::vector<std::string> extra = {}) {

@@ -36,10 +36,7 @@ class CheckTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(dir); }
 
     std::string Write(const std::string& name, const std::string& bytes) {
-        fs::path path = dir / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path.string();
+        return WriteBelow(dir, name, bytes);
     }
 };
 

@@ -42,11 +42,7 @@ class InitTest : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    void Write(const std::string& name, const std::string& bytes) {
-        fs::path path = dir / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& name, const std::string& bytes) { WriteBelow(dir, name, bytes); }
 
     ProgramRun Init(std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"init", (dir / "Package").string(), "--out", script};
