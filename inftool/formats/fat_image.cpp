@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr uint8_t kVolumeLabel = 0x08;
-constexpr uint8_t kDirectory = 0x10;
-constexpr uint8_t kArchive = 0x20;
-constexpr uint32_t kFirstCluster = 2;
 constexpr int64_t kDaySeconds = 86400;
 
 constexpr char kOemName[] = "MSWIN4.1"; // the name that readers of the era least often doubt
@@ -57,16 +53,6 @@ constexpr int64_t DaysFromCivil(int64_t year, int64_t month, int64_t day) {
 }
 constexpr int64_t kFirstFatSecond = DaysFromCivil(1980, 1, 1) * kDaySeconds;
 constexpr int64_t kLastFatSecond = DaysFromCivil(2108, 1, 1) * kDaySeconds - 2;
-
-void Put16(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void Put32(uint8_t* at, uint32_t value) {
-    Put16(at, value);
-    Put16(at + 2, value >> 16);
-}
 
 struct Node {
     std::string name;
@@ -151,25 +137,25 @@ struct Writer {
         uint8_t* boot = Sector(0);
         const uint8_t jump[] = {0xEB, kBootCodeAt - 2, 0x90};
         std::memcpy(boot, jump, sizeof jump);
-        std::memcpy(boot + 3, kOemName, 8);
-        Put16(boot + 11, kSectorBytes);
-        boot[13] = g.sectorsPerCluster;
-        Put16(boot + 14, kReservedSectors);
-        boot[16] = kFatCount;
-        Put16(boot + 17, g.rootEntries);
-        Put16(boot + 19, g.sectors);
-        boot[21] = g.media;
-        Put16(boot + 22, g.sectorsPerFat);
-        Put16(boot + 24, g.sectorsPerTrack);
-        Put16(boot + 26, g.heads);
-        boot[38] = kExtendedBootSignature;
-        Put32(boot + 39, serial);
-        std::memcpy(boot + 43, label.data(), kShortNameBytes);
-        std::memcpy(boot + 54, kFileSystemType, 8);
+        std::memcpy(boot + kBootOemName, kOemName, 8);
+        Put16(boot + kBootBytesPerSector, kSectorBytes);
+        boot[kBootSectorsPerCluster] = g.sectorsPerCluster;
+        Put16(boot + kBootReservedSectors, kReservedSectors);
+        boot[kBootFatCount] = kFatCount;
+        Put16(boot + kBootRootEntries, g.rootEntries);
+        Put16(boot + kBootSectors, g.sectors);
+        boot[kBootMedia] = g.media;
+        Put16(boot + kBootSectorsPerFat, g.sectorsPerFat);
+        Put16(boot + kBootSectorsPerTrack, g.sectorsPerTrack);
+        Put16(boot + kBootHeads, g.heads);
+        boot[kBootExtendedSignature] = kExtendedBootSignature;
+        Put32(boot + kBootSerial, serial);
+        std::memcpy(boot + kBootLabel, label.data(), kShortNameBytes);
+        std::memcpy(boot + kBootFileSystemType, kFileSystemType, 8);
         std::memcpy(boot + kBootCodeAt, kBootCode, sizeof kBootCode);
         std::memcpy(boot + kMessageAt, kBootMessage, sizeof kBootMessage);
-        boot[510] = 0x55;
-        boot[511] = 0xAA;
+        boot[kBootMark] = 0x55;
+        boot[kBootMark + 1] = 0xAA;
     }
 
     void Chain(uint32_t first, uint32_t count) {
@@ -180,16 +166,16 @@ struct Writer {
 
     uint8_t* Entry(uint8_t* at, const char* name, uint8_t attributes, uint8_t caseFlags,
                    uint32_t cluster, uint32_t size) {
-        std::memcpy(at, name, kShortNameBytes);
-        at[11] = attributes;
-        at[12] = caseFlags;
-        Put16(at + 14, time.time); // created
-        Put16(at + 16, time.date);
-        Put16(at + 18, time.date); // last read
-        Put16(at + 22, time.time); // written
-        Put16(at + 24, time.date);
-        Put16(at + 26, cluster);
-        Put32(at + 28, size);
+        std::memcpy(at + kEntryName, name, kShortNameBytes);
+        at[kEntryAttributes] = attributes;
+        at[kEntryCase] = caseFlags;
+        Put16(at + kEntryCreatedTime, time.time);
+        Put16(at + kEntryCreatedDate, time.date);
+        Put16(at + kEntryReadDate, time.date);
+        Put16(at + kEntryWrittenTime, time.time);
+        Put16(at + kEntryWrittenDate, time.date);
+        Put16(at + kEntryCluster, cluster);
+        Put32(at + kEntrySize, size);
         return at + kDirEntryBytes;
     }
 
@@ -198,11 +184,11 @@ struct Writer {
         uint8_t* entry = at == 0 ? Sector(kReservedSectors + kFatCount * g.sectorsPerFat)
                                  : Cluster(folder.firstCluster);
         if (at == 0) {
-            entry = Entry(entry, label.data(), kVolumeLabel, 0, 0, 0);
+            entry = Entry(entry, label.data(), kAttributeVolumeLabel, 0, 0, 0);
         } else {
-            entry = Entry(entry, ".          ", kDirectory, 0, folder.firstCluster, 0);
-            entry =
-                Entry(entry, "..         ", kDirectory, 0, nodes[folder.parent].firstCluster, 0);
+            entry = Entry(entry, ".          ", kAttributeDirectory, 0, folder.firstCluster, 0);
+            entry = Entry(entry, "..         ", kAttributeDirectory, 0,
+                          nodes[folder.parent].firstCluster, 0);
         }
         for (size_t child : folder.children) {
             const Node& node = nodes[child];
@@ -211,7 +197,8 @@ struct Writer {
                 FillLongNameEntry(node.name, ordinal, checksum, entry);
                 entry += kDirEntryBytes;
             }
-            entry = Entry(entry, node.shortName.bytes, node.folder ? kDirectory : kArchive,
+            entry = Entry(entry, node.shortName.bytes,
+                          node.folder ? kAttributeDirectory : kAttributeArchive,
                           node.shortName.caseFlags, node.firstCluster,
                           node.folder ? 0 : static_cast<uint32_t>(node.bytes->size()));
         }
@@ -247,17 +234,6 @@ FatTime FatTimeOf(int64_t seconds) {
     return {
         static_cast<uint16_t>((year - 1980) << 9 | month << 5 | day),
         static_cast<uint16_t>((second / 3600) << 11 | (second / 60 % 60) << 5 | second % 60 / 2)};
-}
-
-void SetFat12Entry(uint8_t* fat, uint32_t cluster, uint16_t value) {
-    uint8_t* at = fat + cluster * 3 / 2;
-    if (cluster % 2 == 0) {
-        at[0] = static_cast<uint8_t>(value);
-        at[1] = static_cast<uint8_t>((at[1] & 0xF0) | (value >> 8 & 0x0F));
-    } else {
-        at[0] = static_cast<uint8_t>((at[0] & 0x0F) | (value << 4 & 0xF0));
-        at[1] = static_cast<uint8_t>(value >> 4);
-    }
 }
 
 bool MakeFatImage(const FloppyGeometry& geometry, const std::vector<ImageFile>& files,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/fat_format.h"
 #include "formats/floppy.h"
 
 #include <cstdint>
@@ -10,13 +11,6 @@
 // not a startup disk, two FATs, the root directory and the data area, each file and folder in
 // consecutive clusters, every timestamp the same.
 
-constexpr uint16_t kFat12EndOfChain = 0xFFF;
-
-struct FatTime {
-    uint16_t date; // (year - 1980) << 9 | month << 5 | day
-    uint16_t time; // hour << 11 | minute << 5 | second / 2
-};
-
 // Seconds since 1970 as FAT keeps them: UTC to 2 seconds, from 1980-01-01 to 2107-12-31.
 FatTime FatTimeOf(int64_t seconds);
 
@@ -25,9 +19,6 @@ struct ImageFile {
     std::string path;
     const std::vector<uint8_t>* bytes;
 };
-
-// Sets the entry of cluster in a FAT12 table: 12 bits, two entries in three bytes.
-void SetFat12Entry(uint8_t* fat, uint32_t cluster, uint16_t value);
 
 // label: from VolumeLabel. False, with why, when the files exceed the floppy or a path is
 // taken twice.

@@ -1,14 +1,15 @@
 #include "formats/fat_names.h"
 
+#include "formats/fat_format.h"
+
 #include <cstring>
 
 namespace {
 
-constexpr uint32_t kLongNameCharsPerEntry = 13;
 constexpr size_t kMaxLongName = 255;
-constexpr uint8_t kLastLongNameEntry = 0x40;
-constexpr uint8_t kLongNameAttributes = 0x0F;
 constexpr uint32_t kMaxNumericTail = 999999;
+constexpr uint8_t kLongNameCharOffsets[kLongNameCharsPerEntry] = {1,  3,  5,  7,  9,  14, 16,
+                                                                  18, 20, 22, 24, 28, 30};
 
 bool IsShortNameChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
@@ -146,20 +147,39 @@ uint8_t LongNameChecksum(const char (&shortName)[kShortNameBytes]) {
 
 void FillLongNameEntry(const std::string& name, uint32_t ordinal, uint8_t checksum,
                        uint8_t* entry) {
-    static constexpr uint8_t kCharOffsets[kLongNameCharsPerEntry] = {1,  3,  5,  7,  9,  14, 16,
-                                                                     18, 20, 22, 24, 28, 30};
     const size_t last = (name.size() + kLongNameCharsPerEntry - 1) / kLongNameCharsPerEntry;
     std::memset(entry, 0, kDirEntryBytes);
     entry[0] = static_cast<uint8_t>(ordinal | (ordinal == last ? kLastLongNameEntry : 0));
-    entry[11] = kLongNameAttributes;
-    entry[13] = checksum;
+    entry[kEntryAttributes] = kLongNameAttributes;
+    entry[kLongNameChecksum] = checksum;
     // After the name one NUL, then 0xFFFF to the end of the entry.
     for (uint32_t i = 0; i < kLongNameCharsPerEntry; ++i) {
         const size_t at = (ordinal - 1) * kLongNameCharsPerEntry + i;
         const uint16_t unit = at < name.size()    ? static_cast<uint8_t>(name[at])
                               : at == name.size() ? 0
                                                   : 0xFFFF;
-        entry[kCharOffsets[i]] = static_cast<uint8_t>(unit & 0xFF);
-        entry[kCharOffsets[i] + 1] = static_cast<uint8_t>(unit >> 8);
+        entry[kLongNameCharOffsets[i]] = static_cast<uint8_t>(unit & 0xFF);
+        entry[kLongNameCharOffsets[i] + 1] = static_cast<uint8_t>(unit >> 8);
     }
+}
+
+void ReadLongNameEntry(const uint8_t* entry, uint16_t (&units)[kLongNameCharsPerEntry]) {
+    for (uint32_t i = 0; i < kLongNameCharsPerEntry; ++i)
+        units[i] = static_cast<uint16_t>(entry[kLongNameCharOffsets[i]] |
+                                         entry[kLongNameCharOffsets[i] + 1] << 8);
+}
+
+std::string NameOfShortEntry(const uint8_t* entry) {
+    std::string parts[2];
+    for (uint32_t i = 0; i < kShortNameBytes; ++i) {
+        const bool base = i < 8;
+        char c = static_cast<char>(i == 0 && entry[0] == kEntryNameE5 ? kEntryDeleted : entry[i]);
+        if (c >= 'A' && c <= 'Z' &&
+            (entry[kEntryCase] & (base ? kLowerCaseBase : kLowerCaseExtension)))
+            c = static_cast<char>(c - 'A' + 'a');
+        parts[base ? 0 : 1] += c;
+    }
+    for (std::string& part : parts)
+        part.erase(part.find_last_not_of(' ') + 1);
+    return parts[1].empty() ? parts[0] : parts[0] + "." + parts[1];
 }

@@ -12,6 +12,11 @@ constexpr uint32_t kShortNameBytes = 11;
 constexpr uint8_t kLowerCaseBase =
     0x08; // byte 12: Windows NT and later show the part in lower case
 constexpr uint8_t kLowerCaseExtension = 0x10;
+constexpr uint32_t kLongNameCharsPerEntry = 13;
+constexpr uint8_t kLongNameAttributes = 0x0F;
+constexpr uint8_t kLongNameOrdinal = 0x1F; // of the first byte; 1 for the first 13 characters
+constexpr uint8_t kLastLongNameEntry = 0x40;
+constexpr uint32_t kLongNameChecksum = 13; // the offset of the short name's checksum
 
 // name with its ASCII letters upper-cased: FAT takes names that differ only so for one.
 std::string FoldedName(const std::string& name);
@@ -47,3 +52,11 @@ uint8_t LongNameChecksum(const char (&shortName)[kShortNameBytes]);
 
 // Fills entry with the long-name entry number ordinal (1 for the first 13 characters).
 void FillLongNameEntry(const std::string& name, uint32_t ordinal, uint8_t checksum, uint8_t* entry);
+
+// The UTF-16 units of a long-name entry, its 13 characters as they stand.
+void ReadLongNameEntry(const uint8_t* entry, uint16_t (&units)[kLongNameCharsPerEntry]);
+
+// The name an 8.3 entry shows: its base, then "." and its extension when it has one, without
+// the padding blanks, each part in lower case where the entry's case byte says so. The bytes
+// are taken as they stand, but for the 05 that stands for a first byte E5.
+std::string NameOfShortEntry(const uint8_t* entry);
