@@ -16,18 +16,6 @@
 
 namespace {
 
-std::vector<std::string> Components(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find_first_of("\\/", start);
-        if (end == std::string::npos) end = path.size();
-        if (end > start) parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
-}
-
 // One disk being laid out. Names compare ignoring case, as on the disk itself, so a folder
 // keeps the spelling it was first given.
 struct DiskBuilder {
@@ -123,7 +111,7 @@ struct Planner {
     }
 
     void PlaceOwn(MediaFile file, const char* relative) {
-        std::vector<std::string> parts = Components(relative);
+        std::vector<std::string> parts = PathParts(relative);
         const std::string name = parts.back();
         parts.pop_back();
         DiskBuilder& disk = DiskOf(StartDisk());
@@ -149,7 +137,7 @@ struct Planner {
     // The names reach the disk as they are: each must stay inside it and be one FAT holds.
     bool NamesStayInside(const char* dirName, const FileEntry& entry, uint32_t line) {
         bool inside = true;
-        for (const std::string& part : Components(dirName)) {
+        for (const std::string& part : PathParts(dirName)) {
             if (IsPlainFileName(part.c_str())) continue;
             Fail(line, std::string("[Dirs] name \"") + dirName + "\" leads out of its disk");
             inside = false;
@@ -161,7 +149,7 @@ struct Planner {
             inside = false;
         }
         if (!inside) return false;
-        std::vector<std::string> onDisk = Components(dirName);
+        std::vector<std::string> onDisk = PathParts(dirName);
         onDisk.push_back(entry.SourceName);
         for (const std::string& name : onDisk) {
             if (IsFatName(name)) continue;
@@ -196,7 +184,7 @@ struct Planner {
             file.bytes = std::move(packed);
         }
         DiskBuilder& disk = DiskOf(entry.DiskNumber);
-        const std::string folder = disk.SpellFolder(Components(dirName));
+        const std::string folder = disk.SpellFolder(PathParts(dirName));
         file.path =
             folder.empty() ? std::string(entry.SourceName) : folder + "/" + entry.SourceName;
         Place(disk, std::move(file));

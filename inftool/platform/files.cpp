@@ -158,6 +158,18 @@ bool IsRegularFile(const std::string& path, uint64_t* size) {
     return true;
 }
 
+std::vector<std::string> PathParts(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) end = path.size();
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
 std::string JoinPath(const std::string& dir, const char* relative) {
     std::string path = dir;
     if (!path.empty() && !IsSeparator(path.back())) path += '/';

@@ -39,5 +39,8 @@ std::string FindIgnoringCase(const std::string& dir, const char* relative);
 
 bool IsRegularFile(const std::string& path, uint64_t* size = nullptr);
 
+// The parts of path, separated by "\" or "/"; empty parts are dropped.
+std::vector<std::string> PathParts(const std::string& path);
+
 // dir and relative joined with "/" separators.
 std::string JoinPath(const std::string& dir, const char* relative);
