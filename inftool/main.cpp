@@ -7,8 +7,8 @@ namespace {
 
 // In the order the general help lists them.
 const Command* const kCommands[] = {
-    &kInitCommand,  &kBuildCommand,    &kCheckCommand,  &kDumpCommand,
-    &kQueryCommand, &kCompressCommand, &kExpandCommand,
+    &kInitCommand, &kBuildCommand, &kImportCommand,   &kCheckCommand,
+    &kDumpCommand, &kQueryCommand, &kCompressCommand, &kExpandCommand,
 };
 
 } // namespace

@@ -11,3 +11,4 @@ extern const Command kBuildCommand;
 extern const Command kCompressCommand;
 extern const Command kExpandCommand;
 extern const Command kInitCommand;
+extern const Command kImportCommand;
