@@ -137,11 +137,12 @@ struct Import {
                              ")");
     }
 
-    // Every file of the disks that nothing above took, in folder/disk<n>/, folder being one
-    // that no [Dirs] name takes; returns them, "disk<n>/PATH" each.
+    // Every file of the disks that nothing above took, in folder/disk<n>/, folder being a
+    // name that nothing above takes; returns them, "disk<n>/PATH" each.
     std::vector<std::string> KeepTheRest(std::string& folder) {
         folder = kUnlistedFolder;
-        for (int n = 2; folders.count(FoldedName(folder)) != 0; ++n)
+        for (int n = 2; folders.count(FoldedName(folder)) + outFiles.count(FoldedName(folder)) != 0;
+             ++n)
             folder = kUnlistedFolder + std::string("-") + std::to_string(n);
         std::vector<std::string> kept;
         for (size_t disk = 0; disk < disks.size(); ++disk) {
