@@ -32,41 +32,23 @@ constexpr Option kImportOptions[] = {
 constexpr char kNothingWritten[] = "inftool import: nothing was written\n";
 constexpr char kUnlistedFolder[] = "unlisted";
 
-// What import writes into DIR, each folder spelt as it was first given, and which file of
-// which disk each came from.
+// What import writes into DIR, laid out as one disk, and which file of which disk each
+// came from.
 struct Import {
     std::vector<SourceDisk> disks;
     size_t scriptDisk = 0;                   // the disk that holds SETUP.INF
     std::map<uint16_t, size_t> diskOfNumber; // [Disks] number -> index in disks
     std::vector<std::vector<bool>> taken;    // of each file of each disk
-    DiskLayout out{0, "", "", {}};
-    std::map<std::string, size_t> outFiles;     // folded path -> index in out.files
-    std::map<std::string, std::string> folders; // folded -> spelt
+    DiskBuilder out{{0, "", "", {}}, {}, {}};
     std::vector<std::string> errors;
 
-    std::string Spell(const std::vector<std::string>& parts) {
-        std::string spelt;
-        for (const std::string& part : parts) {
-            const std::string path = spelt.empty() ? part : spelt + "/" + part;
-            spelt = folders.emplace(FoldedName(path), path).first->second;
-        }
-        return spelt;
-    }
-
-    // Puts bytes at path in DIR, unless another file takes it with other bytes.
+    // Puts bytes at path in DIR, unless another file or a folder takes it.
     void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line) {
-        const auto [at, added] = outFiles.emplace(FoldedName(path), out.files.size());
-        if (added) {
-            out.files.push_back({path, std::move(bytes), 0, line, 0});
-            return;
-        }
-        const MediaFile& other = out.files[at->second];
-        if (other.bytes == bytes) return;
-        errors.push_back(kScriptName + std::string(" line ") + std::to_string(line) + ": " + path +
-                         " is also written for " +
-                         (other.line == 0 ? std::string("the installer's own files")
-                                          : "line " + std::to_string(other.line)) +
-                         ", with other contents");
+        std::string clash;
+        if (out.Add({path, std::move(bytes), 0, line, 0}, clash)) return;
+        errors.push_back(
+            (line == 0 ? path : kScriptName + std::string(" line ") + std::to_string(line)) +
+            ": cannot put it in place: " + clash);
     }
 
     // Takes the file at path of disk, as found; false when it is not there.
@@ -121,7 +103,7 @@ struct Import {
                     return;
                 }
             }
-            const std::string folder = Spell(dirParts);
+            const std::string folder = out.SpellFolder(dirParts);
             Put(folder.empty() ? entry.DestName : folder + "/" + entry.DestName,
                 std::move(original), line);
             return;
@@ -141,8 +123,8 @@ struct Import {
     // name that nothing above takes; returns them, "disk<n>/PATH" each.
     std::vector<std::string> KeepTheRest(std::string& folder) {
         folder = kUnlistedFolder;
-        for (int n = 2; folders.count(FoldedName(folder)) + outFiles.count(FoldedName(folder)) != 0;
-             ++n)
+        for (int n = 2;
+             out.folders.count(FoldedName(folder)) + out.files.count(FoldedName(folder)) != 0; ++n)
             folder = kUnlistedFolder + std::string("-") + std::to_string(n);
         std::vector<std::string> kept;
         for (size_t disk = 0; disk < disks.size(); ++disk) {
@@ -245,7 +227,8 @@ int RunImport(const Arguments& args) {
 
     PrintTable(import);
     StagedMedia staged;
-    if (!StageMedia(folder, {import.out}, {}, staged, why) || !PutMediaInPlace(folder, staged, why))
+    if (!StageMedia(folder, {import.out.layout}, {}, staged, why) ||
+        !PutMediaInPlace(folder, staged, why))
         return Refuse({why}, kExitWrite);
     for (const std::string& note : notes)
         std::printf("%s\n", note.c_str());

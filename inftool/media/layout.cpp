@@ -14,52 +14,43 @@
 #include <algorithm>
 #include <map>
 
-namespace {
-
-// One disk being laid out. Names compare ignoring case, as on the disk itself, so a folder
-// keeps the spelling it was first given.
-struct DiskBuilder {
-    DiskLayout layout;
-    std::map<std::string, std::string> folders; // folded -> spelt
-    std::map<std::string, size_t> files;        // folded path -> index in layout.files
-
-    std::string SpellFolder(const std::vector<std::string>& parts) {
-        std::string spelt;
-        for (const std::string& part : parts) {
-            const std::string path = spelt.empty() ? part : spelt + "/" + part;
-            spelt = folders.emplace(FoldedName(path), path).first->second;
-        }
-        return spelt;
+std::string DiskBuilder::SpellFolder(const std::vector<std::string>& parts) {
+    std::string spelt;
+    for (const std::string& part : parts) {
+        const std::string path = spelt.empty() ? part : spelt + "/" + part;
+        spelt = folders.emplace(FoldedName(path), path).first->second;
     }
+    return spelt;
+}
 
-    // False, naming the other user of the path, when it is taken by other bytes or a folder.
-    bool Add(MediaFile file, std::string& clash) {
-        const std::string key = FoldedName(file.path);
-        const auto taken = files.find(key);
-        if (folders.count(key) != 0) {
-            clash = file.path + " is a folder of this disk";
-            return false;
-        }
-        for (size_t slash = file.path.find('/'); slash != std::string::npos;
-             slash = file.path.find('/', slash + 1)) {
-            const auto parent = files.find(FoldedName(file.path.substr(0, slash)));
-            if (parent == files.end()) continue;
-            clash = layout.files[parent->second].path + " is a file of this disk";
-            return false;
-        }
-        if (taken == files.end()) {
-            files.emplace(key, layout.files.size());
-            layout.files.push_back(std::move(file));
-            return true;
-        }
-        const MediaFile& other = layout.files[taken->second];
-        if (other.bytes == file.bytes) return true;
-        clash = other.line == 0 ? other.path + " is the installer's own file"
-                                : other.path + " is also written for line " +
-                                      std::to_string(other.line) + " with other contents";
+bool DiskBuilder::Add(MediaFile file, std::string& clash) {
+    const std::string key = FoldedName(file.path);
+    const auto taken = files.find(key);
+    if (folders.count(key) != 0) {
+        clash = file.path + " is a folder of this disk";
         return false;
     }
-};
+    for (size_t slash = file.path.find('/'); slash != std::string::npos;
+         slash = file.path.find('/', slash + 1)) {
+        const auto parent = files.find(FoldedName(file.path.substr(0, slash)));
+        if (parent == files.end()) continue;
+        clash = layout.files[parent->second].path + " is a file of this disk";
+        return false;
+    }
+    if (taken == files.end()) {
+        files.emplace(key, layout.files.size());
+        layout.files.push_back(std::move(file));
+        return true;
+    }
+    const MediaFile& other = layout.files[taken->second];
+    if (other.bytes == file.bytes) return true;
+    clash = other.line == 0 ? other.path + " is the installer's own file"
+                            : other.path + " is also written for line " +
+                                  std::to_string(other.line) + " with other contents";
+    return false;
+}
+
+namespace {
 
 struct Planner {
     const BuildInputs& inputs;

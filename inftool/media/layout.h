@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,20 @@ struct DiskLayout {
     std::string folder; // inside OUT: "" when there is one disk, else "DISK<n>"
     std::string name;   // in [Disks]; "" when it has none
     std::vector<MediaFile> files;
+};
+
+// One disk being laid out. Names compare ignoring case, as on the disk itself, so a folder
+// keeps the spelling it was first given.
+struct DiskBuilder {
+    DiskLayout layout;
+    std::map<std::string, std::string> folders; // folded -> spelt
+    std::map<std::string, size_t> files;        // folded path -> index in layout.files
+
+    // The folders of parts, "/"-separated, each as it was first spelt.
+    std::string SpellFolder(const std::vector<std::string>& parts);
+
+    // False, naming the other user of the path, when it is taken by other bytes or a folder.
+    bool Add(MediaFile file, std::string& clash);
 };
 
 struct BuildInputs {

@@ -291,7 +291,8 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
              d = folders;
              script("B.INI, GUI.INI", "B.INI, A.INI");
          },
-         "SETUP.INF line 13: WIN/A.INI is also written for line 11, with other contents"},
+         "SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for line 11 with "
+         "other contents"},
         {"an out that is not empty", [&](auto&) { Write("imported/keep.txt", "keep"); },
          out + ": exists and is not empty (--force replaces it)"},
     };
