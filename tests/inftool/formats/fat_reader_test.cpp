@@ -149,18 +149,6 @@ std::vector<uint8_t> KnownImage() {
                                                   {"DIR/C.TXT", std::vector<uint8_t>(100, 'c')}});
 }
 
-TEST(FatReader, TheKnownImageReadsAsLaidOut) {
-    const std::vector<uint8_t> image = KnownImage();
-    FatDisk disk;
-    std::string why;
-    ASSERT_TRUE(ReadFatImage(image.data(), image.size(), disk, why)) << why;
-    ASSERT_EQ(disk.files.size(), 4u);
-    EXPECT_EQ(disk.files[3].path, "DIR/C.TXT");
-    EXPECT_EQ(Get16(image.data() + kRoot + 3 * kDirEntryBytes + kEntryCluster), 6);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()) + kDirCluster + 64, 5),
-              "C    ");
-}
-
 // Each damage refused with a line that names what is wrong and where, never read in part.
 TEST(FatReader, RefusesDamagedImages) {
     struct Row {
