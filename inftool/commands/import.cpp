@@ -42,10 +42,11 @@ struct Import {
     DiskBuilder out{{0, "", "", {}}, {}, {}};
     std::vector<std::string> errors;
 
-    // Puts bytes at path in DIR, unless another file or a folder takes it.
-    void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line) {
+    // Puts bytes at path in DIR, unless another file or a folder takes it. modified: the time
+    // of the file on its disk, which the file in DIR takes; -1 for none.
+    void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line, int64_t modified) {
         std::string clash;
-        if (out.Add({path, std::move(bytes), 0, line, 0}, clash)) return;
+        if (out.Add({path, std::move(bytes), 0, line, modified}, clash)) return;
         errors.push_back(
             (line == 0 ? path : kScriptName + std::string(" line ") + std::to_string(line)) +
             ": cannot put it in place: " + clash);
@@ -56,7 +57,7 @@ struct Import {
         const size_t file = disks[disk].Find(path);
         if (file == SourceDisk::kNone) return false;
         taken[disk][file] = true;
-        Put(as, disks[disk].files[file].bytes, 0);
+        Put(as, disks[disk].files[file].bytes, 0, disks[disk].files[file].modified);
         return true;
     }
 
@@ -105,7 +106,7 @@ struct Import {
             }
             const std::string folder = out.SpellFolder(dirParts);
             Put(folder.empty() ? entry.DestName : folder + "/" + entry.DestName,
-                std::move(original), line);
+                std::move(original), line, found.modified);
             return;
         }
         const std::string disk = std::to_string(entry.DiskNumber);
@@ -133,7 +134,8 @@ struct Import {
                 const std::string path =
                     "disk" + std::to_string(disk + 1) + "/" + disks[disk].files[file].path;
                 kept.push_back(path);
-                Put(folder + "/" + path, disks[disk].files[file].bytes, 0);
+                Put(folder + "/" + path, disks[disk].files[file].bytes, 0,
+                    disks[disk].files[file].modified);
             }
         }
         return kept;
@@ -179,6 +181,19 @@ void PrintTable(const Import& import) {
         std::printf("%-6s %-24s %6zu %8zu %9zu\n", number.c_str(), import.disks[disk].name.c_str(),
                     import.taken[disk].size(), listed, import.taken[disk].size() - listed);
     }
+}
+
+// Each file written takes the time its disk gave it, so that build, which dates images by
+// their newest input, makes the same images of them again.
+bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, std::string& why) {
+    for (const MediaFile& file : layout.files) {
+        const std::string path = (staged.folder / file.path).string();
+        if (file.modified >= 0 && !SetModifiedTime(path.c_str(), file.modified, why)) {
+            why = path + ": cannot set its time: " + why;
+            return false;
+        }
+    }
+    return true;
 }
 
 // Damaged or unreadable input is kExitRefused; an output that cannot be written kExitWrite.
@@ -227,9 +242,12 @@ int RunImport(const Arguments& args) {
 
     PrintTable(import);
     StagedMedia staged;
-    if (!StageMedia(folder, {import.out.layout}, {}, staged, why) ||
-        !PutMediaInPlace(folder, staged, why))
+    if (!StageMedia(folder, {import.out.layout}, {}, staged, why)) return Refuse({why}, kExitWrite);
+    if (!KeepTimes(import.out.layout, staged, why)) {
+        DiscardStagedMedia(staged);
         return Refuse({why}, kExitWrite);
+    }
+    if (!PutMediaInPlace(folder, staged, why)) return Refuse({why}, kExitWrite);
     for (const std::string& note : notes)
         std::printf("%s\n", note.c_str());
     if (!kept.empty()) {

@@ -236,6 +236,17 @@ FatTime FatTimeOf(int64_t seconds) {
         static_cast<uint16_t>((second / 3600) << 11 | (second / 60 % 60) << 5 | second % 60 / 2)};
 }
 
+bool SecondsOfFatTime(FatTime time, int64_t& seconds) {
+    const int64_t year = 1980 + (time.date >> 9), month = time.date >> 5 & 15, day = time.date & 31;
+    const int64_t hour = time.time >> 11, minute = time.time >> 5 & 63,
+                  second = (time.time & 31) * 2;
+    if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59) return false;
+    const int64_t nextMonth = DaysFromCivil(month == 12 ? year + 1 : year, month % 12 + 1, 1);
+    if (DaysFromCivil(year, month, day) >= nextMonth) return false;
+    seconds = DaysFromCivil(year, month, day) * kDaySeconds + hour * 3600 + minute * 60 + second;
+    return true;
+}
+
 bool MakeFatImage(const FloppyGeometry& geometry, const std::vector<ImageFile>& files,
                   const std::string& label, FatTime time, std::vector<uint8_t>& image,
                   std::string& why) {

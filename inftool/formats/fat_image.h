@@ -14,6 +14,10 @@
 // Seconds since 1970 as FAT keeps them: UTC to 2 seconds, from 1980-01-01 to 2107-12-31.
 FatTime FatTimeOf(int64_t seconds);
 
+// The seconds since 1970 of a FAT time, taken as UTC as FatTimeOf makes it. False for a date
+// no calendar has (month 13, day 0).
+bool SecondsOfFatTime(FatTime time, int64_t& seconds);
+
 // A file of the image: its path inside the disk, "/"-separated, and its bytes.
 struct ImageFile {
     std::string path;

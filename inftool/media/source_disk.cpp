@@ -1,5 +1,6 @@
 #include "media/source_disk.h"
 
+#include "formats/fat_image.h"
 #include "formats/fat_names.h"
 #include "formats/fat_reader.h"
 #include "platform/files.h"
@@ -34,8 +35,9 @@ bool ReadFolder(const fs::path& root, SourceDisk& disk, std::string& why) {
         return false;
     }
     for (const auto& [path, host] : paths) {
-        SourceFile file{path, {}};
+        SourceFile file{path, {}, -1};
         std::string readWhy;
+        if (!ModifiedTime(host.string().c_str(), file.modified, readWhy)) file.modified = -1;
         if (!ReadWholeFile(host.string().c_str(), file.bytes, readWhy)) {
             why = path + ": cannot read: " + readWhy;
             return false;
@@ -53,8 +55,12 @@ bool ReadImage(const std::string& name, SourceDisk& disk, std::string& why) {
     }
     FatDisk fat;
     if (!ReadFatImage(image.data(), image.size(), fat, why)) return false;
-    for (FatFile& file : fat.files)
-        if (!file.folder && !Add(disk, {file.path, std::move(file.bytes)}, why)) return false;
+    for (FatFile& file : fat.files) {
+        int64_t modified = -1;
+        if (!SecondsOfFatTime(file.written, modified)) modified = -1;
+        if (!file.folder && !Add(disk, {file.path, std::move(file.bytes), modified}, why))
+            return false;
+    }
     return true;
 }
 

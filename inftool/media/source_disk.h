@@ -13,6 +13,7 @@
 struct SourceFile {
     std::string path; // "/"-separated, as the disk spells it
     std::vector<uint8_t> bytes;
+    int64_t modified; // in seconds since 1970; -1 when the disk keeps no time one can read
 };
 
 struct SourceDisk {

@@ -7,6 +7,7 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
+#include <utime.h>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -143,6 +144,15 @@ bool ModifiedTime(const char* path, int64_t& seconds, std::string& why) {
     }
     seconds = static_cast<int64_t>(status.st_mtime);
     return true;
+}
+
+bool SetModifiedTime(const char* path, int64_t seconds, std::string& why) {
+    struct utimbuf times {};
+    times.actime = static_cast<time_t>(seconds);
+    times.modtime = static_cast<time_t>(seconds);
+    if (utime(path, &times) == 0) return true;
+    why = std::strerror(errno);
+    return false;
 }
 
 void SetBinaryStdout() {

@@ -30,6 +30,9 @@ bool WriteOutputFile(const char* path, const std::vector<uint8_t>& data, std::st
 // The file's last modification, in seconds since 1970. False, with why, when it has none.
 bool ModifiedTime(const char* path, int64_t& seconds, std::string& why);
 
+// Sets the file's last modification to seconds since 1970. False, with why, when it cannot.
+bool SetModifiedTime(const char* path, int64_t seconds, std::string& why);
+
 // Makes stdout write bytes as given: no CR is added before LF on Windows.
 void SetBinaryStdout();
 

@@ -77,15 +77,25 @@ TEST(FatImage, TimesAndLabels) {
     struct Row {
         int64_t seconds;
         uint16_t date, time;
+        int64_t readBack; // the seconds the FAT time stands for
     };
-    const Row rows[] = {{0, 0x0021, 0x0000},                 // before 1980: its first second
-                        {981173107, 0x2A43, 0x20A3},         // 2001-02-03 04:05:07
-                        {951825600, 0x285D, 0x6000},         // 2000-02-29 12:00:00
-                        {int64_t{1} << 40, 0xFF9F, 0xBF7D}}; // 2107-12-31 23:59:58
+    const Row rows[] = {{0, 0x0021, 0x0000, 315532800},         // before 1980: its first second
+                        {981173107, 0x2A43, 0x20A3, 981173106}, // 2001-02-03 04:05:07
+                        {951825600, 0x285D, 0x6000, 951825600}, // 2000-02-29 12:00:00
+                        {int64_t{1} << 40, 0xFF9F, 0xBF7D, 4354819198}}; // 2107-12-31 23:59:58
     for (const Row& row : rows) {
         const FatTime time = FatTimeOf(row.seconds);
         EXPECT_EQ(time.date, row.date) << row.seconds;
         EXPECT_EQ(time.time, row.time) << row.seconds;
+        int64_t seconds = 0;
+        EXPECT_TRUE(SecondsOfFatTime(time, seconds));
+        EXPECT_EQ(seconds, row.readBack);
+    }
+    // Dates no calendar has: month 0 and 13, day 0, 2001-02-29, 24 hours.
+    for (FatTime none : {FatTime{0x2A03, 0}, FatTime{0x2BA3, 0}, FatTime{0x2A40, 0},
+                         FatTime{0x2A5D, 0}, FatTime{0x2A43, 0xC000}}) {
+        int64_t seconds = 0;
+        EXPECT_FALSE(SecondsOfFatTime(none, seconds)) << none.date << " " << none.time;
     }
     EXPECT_EQ(VolumeLabel("Scanner Setup Disk 1", 1), "SCANNER SET");
     EXPECT_EQ(VolumeLabel("a.b*c", 1), "A_B_C      ");
