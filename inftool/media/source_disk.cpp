@@ -5,6 +5,8 @@
 #include "formats/fat_reader.h"
 #include "platform/files.h"
 
+#include "transfer/copy_rules.h"
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -12,6 +14,12 @@ namespace fs = std::filesystem;
 namespace {
 
 bool Add(SourceDisk& disk, SourceFile file, std::string& why) {
+    // What import writes must land where its path says, on Windows too: no device name.
+    for (const std::string& part : PathParts(file.path)) {
+        if (IsPlainFileName(part.c_str())) continue;
+        why = "holds " + file.path + ", a name no Windows folder can take";
+        return false;
+    }
     const auto [at, added] = disk.byFoldedPath.emplace(FoldedName(file.path), disk.files.size());
     if (!added) {
         why = "holds both " + disk.files[at->second].path + " and " + file.path +

@@ -243,6 +243,12 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
         {"a cluster chain that loops",
          [&](auto&) { image(disk1, [&](std::string& b) { SetFat12Entry(fat(b), 2, 2); }); },
          disk1 + ": setup.exe: its cluster chain loops back to cluster 2"},
+        {"a device name",
+         [&](auto&) {
+             image(disk1,
+                   [](std::string& b) { b.replace(b.find("SETUP   INF"), 11, "CON        "); });
+         },
+         disk1 + ": holds CON, a name no Windows folder can take"},
         {"a truncated image", [&](auto&) { image(disk2, [](std::string& b) { b.resize(9999); }); },
          disk2 + ": ends after 9999 bytes, before the 1474560 its boot sector declares"},
         {"an ImageDisk image",
