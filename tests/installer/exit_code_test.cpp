@@ -2,21 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace {
-
-TEST(ExitCode, OneSmallCodeForEachEnd) {
-    const ExitCode all[] = {kExitInstalled,      kExitCancelled,     kExitNotLaunched,
-                            kExitIncomplete,     kExitCannotStart,   kExitNoFollowOnSetup,
-                            kExitScriptNoMemory, kExitScriptNotFound};
-    std::set<int> seen;
-    for (ExitCode code : all) {
-        EXPECT_TRUE(seen.insert(code).second) << "code " << int(code) << " stands twice";
-        EXPECT_LT(int(code), 256);
-    }
-    EXPECT_EQ(kExitInstalled, 0);
-}
 
 // The message the loader's failure shows and the code it ends with come from one choice.
 TEST(ExitCode, ScriptLoadFailures) {
