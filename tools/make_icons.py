@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """Draws the installer's icons and writes them as .ico files into src/resources/.
 
-Icon 10: a computer beside a software box, 32x32, 16 colours.
-Icon 11: a flatbed scanner, 64x64 monochrome.
-Icon 12: a floppy disk, 64x64 monochrome and 32x32 16 colours.
+Icon 10: a computer beside a software box, 32x32 and 48x48, 16 colours.
+Icon 11: a flatbed scanner, 64x64 monochrome and 48x48 16 colours.
+Icon 12: a floppy disk, 64x64 monochrome, 32x32 and 48x48 16 colours.
+
+Each drawing is made on a grid of its own (32 or 64 units) and scaled to the image's size, so
+that a screen at 150 % takes a 48x48 image rather than stretching the 32x32 one.
 
 Usage: python3 tools/make_icons.py [output-dir]
 """
@@ -27,21 +30,41 @@ CLEAR = None
 
 
 class Canvas:
-    def __init__(self, size):
+    def __init__(self, size, grid):
         self.size = size
+        self.grid = grid
         self.pixels = [[CLEAR] * size for _ in range(size)]
 
-    def rect(self, x0, y0, x1, y1, colour):
-        """Fills the rectangle with corners (x0, y0) and (x1, y1), both included."""
+    def span(self, a0, a1):
+        """Pixels covered by grid units a0 to a1, both included: at least one."""
+        first = a0 * self.size // self.grid
+        last = (a1 + 1) * self.size // self.grid - 1
+        return first, max(first, last)
+
+    def fill(self, x0, y0, x1, y1, colour):
+        """Fills pixels (x0, y0) to (x1, y1), both included."""
         for y in range(max(0, y0), min(self.size, y1 + 1)):
             for x in range(max(0, x0), min(self.size, x1 + 1)):
                 self.pixels[y][x] = colour
 
+    def rect(self, x0, y0, x1, y1, colour):
+        """Fills the rectangle with corners (x0, y0) and (x1, y1), both included, in grid units."""
+        x0, x1 = self.span(x0, x1)
+        y0, y1 = self.span(y0, y1)
+        self.fill(x0, y0, x1, y1, colour)
+
+    def ring(self, x0, y0, x1, y1, colour):
+        """The outermost pixels of pixels (x0, y0) to (x1, y1): an edge one pixel wide."""
+        self.fill(x0, y0, x1, y0, colour)
+        self.fill(x0, y1, x1, y1, colour)
+        self.fill(x0, y0, x0, y1, colour)
+        self.fill(x1, y0, x1, y1, colour)
+
     def frame(self, x0, y0, x1, y1, colour):
-        self.rect(x0, y0, x1, y0, colour)
-        self.rect(x0, y1, x1, y1, colour)
-        self.rect(x0, y0, x0, y1, colour)
-        self.rect(x1, y0, x1, y1, colour)
+        """An edge one pixel wide round the rectangle, in grid units, at any size."""
+        x0, x1 = self.span(x0, x1)
+        y0, y1 = self.span(y0, y1)
+        self.ring(x0, y0, x1, y1, colour)
 
     def box(self, x0, y0, x1, y1, fill, edge):
         self.rect(x0, y0, x1, y1, fill)
@@ -88,8 +111,8 @@ def ico(images):
     return bytes(out)
 
 
-def computer_and_box():
-    c = Canvas(32)
+def computer_and_box(size):
+    c = Canvas(size, 32)
     # Monitor with a blue screen.
     c.box(1, 4, 20, 19, SILVER, BLACK)
     c.box(4, 7, 17, 16, BLUE, BLACK)
@@ -108,24 +131,27 @@ def computer_and_box():
 
 
 def floppy(size, mono):
-    c = Canvas(size)
-    s = size // 32  # one unit of the 32-pixel drawing
+    c = Canvas(size, 32)
     body, edge, label, shutter = (BLACK, BLACK, WHITE, WHITE) if mono else (NAVY, BLACK, WHITE, SILVER)
-    c.box(2 * s, 2 * s, 29 * s + s - 1, 29 * s + s - 1, body, edge)
+    c.box(2, 2, 29, 29, body, edge)
     # Metal shutter with its window at the top.
-    c.box(9 * s, 2 * s, 22 * s + s - 1, 10 * s + s - 1, shutter, edge)
-    c.rect(17 * s, 4 * s, 19 * s + s - 1, 9 * s + s - 1, BLACK)
-    # Label with lines.
-    c.box(6 * s, 15 * s, 25 * s + s - 1, 29 * s, label, edge)
+    c.box(9, 2, 22, 10, shutter, edge)
+    c.rect(17, 4, 19, 9, BLACK)
+    # Label with lines; its bottom edge is the first pixel row of unit 29: on the disk's own edge at 32 pixels,
+    # just inside it at 64.
+    x0, x1 = c.span(6, 25)
+    y0, y1 = c.span(15, 15)[0], c.span(29, 29)[0]
+    c.fill(x0, y0, x1, y1, label)
+    c.ring(x0, y0, x1, y1, edge)
     for line in (18, 21, 24):
-        c.rect(8 * s, line * s, 23 * s + s - 1, line * s + (s - 1), BLACK if mono else GREY)
+        c.rect(8, line, 23, line, BLACK if mono else GREY)
     # Write-protect notch.
-    c.rect(3 * s, 26 * s, 4 * s + s - 1, 27 * s + s - 1, CLEAR)
+    c.rect(3, 26, 4, 27, CLEAR)
     return c
 
 
-def scanner():
-    c = Canvas(64)
+def scanner(size):
+    c = Canvas(size, 64)
     # Lid, hinged at the back, and the base with its glass edge.
     c.box(4, 18, 59, 27, WHITE, BLACK)
     c.box(2, 28, 61, 47, BLACK, BLACK)
@@ -143,9 +169,10 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, '..', 'src', 'resources')
     icons = {
-        'icon10.ico': [image(computer_and_box(), 4, VGA)],
-        'icon11.ico': [image(scanner(), 1, MONO)],
-        'icon12.ico': [image(floppy(64, True), 1, MONO), image(floppy(32, False), 4, VGA)],
+        'icon10.ico': [image(computer_and_box(32), 4, VGA), image(computer_and_box(48), 4, VGA)],
+        'icon11.ico': [image(scanner(64), 1, MONO), image(scanner(48), 4, VGA)],
+        'icon12.ico': [image(floppy(64, True), 1, MONO), image(floppy(32, False), 4, VGA),
+                       image(floppy(48, False), 4, VGA)],
     }
     for name, images in icons.items():
         with open(os.path.join(out_dir, name), 'wb') as f:

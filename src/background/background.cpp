@@ -1,6 +1,7 @@
 #include "background.h"
 
 #include "common/setup_state.h"
+#include "common/ui_text.h"
 #include "ramp.h"
 #include "resources/resource.h"
 
@@ -12,9 +13,11 @@ LOGFONTA g_lfTitle;
 
 constexpr int kTitleWidth = 50;
 constexpr int kWindowExtraBytes = 8;
-constexpr LONG kTitleHeight = -42;
+constexpr LONG kTitleHeight = -42; // at 96 DPI
 constexpr char kTitleFace[] = "Arial";
 static_assert(sizeof kTitleFace <= LF_FACESIZE, "face name fits the font record");
+
+int s_screenDpi;
 
 void DrawTitle(HDC dc, HWND hwnd, const char* title) {
     HGDIOBJ previous = SelectObject(dc, g_hTitleFont);
@@ -23,7 +26,7 @@ void DrawTitle(HDC dc, HWND hwnd, const char* title) {
     GetClientRect(hwnd, &client);
     TitleBox shadow;
     TitleBox face;
-    TitleBoxes(client.right, client.bottom, &shadow, &face);
+    TitleBoxes(client.right, client.bottom, ScreenDpi(), &shadow, &face);
 
     RECT box = {shadow.left, shadow.top, shadow.right, shadow.bottom};
     SetTextColor(dc, RGB(0, 0, 0));
@@ -57,7 +60,7 @@ void PaintBackground(HWND hwnd, const char* title) {
 
 HFONT CreateTitleFont() {
     ZeroMemory(&g_lfTitle, sizeof g_lfTitle);
-    g_lfTitle.lfHeight = kTitleHeight;
+    g_lfTitle.lfHeight = ScaleForDpi(kTitleHeight, ScreenDpi());
     g_lfTitle.lfWidth = 0;
     g_lfTitle.lfEscapement = 0;
     g_lfTitle.lfOrientation = 0;
@@ -65,7 +68,8 @@ HFONT CreateTitleFont() {
     g_lfTitle.lfItalic = 1;
     g_lfTitle.lfUnderline = 0;
     g_lfTitle.lfStrikeOut = 0;
-    g_lfTitle.lfCharSet = ANSI_CHARSET;
+    // The system's character set, so that a title in Polish or Russian draws its letters.
+    g_lfTitle.lfCharSet = DEFAULT_CHARSET;
     g_lfTitle.lfOutPrecision = OUT_TT_ONLY_PRECIS;
     g_lfTitle.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     g_lfTitle.lfQuality = DEFAULT_QUALITY;
@@ -77,7 +81,7 @@ HFONT CreateTitleFont() {
 
 LRESULT CALLBACK BackgroundWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     char title[kTitleWidth] = {};
-    LoadStringA(g_hInst, IDS_TITLE, title, kTitleWidth);
+    LoadUiString(g_hInst, IDS_TITLE, title, kTitleWidth);
     switch (message) {
     case WM_CREATE:
         CreateTitleFont();
@@ -89,6 +93,17 @@ LRESULT CALLBACK BackgroundWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
 }
 
 } // namespace
+
+int ScreenDpi() {
+    if (s_screenDpi == 0) {
+        // Without a device context GetDeviceCaps answers 0.
+        HDC screen = GetDC(nullptr);
+        const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+        ReleaseDC(nullptr, screen);
+        s_screenDpi = dpi > 0 ? dpi : kDesignDpi;
+    }
+    return s_screenDpi;
+}
 
 ATOM RegisterBackgroundClass(HINSTANCE hInstance) {
     WNDCLASSA windowClass = {};

@@ -9,12 +9,20 @@ uint8_t RampBlue(int32_t y, int32_t screenHeight) {
     return static_cast<uint8_t>(255 - static_cast<int32_t>(v));
 }
 
-void TitleBoxes(int32_t clientRight, int32_t clientBottom, TitleBox* shadow, TitleBox* face) {
+int32_t ScaleForDpi(int32_t pixels, int32_t dpi) {
+    const int32_t magnitude = (pixels < 0 ? -pixels : pixels) * dpi;
+    const int32_t scaled = (magnitude + kDesignDpi / 2) / kDesignDpi;
+    return pixels < 0 ? -scaled : scaled;
+}
+
+void TitleBoxes(int32_t clientRight, int32_t clientBottom, int32_t dpi, TitleBox* shadow,
+                TitleBox* face) {
     shadow->left = clientRight / 20;
     shadow->top = clientBottom / 20;
     shadow->right = clientRight;
     shadow->bottom = clientBottom;
     *face = *shadow;
-    face->left -= kTitleShadowOffset;
-    face->top -= kTitleShadowOffset;
+    const int32_t offset = ScaleForDpi(kTitleShadowOffset, dpi);
+    face->left -= offset;
+    face->top -= offset;
 }

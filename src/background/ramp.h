@@ -13,7 +13,14 @@ struct TitleBox {
     int32_t bottom;
 };
 
+// Pixel figures as drawn at 96 DPI, the screen's resolution that needs no scaling.
+constexpr int32_t kDesignDpi = 96;
 constexpr int32_t kTitleShadowOffset = 7;
 
+// pixels (at 96 DPI) on a screen of dpi dots per inch, rounded half away from zero: the same
+// at 96, half as much again at 144.
+int32_t ScaleForDpi(int32_t pixels, int32_t dpi);
+
 // Rectangles of the title's black shadow and of its white copy, from the client size.
-void TitleBoxes(int32_t clientRight, int32_t clientBottom, TitleBox* shadow, TitleBox* face);
+void TitleBoxes(int32_t clientRight, int32_t clientBottom, int32_t dpi, TitleBox* shadow,
+                TitleBox* face);

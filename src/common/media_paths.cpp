@@ -1,5 +1,7 @@
 #include "media_paths.h"
 
+#include "dbcs.h"
+
 void BeginPath(PathBuilder* path, char* out, uint32_t width) {
     path->out = out;
     path->width = width;
@@ -33,7 +35,7 @@ bool EndPath(PathBuilder* path) {
 
 const char* DirSeparator(const char* dir) {
     const char* afterLast = nullptr;
-    for (const char* p = dir; *p != '\0'; ++p) {
+    for (const char* p = dir; *p != '\0'; p = NextChar(p)) {
         if (*p == '\\') afterLast = p + 1;
     }
     return (afterLast != nullptr && *afterLast == '\0') ? "" : "\\";
@@ -50,7 +52,7 @@ bool BuildMediaPath(char* out, uint32_t width, const char* dir, const char* name
 
 void CutToDirectory(char* path) {
     char* cut = path;
-    for (char* p = path; *p != '\0'; ++p) {
+    for (char* p = path; *p != '\0'; p = NextChar(p)) {
         if (*p == '\\') cut = p + 1;
     }
     *cut = '\0';

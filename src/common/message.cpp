@@ -3,6 +3,7 @@
 #include <cstdarg>
 
 #include "setup_state.h"
+#include "ui_text.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr int kFormatLimit = 1024;
 int ShowStringMessage(HINSTANCE instance, HWND owner, UINT stringId, const char* caption,
                       UINT style, ...) {
     char format[kMessageWidth] = {};
-    LoadStringA(instance, stringId, format, kLoadLimit);
+    LoadUiString(instance, stringId, format, kLoadLimit);
 
     char scratch[kFormatLimit + 1];
     va_list args;

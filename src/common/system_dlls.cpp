@@ -10,20 +10,16 @@ using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD flags);
 using SetDllDirectoryAFn = BOOL(WINAPI*)(LPCSTR path);
 using InitCommonControlsFn = void(WINAPI*)();
 
-template <typename Fn> Fn Lookup(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 bool s_systemSearchOnly;
 
 // All from one module or none: an LZ handle is known only to the module that opened it.
 bool LookupLzCalls(HMODULE module, LzCalls* calls) {
     if (module == nullptr) return false;
-    calls->openFile = Lookup<decltype(calls->openFile)>(module, "LZOpenFileA");
-    calls->init = Lookup<decltype(calls->init)>(module, "LZInit");
-    calls->copy = Lookup<decltype(calls->copy)>(module, "LZCopy");
-    calls->seek = Lookup<decltype(calls->seek)>(module, "LZSeek");
-    calls->close = Lookup<decltype(calls->close)>(module, "LZClose");
+    calls->openFile = LookupCall<decltype(calls->openFile)>(module, "LZOpenFileA");
+    calls->init = LookupCall<decltype(calls->init)>(module, "LZInit");
+    calls->copy = LookupCall<decltype(calls->copy)>(module, "LZCopy");
+    calls->seek = LookupCall<decltype(calls->seek)>(module, "LZSeek");
+    calls->close = LookupCall<decltype(calls->close)>(module, "LZClose");
     return calls->openFile != nullptr && calls->init != nullptr && calls->copy != nullptr &&
            calls->seek != nullptr && calls->close != nullptr;
 }
@@ -48,17 +44,18 @@ HMODULE LoadSystemDll(const char* name) {
 void RestrictDllSearch() {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     if (kernel == nullptr) return;
-    const auto setDefault = Lookup<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
+    const auto setDefault =
+        LookupCall<SetDefaultDllDirectoriesFn>(kernel, "SetDefaultDllDirectories");
     if (setDefault != nullptr) s_systemSearchOnly = setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32) != 0;
     // Takes the current directory out of the search for what is still searched for.
-    const auto setDirectory = Lookup<SetDllDirectoryAFn>(kernel, "SetDllDirectoryA");
+    const auto setDirectory = LookupCall<SetDllDirectoryAFn>(kernel, "SetDllDirectoryA");
     if (setDirectory != nullptr) setDirectory("");
 }
 
 bool InitSystemCommonControls() {
     HMODULE comctl = LoadSystemDll("comctl32.dll");
     if (comctl == nullptr) return false;
-    const auto init = Lookup<InitCommonControlsFn>(comctl, "InitCommonControls");
+    const auto init = LookupCall<InitCommonControlsFn>(comctl, "InitCommonControls");
     if (init == nullptr) return false;
     init();
     return true;

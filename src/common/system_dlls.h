@@ -16,6 +16,13 @@ void RestrictDllSearch();
 // The system directory's DLL of that name; null when it cannot be loaded.
 HMODULE LoadSystemDll(const char* name);
 
+// The call of that name in module, as a Fn; null when there is no module or no such call.
+template <typename Fn> Fn LookupCall(HMODULE module, const char* name) {
+    return module != nullptr
+               ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
+}
+
 // InitCommonControls of the system's comctl32; false when it cannot be loaded.
 bool InitSystemCommonControls();
 

@@ -1,12 +1,14 @@
 #include <windows.h>
 
 #include "background/background.h"
+#include "background/ramp.h"
 #include "common/exit_code.h"
 #include "common/media_layout.h"
 #include "common/media_paths.h"
 #include "common/message.h"
 #include "common/setup_state.h"
 #include "common/system_dlls.h"
+#include "common/ui_text.h"
 #include "inf_query.h"
 #include "module_path.h"
 #include "resources/resource.h"
@@ -18,6 +20,7 @@ constexpr UINT kLoadMessageStyle = MB_TASKMODAL | MB_ICONINFORMATION;
 static_assert(kLoadMessageStyle == 0x2040, "style of the script load messages");
 
 constexpr UINT kCaptionWidth = 30;
+constexpr int32_t kDiskAreaGap = 10; // pixels at 96 DPI
 char s_captionText[kCaptionWidth];
 
 // The installer's own directory, with its trailing backslash, into g_szSourceDir. Unless
@@ -74,7 +77,7 @@ HWND CreateBackgroundWindow(HINSTANCE instance) {
 
 void SetDiskArea() {
     GetClientRect(g_hwndBackground, &g_rcDiskArea);
-    g_rcDiskArea.top = g_rcDiskArea.bottom / 4 + 10;
+    g_rcDiskArea.top = g_rcDiskArea.bottom / 4 + ScaleForDpi(kDiskAreaGap, ScreenDpi());
     g_nShownDisk = 1;
 }
 
@@ -98,6 +101,7 @@ bool LaunchFollowOnSetup() {
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     RestrictDllSearch();
+    ChooseUiLanguage();
     if (!InitSystemCommonControls()) return kExitCannotStart;
     if (!ResolveLzCalls(GetModuleHandleA("kernel32.dll"), &g_lz)) return kExitCannotStart;
     g_hInst = hInstance;
@@ -112,7 +116,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     const ExitCode loaded = LoadSetupScript();
     if (loaded != kExitInstalled) return loaded;
 
-    LoadStringA(hInstance, IDS_CAPTION, s_captionText, kCaptionWidth);
+    LoadUiString(hInstance, IDS_CAPTION, s_captionText, kCaptionWidth);
     g_szCaption = s_captionText;
 
     g_hwndBackground = CreateBackgroundWindow(hInstance);
@@ -120,8 +124,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
 
     // Should the dialog fail, the pass runs without it: the files still go in place, and the
     // questions still come, without an owner.
-    HWND progress = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(IDD_PROGRESS), g_hwndBackground,
-                                       ProgressDlgProc, 0);
+    HWND progress = CreateDialogIndirectParamA(hInstance, UiDialog(hInstance, IDD_PROGRESS),
+                                               g_hwndBackground, ProgressDlgProc, 0);
 
     const UINT length = GetWindowsDirectoryA(g_szWindowsDir, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) g_szWindowsDir[0] = '\0';

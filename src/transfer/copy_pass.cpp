@@ -7,6 +7,7 @@
 #include "common/message.h"
 #include "common/setup_state.h"
 #include "common/system_dlls.h"
+#include "common/ui_text.h"
 #include "copy_rules.h"
 #include "dialog_figures.h"
 #include "inf_query.h"
@@ -106,8 +107,8 @@ int RunDiskPrompt(HWND progress, FileJob* job) {
     }
     ShowWindow(progress, SW_HIDE);
     const INT_PTR result =
-        DialogBoxParamA(g_hInst, MAKEINTRESOURCEA(IDD_DISK_PROMPT), progress, DiskPromptDlgProc,
-                        reinterpret_cast<LPARAM>(job->diskName));
+        DialogBoxIndirectParamA(g_hInst, UiDialog(g_hInst, IDD_DISK_PROMPT), progress,
+                                DiskPromptDlgProc, reinterpret_cast<LPARAM>(job->diskName));
     if (result == -1 || LOWORD(result) != IDOK) return IDCANCEL;
     ShowWindow(progress, SW_SHOW);
     UpdateWindow(progress);
@@ -274,13 +275,8 @@ void ShowProgress(int32_t percent) {
 } // namespace
 
 PassOutcome CopyInstallFiles(HWND progress) {
-    // The disk prompt's template stays loaded for the whole pass.
-    HRSRC found = FindResourceA(g_hInst, MAKEINTRESOURCEA(IDD_DISK_PROMPT), RT_DIALOG);
-    HGLOBAL prompt = found != nullptr ? LoadResource(g_hInst, found) : nullptr;
-    if (prompt != nullptr) LockResource(prompt);
-
     FindProgressItems(progress);
-    LoadStringA(g_hInst, IDS_COPYING, s_statusText, kStatusWidth);
+    LoadUiString(g_hInst, IDS_COPYING, s_statusText, kStatusWidth);
     SetItemText(s_items.statusLine, s_statusText);
 
     PassOutcome outcome = PassOutcome::Complete;
@@ -294,7 +290,5 @@ PassOutcome CopyInstallFiles(HWND progress) {
         if (end == EntryEnd::PassedOver) outcome = PassOutcome::PassedOver;
         ShowProgress(ProgressPercent(i, count));
     }
-
-    if (prompt != nullptr) FreeResource(prompt);
     return outcome;
 }

@@ -1,5 +1,6 @@
 #include "copy_rules.h"
 
+#include "common/dbcs.h"
 #include "common/media_layout.h"
 #include "common/media_paths.h"
 
@@ -70,7 +71,7 @@ bool IsSafePart(const char* part, uint32_t length) {
 
 bool IsSafeDestName(const char* name) {
     const char* part = name;
-    for (const char* c = name;; ++c) {
+    for (const char* c = name;; c = NextChar(c)) {
         if (*c == ':') return false;
         if (*c != '\0' && !IsSeparator(*c)) continue;
         if (!IsSafePart(part, static_cast<uint32_t>(c - part))) return false;
@@ -80,7 +81,7 @@ bool IsSafeDestName(const char* name) {
 }
 
 bool HasFolder(const char* name) {
-    for (const char* c = name; *c != '\0'; ++c) {
+    for (const char* c = name; *c != '\0'; c = NextChar(c)) {
         if (IsSeparator(*c)) return true;
     }
     return false;
@@ -101,7 +102,7 @@ bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* d
 
 bool BuildBesidePath(char* out, uint32_t width, const char* finalPath, const char* name) {
     const char* folderEnd = finalPath;
-    for (const char* c = finalPath; *c != '\0'; ++c) {
+    for (const char* c = finalPath; *c != '\0'; c = NextChar(c)) {
         if (IsSeparator(*c)) folderEnd = c + 1;
     }
     PathBuilder path;

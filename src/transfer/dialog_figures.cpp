@@ -1,5 +1,7 @@
 #include "dialog_figures.h"
 
+#include "common/dbcs.h"
+
 int32_t ProgressPercent(uint16_t index, uint16_t count) {
     if (count == 0) return 0;
     return static_cast<int32_t>((100u * (static_cast<uint32_t>(index) + 1u)) / count);
@@ -14,5 +16,7 @@ int32_t DialogTop(int32_t screenHeight, int32_t height) {
 }
 
 bool IsMediaLocation(const char* text) {
-    return text[0] != '\0' && text[1] == ':' && text[2] == '\\';
+    if (text[0] == '\0') return false;
+    const char* second = NextChar(text);
+    return second[0] == ':' && second[1] == '\\';
 }

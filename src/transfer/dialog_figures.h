@@ -13,5 +13,5 @@ int32_t DialogLeft(int32_t screenWidth, int32_t width);
 int32_t DialogTop(int32_t screenHeight, int32_t height);
 
 // A location typed into the disk prompt is accepted when its second and third characters are
-// ':' and '\' exactly; the first is not checked.
+// ':' and '\' exactly; the first, which may be a double-byte one, is not checked.
 bool IsMediaLocation(const char* text);

@@ -1,5 +1,5 @@
 // Arbitrary bytes as an SZDD file: the expander keeps to what the header and the stream allow.
-#include "szdd.h"
+#include "formats/szdd.h"
 
 #include <cstdlib>
 #include <vector>

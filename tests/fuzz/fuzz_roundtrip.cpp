@@ -1,5 +1,5 @@
 // Arbitrary bytes through compress and expand: the expander gives back exactly those bytes.
-#include "szdd.h"
+#include "formats/szdd.h"
 
 #include <cstdlib>
 #include <cstring>

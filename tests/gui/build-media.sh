@@ -31,8 +31,15 @@ for script in "$scripts"/*.inf; do
     name=$(basename "$script" .inf)
     out=$built/$name
     echo "== inftool build $name"
-    "$inftool" build "$script" --from "$originals" --setup "$setup" --follow-on "$followon" \
-        --out "$out" --disk-size 1.44M --images || die "inftool build $name exited $?"
+    printed=$("$inftool" build "$script" --from "$originals" --setup "$setup" \
+        --follow-on "$followon" --out "$out" --disk-size 1.44M --images --strict) ||
+        die "inftool build $name exited $?: $printed"
+    echo "$printed"
+    # A script of LF lines goes on the disk as CR LF lines, and build says so.
+    if ! grep -q $'\r' "$script"; then
+        grep -q "^$script: note: written with CR LF line ends" <<<"$printed" ||
+            die "inftool build $name did not note its CR LF line ends"
+    fi
     # One disk is OUT itself; several are OUT/DISK<n>, the installer's files on the first,
     # beside their images OUT/DISK<n>.IMG.
     media=()

@@ -89,6 +89,14 @@ wine_env() {
     # more of them gets them here, through GUI_DLL_OVERRIDES.
     export WINEDLLOVERRIDES="${GUI_DLL_OVERRIDES:+$GUI_DLL_OVERRIDES;}mscoree,mshtml="
     export WINESERVER
+    # A scenario's own locale, settings such as LC_ALL=ja_JP.UTF-8 in GUI_LOCALE: Wine takes the
+    # UI language and the ANSI code page from it.
+    if [ -n "${GUI_LOCALE:-}" ]; then
+        unset LC_ALL
+        local setting
+        # Bash itself warns of a locale that glibc lacks; Wine does not need it.
+        for setting in $GUI_LOCALE; do export "${setting?}" 2>/dev/null; done
+    fi
     DISPLAY=$(cat "$state/xvfb.display" 2>/dev/null) || die "Xvfb is not running (no $state/xvfb.display)"
     export DISPLAY
     unset WAYLAND_DISPLAY

@@ -1,3 +1,4 @@
+#include "code_page_932.h"
 #include "common/media_paths.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +23,24 @@ TEST(DirSeparator, FollowsTheLastBackslash) {
     for (const SeparatorCase& c : cases) {
         EXPECT_STREQ(DirSeparator(c.dir), c.separator) << c.dir;
     }
+}
+
+// On a Japanese system a name may end in a character whose second byte is that of "\".
+TEST(DirSeparator, StepsOverDoubleByteCharacters) {
+    const CodePage932 japanese;
+    const SeparatorCase cases[] = {
+        {"D:\\\x8b\x40\x94\x5c", "\\"},         // D:\機能
+        {"D:\\\x94\x5c\\", ""},                 // D:\能\ .
+        {"C:\\\x83\x5c\x83\x74\x83\x67", "\\"}, // C:\ソフト
+        {"\x83\x5c", "\\"},                     // ソ alone
+        {"A:\\\x83", "\\"},                     // a lead byte before the terminator stands alone
+    };
+    for (const SeparatorCase& c : cases) {
+        EXPECT_STREQ(DirSeparator(c.dir), c.separator) << c.dir;
+    }
+    char path[100];
+    ASSERT_TRUE(BuildMediaPath(path, sizeof path, "D:\\\x8b\x40\x94\x5c", "SETUP.INF"));
+    EXPECT_STREQ(path, "D:\\\x8b\x40\x94\x5c\\SETUP.INF");
 }
 
 TEST(BuildMediaPath, InsertsTheSeparatorOnlyWhenNeeded) {
@@ -85,6 +104,20 @@ TEST(CutToDirectory, KeepsTheTrailingBackslash) {
         {"C:\\dir\\", "C:\\dir\\"},
         {"setup.exe", ""},
         {"", ""},
+    };
+    for (const CutCase& c : cases) {
+        char path[64];
+        ASSERT_TRUE(CopyWhole(path, sizeof path, c.module));
+        CutToDirectory(path);
+        EXPECT_STREQ(path, c.dir) << c.module;
+    }
+}
+
+TEST(CutToDirectory, NeverCutsAfterATrailByte) {
+    const CodePage932 japanese;
+    const CutCase cases[] = {
+        {"D:\\\x8b\x40\x94\x5c\\setup.exe", "D:\\\x8b\x40\x94\x5c\\"}, // D:\機能\setup.exe
+        {"D:\\\x83\x5csetup.exe", "D:\\"},                             // D:\ソsetup.exe
     };
     for (const CutCase& c : cases) {
         char path[64];

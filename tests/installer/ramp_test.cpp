@@ -49,7 +49,7 @@ TEST(RampBlue, DegenerateScreensAreDefined) {
 TEST(TitleBoxes, ShadowAndFaceOfA640By480Client) {
     TitleBox shadow;
     TitleBox face;
-    TitleBoxes(640, 480, &shadow, &face);
+    TitleBoxes(640, 480, 96, &shadow, &face);
     EXPECT_EQ(shadow.left, 32);
     EXPECT_EQ(shadow.top, 24);
     EXPECT_EQ(shadow.right, 640);
@@ -58,6 +58,10 @@ TEST(TitleBoxes, ShadowAndFaceOfA640By480Client) {
     EXPECT_EQ(face.top, 17);
     EXPECT_EQ(face.right, 640);
     EXPECT_EQ(face.bottom, 480);
+    TitleBoxes(960, 720, 144, &shadow, &face); // the shadow's offset grows with the screen's DPI
+    EXPECT_EQ(shadow.left, 48);
+    EXPECT_EQ(face.left, 37);
+    EXPECT_EQ(face.top, 25);
 }
 
 } // namespace

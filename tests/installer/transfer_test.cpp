@@ -1,3 +1,4 @@
+#include "code_page_932.h"
 #include "common/szdd_header.h"
 #include "transfer/copy_rules.h"
 #include "transfer/dialog_figures.h"
@@ -81,6 +82,19 @@ TEST(IsMediaLocation, ColonAndBackslashAfterTheFirstCharacter) {
         {"A", false},
         {"A\\:", false},
         {"a;\\", false},
+    };
+    for (const LocationCase& c : cases) {
+        EXPECT_EQ(IsMediaLocation(c.text), c.accepted) << '"' << c.text << '"';
+    }
+}
+
+TEST(IsMediaLocation, CountsCharactersNotBytes) {
+    const CodePage932 japanese;
+    const LocationCase cases[] = {
+        {"A:\\\x8b\x40\x94\x5c", true}, // A:\機能
+        {"\x94\x5c:\\", true},          // 能:\ : a double-byte first character, not checked
+        {"\x94:\\", false},             // the lead byte takes the colon as its second byte
+        {"\x94", false},
     };
     for (const LocationCase& c : cases) {
         EXPECT_EQ(IsMediaLocation(c.text), c.accepted) << '"' << c.text << '"';
@@ -213,6 +227,13 @@ TEST(IsTempName, OnlyTheInstallersOwnNames) {
     EXPECT_STREQ(pattern, "C:\\W\\SYS/~setup*.tmp");
 }
 
+TEST(BuildTempPath, BesideANameThatEndsInATrailByte) {
+    const CodePage932 japanese;
+    char path[80];
+    ASSERT_TRUE(BuildTempPath(path, sizeof path, "C:\\WIN\\\x83\x5c\x94\x5c.DLL", 1));
+    EXPECT_STREQ(path, "C:\\WIN\\~setup0001.tmp");
+}
+
 TEST(IsSafeDestName, NamesAtOrBelowTheirDirectoryOnly) {
     for (const char* name :
          {"SCAN.DLL", "A", ".INI", "A..B", "NAME WITH BLANK", "SYS\\X.VXD", "A/B", "SYS\\SUB\\X",
@@ -227,6 +248,16 @@ TEST(IsSafeDestName, NamesAtOrBelowTheirDirectoryOnly) {
     EXPECT_TRUE(IsPlainFileName("SCAN.DLL"));
     for (const char* name : {"SYS\\X.VXD", "A/B", "..", "NUL", ""})
         EXPECT_FALSE(IsPlainFileName(name)) << name;
+}
+
+TEST(IsSafeDestName, DoubleByteNamesAreNoFolders) {
+    const CodePage932 japanese;
+    for (const char* name : {"\x83\x5c\x83\x74\x83\x67.DLL", "\x94\x5c", "SYS\\\x94\x5c"}) {
+        EXPECT_TRUE(IsSafeDestName(name)) << name;
+    }
+    EXPECT_TRUE(IsPlainFileName("\x83\x5c\x83\x74\x83\x67.DLL")); // ソフト.DLL
+    EXPECT_FALSE(HasFolder("\x94\x5c.INI"));                      // 能.INI
+    EXPECT_TRUE(HasFolder("\x94\x5c\\A.INI"));
 }
 
 std::vector<uint8_t> Header(uint32_t length) {

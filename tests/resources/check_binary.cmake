@@ -24,8 +24,9 @@ if(FORMAT STREQUAL "pei-i386" AND NOT headers MATCHES "\nMajorSubsystemVersion[ 
   message(SEND_ERROR "${EXE} does not start on subsystem version 4.0")
 endif()
 
-# Load-time imports: only from DLLs the system always takes from its own directory, and only
-# the calls that allowed_imports.cmake lists.
+# Load-time imports: only from DLLs the system always takes from its own directory, and exactly
+# the calls that allowed_imports.cmake lists, so that the list and the ledger it agrees with
+# name what the program imports.
 include(${CMAKE_CURRENT_LIST_DIR}/allowed_imports.cmake)
 set(required KERNEL32.DLL USER32.DLL GDI32.DLL)
 set(dll "")
@@ -41,6 +42,7 @@ foreach(line IN LISTS lines)
   elseif(dll AND line MATCHES "^\t[0-9a-fA-F]+\t +[0-9]+ +([^ ]+)$")
     set(call "${CMAKE_MATCH_1}")
     math(EXPR import_count "${import_count} + 1")
+    list(APPEND imported_${dll} ${call})
     if(call MATCHES "^LZ")
       message(SEND_ERROR "${EXE} imports ${call} from ${dll}: the oldest systems lack it there")
     elseif(DEFINED allowed_${dll} AND NOT call IN_LIST allowed_${dll})
@@ -57,6 +59,13 @@ endif()
 if(required)
   message(SEND_ERROR "${EXE} does not import ${required}")
 endif()
+foreach(dll KERNEL32.DLL USER32.DLL GDI32.DLL)
+  foreach(call IN LISTS allowed_${dll})
+    if(NOT call IN_LIST imported_${dll})
+      message(SEND_ERROR "${EXE} no longer imports ${dll} ${call}: take it off the list and the ledger")
+    endif()
+  endforeach()
+endforeach()
 
 # ASLR (0x40) with the relocations it needs, DEP (0x100), and on x86_64 high-entropy ASLR (0x20).
 string(REGEX MATCH "\nDllCharacteristics[ \t]+([0-9a-fA-F]+)" found "${headers}")
@@ -77,7 +86,7 @@ if(NOT headers MATCHES "Entry 5 [0-9a-fA-F]+ 0*[1-9a-fA-F][0-9a-fA-F]* Base Relo
 endif()
 
 # The manifest, stored as text among the resources.
-file(STRINGS ${EXE} manifest REGEX "requestedExecutionLevel|supportedOS|Common-Controls")
+file(STRINGS ${EXE} manifest REGEX "requestedExecutionLevel|supportedOS|Common-Controls|dpiAware|asm.v3")
 if(NOT manifest MATCHES "requestedExecutionLevel level=\"requireAdministrator\"")
   message(SEND_ERROR "${EXE} has no manifest asking for administrator rights")
 endif()
@@ -85,6 +94,11 @@ string(REGEX MATCHALL "supportedOS Id" oses "${manifest}")
 list(LENGTH oses os_count)
 if(os_count LESS 5)
   message(SEND_ERROR "${EXE} lists ${os_count} supported systems in its manifest, want 5")
+endif()
+# System-aware DPI, in the element and namespaces that Windows reads (no prefixes).
+if(NOT manifest MATCHES "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">" OR NOT manifest
+    MATCHES "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>")
+  message(SEND_ERROR "${EXE} does not declare itself DPI-aware in its manifest")
 endif()
 if(manifest MATCHES "Common-Controls")
   message(SEND_ERROR "${EXE} opts in to common controls version 6: the dialogs would change look")

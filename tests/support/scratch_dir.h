@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 // A folder of the running test's own under the system's temporary folder, named so that
@@ -10,6 +11,15 @@
 inline std::filesystem::path ScratchDir(const std::string& prefix) {
     const ::testing::UnitTest* unit = ::testing::UnitTest::GetInstance();
     return std::filesystem::temp_directory_path() /
-           (prefix + std::to_string(unit->random_seed()) + "-" +
-            unit->current_test_info()->name());
+           (prefix + std::to_string(unit->random_seed()) + "-" + unit->current_test_info()->name());
+}
+
+// Writes bytes as the file name (a relative path) below dir, making the folders it needs;
+// returns its path.
+inline std::string WriteBelow(const std::filesystem::path& dir, const std::string& name,
+                              const std::string& bytes) {
+    const std::filesystem::path path = dir / name;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path.string();
 }

@@ -1,6 +1,9 @@
 # Runs inftool.exe under 64-bit Wine in a prefix of its own.
 #   MODE=start: create the prefix.   MODE=stop: stop that prefix's server only.
 #   MODE=dump:  dump SCRIPT into ACTUAL and compare it byte for byte with EXPECTED.
+#   MODE=codepage: build the UTF-8 SCRIPT into OUT with --codepage PAGE and compare the
+#     SETUP.INF written with EXPECTED; without EXPECTED, the build must be refused (exit 2)
+#     and write nothing.
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
 set(ENV{WINEDEBUG} "-all")
@@ -27,6 +30,31 @@ elseif(MODE STREQUAL "dump")
     file(READ ${ACTUAL} actual_text)
     message(FATAL_ERROR "${ACTUAL} differs from ${EXPECTED}:\n${actual_text}")
   endif()
+elseif(MODE STREQUAL "codepage")
+  file(REMOVE_RECURSE ${OUT})
+  string(REPLACE "/" "\\" windows_script "Z:${SCRIPT}")
+  string(REPLACE "/" "\\" windows_out "Z:${OUT}")
+  string(REPLACE "/" "\\" windows_inftool "Z:${INFTOOL}")
+  get_filename_component(from ${SCRIPT} DIRECTORY)
+  string(REPLACE "/" "\\" windows_from "Z:${from}")
+  execute_process(COMMAND ${WINE} ${INFTOOL} build ${windows_script} --from ${windows_from}
+      --setup ${windows_inftool} --follow-on ${windows_inftool} --out ${windows_out}
+      --codepage ${PAGE}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT DEFINED EXPECTED)
+    if(NOT rc EQUAL 2 OR EXISTS ${OUT} OR NOT err MATCHES "has no character in code page ${PAGE}")
+      message(FATAL_ERROR "inftool.exe build --codepage ${PAGE} was not refused: ${rc}: ${out}${err}")
+    endif()
+    return()
+  endif()
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "inftool.exe build --codepage ${PAGE} exited ${rc}: ${out}${err}")
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUT}/SETUP.INF ${EXPECTED}
+    RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "${OUT}/SETUP.INF differs from ${EXPECTED}")
+  endif()
 else()
-  message(FATAL_ERROR "MODE must be start, stop or dump")
+  message(FATAL_ERROR "MODE must be start, stop, dump or codepage")
 endif()

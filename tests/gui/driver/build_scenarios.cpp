@@ -37,15 +37,25 @@ bool PrepareBuilt(Run& r, const std::string& folder, const char* builtDisk) {
            CopyTree(DataPath("built") + "\\" + builtDisk, r.media.substr(0, r.media.size() - 1));
 }
 
-void OneDisk() {
+// One disk built from builtDisk: installed without a question.
+void InstallOneDisk(const char* builtDisk) {
     Run r;
     const std::string folder = WorkDir() + "\\built1";
-    if (!PrepareBuilt(r, folder, "one_disk") || !Start(r)) return;
+    if (!PrepareBuilt(r, folder, builtDisk) || !Start(r)) return;
     Check(StaysQuiet(r.inst), "a question came up on media that inftool build laid out");
     FinishWithLaunch(r);
     CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
     CheckSameAsData(WinFile("GUIBIN.DLL"), "BIN.DLL");
     CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+}
+
+void OneDisk() {
+    InstallOneDisk("one_disk");
+}
+
+// A script with LF line ends and a byte-order mark: build wrote it on the disk as CR LF lines.
+void LfScript() {
+    InstallOneDisk("lf_script");
 }
 
 // From the start of the installer to the end, disk 2 given as secondDisk at the prompt.
@@ -83,6 +93,7 @@ void TwoImages() {
 
 const Scenario kBuildScenarios[] = {
     {"build_one_disk", OneDisk},
+    {"build_lf_script", LfScript},
     {"build_two_disks", TwoDisks},
     {"build_two_images", TwoImages},
     {nullptr, nullptr},

@@ -83,10 +83,20 @@ bool DirExists(const std::string& path) {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string WithBackslash(const std::string& path) {
+    const char* last = nullptr;
+    for (const char* p = path.c_str(); *p; p = CharNextA(p))
+        last = p;
+    return last && *last == '\\' ? path : path + "\\";
+}
+
 bool MakeDirs(const std::string& path) {
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\')
-            CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    const char* begin = path.c_str();
+    for (const char* p = begin;; p = CharNextA(p)) {
+        if ((*p == '\\' && p - begin > 2) || *p == '\0')
+            CreateDirectoryA(path.substr(0, static_cast<size_t>(p - begin)).c_str(), nullptr);
+        if (*p == '\0') break;
+    }
     return Check(DirExists(path), "cannot create folder %s", path.c_str());
 }
 
@@ -96,7 +106,7 @@ void RemoveTree(const std::string& path) {
         DeleteFileA(path.c_str());
         return;
     }
-    std::string base = path.back() == '\\' ? path : path + "\\";
+    std::string base = WithBackslash(path);
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((base + "*").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
@@ -174,7 +184,7 @@ bool CheckAbsent(const std::string& path) {
 }
 
 bool LayOutMedia(const std::string& dir, const char* inf, bool followOn) {
-    std::string base = dir.back() == '\\' ? dir : dir + "\\";
+    std::string base = WithBackslash(dir);
     RemoveTree(dir);
     if (!MakeDirs(base + "photo")) return false;
     bool ok = Check(CopyFileA(SetupExePath().c_str(), (base + "setup.exe").c_str(), FALSE) != 0,

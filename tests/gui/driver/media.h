@@ -16,6 +16,10 @@ std::string WorkDir();    // C:\gui, scratch space of every scenario
 std::string WindowsDir(); // as the installer sees it
 std::string TwainDir();   // the Windows directory's TWAIN_32
 
+// The path with a trailing backslash, added unless it ends in one; a double-byte character whose
+// second byte is that of "\" is no backslash.
+std::string WithBackslash(const std::string& path);
+
 bool FileExists(const std::string& path);
 bool DirExists(const std::string& path);
 bool MakeDirs(const std::string& path);

@@ -25,7 +25,7 @@ bool SameName(const std::string& a, const std::string& b) {
 } // namespace
 
 void PrepareDrive(Run& r, const std::string& mediaDir) {
-    r.media = mediaDir.back() == '\\' ? mediaDir : mediaDir + "\\";
+    r.media = WithBackslash(mediaDir);
     ResetRecords();
     CleanDestinations();
 }
@@ -110,7 +110,7 @@ std::string SpyJoined(const char* kind) {
 }
 
 bool PutSources(const std::string& root, std::initializer_list<const char*> names) {
-    std::string base = root.back() == '\\' ? root : root + "\\";
+    std::string base = WithBackslash(root);
     return PutFiles(base + "DISK1", names) && PutFiles(base + "TWAIN", names);
 }
 

@@ -60,6 +60,7 @@ extern const Scenario kDialogScenarios[];
 extern const Scenario kBackgroundScenarios[];
 extern const Scenario kHardeningScenarios[];
 extern const Scenario kBuildScenarios[];
+extern const Scenario kLanguageScenarios[];
 
 // A script with disks 1 to 3 and [Dirs] 1 = DISK1, 2 = TWAIN, 3 = DISK3 around the given
 // [Files] lines (each ended by CR LF).

@@ -1,0 +1,314 @@
+#include "cli/exit_codes.h"
+#include "commands/commands.h"
+#include "formats/fat_image.h"
+#include "formats/fat_names.h"
+#include "formats/floppy.h"
+#include "media/layout.h"
+#include "media/media_check.h"
+#include "media/media_writer.h"
+#include "formats/script_text.h"
+#include "media/script_check.h"
+#include "platform/code_page.h"
+#include "platform/files.h"
+
+#include "common/media_layout.h"
+#include "parser.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char kNothingBuilt[] = "inftool build: nothing was built\n";
+
+struct BuildOptions {
+    BuildInputs inputs;
+    std::string out;
+    DiskFormat format = kUnlimitedDisk;
+    bool replace = false;
+    bool images = false;
+    bool strict = false;
+    uint32_t codePage = 0; // 0: the script is written in the code page it is in
+};
+
+enum BuildOption { kFrom, kSetup, kFollowOn, kOut, kDiskSize, kImages, kForce, kStrict, kCodePage };
+constexpr Option kBuildOptions[] = {
+    {"from", "DIR", kRequired, "the originals, in DIR/<[Dirs] name> or in DIR itself"},
+    {"setup", "FILE", kRequired, "the installer, setup.exe on the first disk"},
+    {"follow-on", "FILE", kRequired, "the main setup, photo/setup.EXE on the first disk"},
+    {"out", "OUT", kRequired, "the media: made whole or not at all"},
+    {"disk-size", "SIZE", 0, "1.44M, 1.2M, 720K, 360K (floppies) or a byte count"},
+    {"images", nullptr, 0, "also a FAT12 image of each floppy: OUT/DISK<n>.IMG or OUT.IMG"},
+    {"force", nullptr, 0, "replaces an OUT (and OUT.IMG) that is not empty"},
+    {"strict", nullptr, 0, "builds nothing when the script or the media draw a warning"},
+    {"codepage", "N", 0, "converts a UTF-8 script into the ANSI code page N (1252, 932...)"},
+};
+
+// False, with why, when a value is not one the option takes.
+bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why) {
+    options.inputs = {
+        args.operands[0], {}, args.Value(kFrom), args.Value(kSetup), args.Value(kFollowOn)};
+    options.out = args.Value(kOut);
+    options.replace = args.Has(kForce);
+    options.images = args.Has(kImages);
+    options.strict = args.Has(kStrict);
+    if (const char* page = args.Value(kCodePage)) {
+        for (const char* c = page; *c != '\0' && options.codePage <= 0xFFFF; ++c)
+            options.codePage =
+                *c >= '0' && *c <= '9' ? options.codePage * 10 + uint32_t(*c - '0') : 0x10000;
+        if (!IsAnsiCodePage(options.codePage)) {
+            why = std::string("--codepage ") + page +
+                  ": not an ANSI code page of Windows (874, 932, 936, 949, 950, 1250 to 1258)";
+            return false;
+        }
+    }
+    const char* diskSize = args.Value(kDiskSize);
+    if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
+        why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
+        return false;
+    }
+    return true;
+}
+
+void ReportErrors(const std::string& script, const std::vector<LayoutError>& errors) {
+    for (const LayoutError& error : errors) {
+        if (error.line == 0)
+            std::fprintf(stderr, "inftool build: %s\n", error.text.c_str());
+        else
+            std::fprintf(stderr, "%s:%u: error: %s\n", script.c_str(), error.line,
+                         error.text.c_str());
+    }
+}
+
+// Prints one row per disk; false when a disk exceeds the format.
+bool PrintDiskTable(const std::vector<DiskLayout>& disks, const DiskFormat& format) {
+    bool fits = true;
+    std::printf("%-6s %-8s %6s %12s %12s %18s\n", "disk", "folder", "files", "bytes used",
+                "bytes free", "compression saved");
+    for (const DiskLayout& disk : disks) {
+        std::vector<SizedFile> sized;
+        long long saved = 0;
+        for (const MediaFile& file : disk.files) {
+            sized.push_back({file.path, file.bytes.size()});
+            saved += static_cast<long long>(file.originalSize) -
+                     static_cast<long long>(file.bytes.size());
+        }
+        const DiskUsage usage = MeasureDisk(sized, format);
+        const long long free =
+            static_cast<long long>(format.capacity) - static_cast<long long>(usage.usedBytes);
+        std::printf("%-6u %-8s %6zu %12llu %12s %18lld\n", disk.number,
+                    disk.folder.empty() ? "." : disk.folder.c_str(), disk.files.size(),
+                    static_cast<unsigned long long>(usage.usedBytes),
+                    format.capacity == 0 ? "-" : std::to_string(free).c_str(), saved);
+        if (format.capacity != 0 && free < 0) {
+            std::fprintf(stderr, "inftool build: disk %u is over capacity by %lld bytes\n",
+                         disk.number, -free);
+            fits = false;
+        }
+        if (format.rootEntries != 0 && usage.rootEntries > format.rootEntries) {
+            std::fprintf(stderr,
+                         "inftool build: disk %u needs %u root directory entries, %u more than "
+                         "the %u it holds\n",
+                         disk.number, usage.rootEntries, usage.rootEntries - format.rootEntries,
+                         format.rootEntries);
+            fits = false;
+        }
+    }
+    return fits;
+}
+
+// Every timestamp of the images is SOURCE_DATE_EPOCH where it is set, else the newest input's,
+// so that the same inputs give the same images. False when it is set to no number of seconds.
+bool ReadSourceDateEpoch(bool& set, int64_t& seconds) {
+    const char* text = std::getenv("SOURCE_DATE_EPOCH");
+    set = text != nullptr && *text != '\0';
+    seconds = 0;
+    for (const char* c = set ? text : ""; *c != '\0'; ++c) {
+        if (*c < '0' || *c > '9' || seconds > (INT64_MAX - 9) / 10) {
+            std::fprintf(stderr,
+                         "inftool build: SOURCE_DATE_EPOCH \"%s\" is not a number of seconds\n",
+                         text);
+            return false;
+        }
+        seconds = seconds * 10 + (*c - '0');
+    }
+    return true;
+}
+
+int64_t NewestInput(const std::vector<DiskLayout>& disks) {
+    int64_t newest = 0;
+    for (const DiskLayout& disk : disks)
+        for (const MediaFile& file : disk.files)
+            newest = std::max(newest, file.modified);
+    return newest;
+}
+
+bool MakeImages(const std::vector<DiskLayout>& disks, const FloppyGeometry& floppy, int64_t seconds,
+                std::vector<std::vector<uint8_t>>& images) {
+    images.resize(disks.size());
+    for (size_t i = 0; i < disks.size(); ++i) {
+        std::vector<ImageFile> files;
+        for (const MediaFile& file : disks[i].files)
+            files.push_back({file.path, &file.bytes});
+        std::string why;
+        if (!MakeFatImage(floppy, files, VolumeLabel(disks[i].name, disks[i].number),
+                          FatTimeOf(seconds), images[i], why)) {
+            std::fprintf(stderr, "inftool build: disk %u: %s\n", disks[i].number, why.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+int Refuse() {
+    std::fputs(kNothingBuilt, stderr);
+    return kExitRefused;
+}
+
+// The script as it goes onto the first disk, judged as the installer will read it there; its
+// warnings are printed under the source's name, whose line numbers they keep. False when it
+// cannot be made.
+bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& report) {
+    const char* path = inputs.script.c_str();
+    std::vector<uint8_t> source;
+    std::string why;
+    if (!ReadWholeFile(path, source, why)) {
+        std::fprintf(stderr, "inftool build: %s: cannot read: %s\n", path, why.c_str());
+        return false;
+    }
+    MediaScriptChanges changes;
+    ScriptTextFault fault;
+    if (!MakeMediaScript(source, options.codePage, inputs.scriptText, changes, fault)) {
+        if (fault.line == 0)
+            std::fprintf(stderr, "inftool build: %s\n", fault.text.c_str());
+        else
+            std::fprintf(stderr, "%s:%u: error: %s\n", path, fault.line, fault.text.c_str());
+        return false;
+    }
+    CheckScriptText(inputs.scriptText, report);
+    const std::string note = DescribeChanges(changes);
+    if (!note.empty()) std::printf("%s: note: %s\n", path, note.c_str());
+    if (inputs.scriptText.size() > kScriptReadSize && !report.readsToEnd) {
+        std::fprintf(stderr,
+                     "%s: error: %zu bytes as written; the installer reads the first %u, and "
+                     "they end before the line of [End]\n",
+                     path, inputs.scriptText.size(), kScriptReadSize);
+        return false;
+    }
+    PrintWarnings(path, report.warnings);
+    return true;
+}
+
+// Each occurrence of from in text replaced by to.
+std::string Renamed(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The check of the staged media, named as out was given, as check --media would print it
+// once they are in place; what the script alone draws was printed before.
+MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
+                        const std::vector<DiskLayout>& disks, const ScriptReport& script) {
+    std::vector<std::string> folders;
+    std::string start;
+    for (const DiskLayout& disk : disks) {
+        folders.push_back((staged.folder / disk.folder).lexically_normal().string());
+        if (folders.back().back() == '/') folders.back().pop_back();
+        for (const MediaFile& file : disk.files)
+            if (file.line == 0 && file.path == kScriptName) start = disk.folder;
+    }
+    MediaReport media = CheckMedia(folders, script);
+    std::string shown = std::filesystem::path(out).lexically_normal().string();
+    if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
+    for (Warning& warning : media.warnings)
+        warning.text = Renamed(warning.text, staged.folder.string(), shown);
+    media.note = Renamed(media.note, staged.folder.string(), shown);
+    const std::string written = JoinPath(JoinPath(shown, start.c_str()), kScriptName);
+    PrintWarnings(written.c_str(), media.warnings);
+    return media;
+}
+
+int RunBuild(const Arguments& args) {
+    BuildOptions options;
+    std::string why;
+    if (!ReadOptions(args, options, why)) return WrongCall(kBuildCommand, why);
+    BuildInputs& inputs = options.inputs;
+    bool epochSet = false;
+    int64_t imageTime = 0;
+    if (options.images && options.format.floppy == nullptr) {
+        std::fputs("inftool build: --images needs the --disk-size of a floppy\n", stderr);
+        return Refuse();
+    }
+    if (options.images && !ReadSourceDateEpoch(epochSet, imageTime)) return Refuse();
+
+    ScriptReport report;
+    if (!MakeScript(options, inputs, report)) return Refuse();
+    size_t warnings = report.warnings.size();
+    if (options.strict && warnings != 0) {
+        std::fprintf(stderr, "inftool build: --strict: the script draws %zu warning%s\n", warnings,
+                     warnings == 1 ? "" : "s");
+        return Refuse();
+    }
+
+    std::vector<DiskLayout> disks;
+    std::vector<LayoutError> errors;
+    bool buildable = PlanMedia(inputs, report.fileLines, disks, errors);
+    ReportErrors(inputs.script, errors);
+    if (buildable) buildable = PrintDiskTable(disks, options.format);
+
+    OutFolder out;
+    if (!PrepareOut(options.out, options.replace, options.images && disks.size() == 1,
+                    {inputs.script, inputs.originals, inputs.setup, inputs.followOn}, out, why)) {
+        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
+        buildable = false;
+    }
+    std::vector<std::vector<uint8_t>> images;
+    if (buildable && options.images)
+        buildable = MakeImages(disks, *options.format.floppy,
+                               epochSet ? imageTime : NewestInput(disks), images);
+    if (!buildable) return Refuse();
+
+    StagedMedia staged;
+    if (!StageMedia(out, disks, images, staged, why)) {
+        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
+        std::fputs(kNothingBuilt, stderr);
+        return kExitWrite;
+    }
+    const MediaReport media = CheckStaged(options.out, staged, disks, report);
+    warnings += media.warnings.size();
+    if (options.strict && warnings != 0) {
+        DiscardStagedMedia(staged);
+        std::fprintf(stderr, "inftool build: --strict: the media draw %zu warning%s\n", warnings,
+                     warnings == 1 ? "" : "s");
+        return Refuse();
+    }
+    if (!PutMediaInPlace(out, staged, why)) {
+        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
+        std::fputs(kNothingBuilt, stderr);
+        return kExitWrite;
+    }
+    if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
+    if (warnings != 0)
+        std::printf("inftool build: built, with %zu warning%s\n", warnings,
+                    warnings == 1 ? "" : "s");
+    return kExitOk;
+}
+
+constexpr char kBuildSummary[] = "lays out finished media from a script and the original files";
+constexpr char kBuildDetails[] =
+    "SCRIPT: the setup script, which says which disk each file goes on\n"
+    "Compresses what the script marks compressed, copies the rest, puts the installer, the\n"
+    "script and the main setup on the first disk, counts every disk as a FAT12 floppy of\n"
+    "SIZE, and ends with the check of what it wrote.\n";
+
+} // namespace
+
+const Command kBuildCommand = {
+    "build", "SCRIPT", 1, 1, kBuildSummary, kBuildDetails, kBuildOptions, std::size(kBuildOptions),
+    RunBuild};

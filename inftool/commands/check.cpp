@@ -1,0 +1,58 @@
+#include "cli/exit_codes.h"
+#include "commands/commands.h"
+#include "media/disks.h"
+#include "media/media_check.h"
+#include "media/script_check.h"
+
+#include <cstdio>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum CheckOption { kMedia };
+constexpr Option kCheckOptions[] = {
+    {"media", "DIR", kRepeatable, "the media: one folder for all disks, or one per disk"},
+};
+
+int RunCheck(const Arguments& args) {
+    const char* path = args.operands[0];
+    std::vector<std::string> media(args.Values(kMedia).begin(), args.Values(kMedia).end());
+
+    ScriptReport report;
+    std::string why;
+    if (!CheckScript(path, report, why)) {
+        std::fprintf(stderr, "inftool check: %s: cannot read: %s\n", path, why.c_str());
+        return kExitRefused;
+    }
+    const size_t diskCount = DisksInUse().size();
+    if (media.size() > 1 && media.size() != diskCount) {
+        return WrongCall(kCheckCommand, std::to_string(media.size()) + " --media folders for the " +
+                                            std::to_string(diskCount) + " disks " + path +
+                                            " uses; give one folder for all disks or one per "
+                                            "disk in disk order");
+    }
+    MediaReport checked;
+    if (!media.empty()) {
+        checked = CheckMedia(media, report);
+        for (Warning& warning : checked.warnings)
+            report.warnings.push_back(std::move(warning));
+    }
+    PrintWarnings(path, report.warnings);
+    if (!checked.note.empty()) std::printf("%s\n", checked.note.c_str());
+    return report.warnings.empty() ? kExitOk : kExitWarnings;
+}
+
+constexpr char kCheckSummary[] =
+    "warns of what the installer would drop, change or get wrong in a script";
+constexpr char kCheckDetails[] =
+    "FILE: the script, judged as the installer reads it; - reads standard input\n"
+    "With --media, also of what the installer would miss on the media; notes whether the\n"
+    "first disk's setup.exe is signed (not verified).\n";
+
+} // namespace
+
+const Command kCheckCommand = {
+    "check", "FILE", 1, 1, kCheckSummary, kCheckDetails, kCheckOptions, std::size(kCheckOptions),
+    RunCheck};

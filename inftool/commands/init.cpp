@@ -1,0 +1,122 @@
+#include "cli/exit_codes.h"
+#include "commands/commands.h"
+#include "formats/floppy.h"
+#include "media/starter_script.h"
+#include "platform/files.h"
+
+#include "common/media_layout.h"
+#include "parser.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+// What the first disk keeps for an installer that --setup does not name: more than the
+// shipped setup.exe takes.
+constexpr uint64_t kInstallerAllowance = 32768;
+constexpr size_t kAppNameLength = 29; // it is also GroupName's title, of width 30
+
+enum InitOption { kOut, kDiskSize, kSetup, kFollowOn, kForce };
+constexpr Option kInitOptions[] = {
+    {"out", "FILE", kRequired, "the script to write"},
+    {"disk-size", "SIZE", 0, "1.44M, 1.2M, 720K, 360K (floppies) or a byte count"},
+    {"setup", "FILE", 0, "the installer, to count its size on the first disk"},
+    {"follow-on", "FILE", 0, "the main setup, to count its size on the first disk"},
+    {"force", nullptr, 0, "replaces a FILE that exists"},
+};
+
+int Refuse(const std::string& why) {
+    std::fprintf(stderr, "inftool init: %s\n", why.c_str());
+    std::fputs("inftool init: nothing was written\n", stderr);
+    return kExitRefused;
+}
+
+// The placeholder of the application's name: the folder's own name, as far as a script
+// holds it.
+std::string AppNameOf(const std::string& folder) {
+    std::string name;
+    for (char c : std::filesystem::absolute(folder).lexically_normal().filename().string())
+        if (c >= ' ' && c <= '~' && c != ',' && name.size() < kAppNameLength) name += c;
+    if (name.empty() || name == ".") name = "Application";
+    return name;
+}
+
+// The installer's own files on the first disk, as large as given, or as allowed for.
+bool OwnFiles(const Arguments& args, std::vector<SizedFile>& files, std::string& why) {
+    files = {{kInstallerName, kInstallerAllowance},
+             {kScriptName, kScriptReadSize},
+             {"photo/setup.EXE", 0}};
+    const InitOption options[] = {kSetup, kFollowOn};
+    for (size_t i = 0; i < 2; ++i) {
+        const char* path = args.Value(options[i]);
+        if (path == nullptr) continue;
+        if (!IsRegularFile(path, &files[i == 0 ? 0 : 2].size)) {
+            why = std::string(path) + ": not a file";
+            return false;
+        }
+    }
+    return true;
+}
+
+int RunInit(const Arguments& args) {
+    const char* folder = args.operands[0];
+    const char* out = args.Value(kOut);
+    DiskFormat format = kUnlimitedDisk;
+    const char* diskSize = args.Value(kDiskSize);
+    if (diskSize != nullptr && !ParseDiskSize(diskSize, format))
+        return WrongCall(kInitCommand, std::string("--disk-size ") + diskSize +
+                                           ": neither a floppy size nor a byte count");
+    std::error_code error;
+    if (!args.Has(kForce) && std::filesystem::exists(std::filesystem::symlink_status(out, error)))
+        return Refuse(std::string(out) + ": exists (--force replaces it)");
+
+    StarterPlan plan;
+    std::vector<std::string> errors;
+    if (!FindOriginals(folder, plan, errors)) {
+        for (const std::string& fault : errors)
+            std::fprintf(stderr, "inftool init: %s\n", fault.c_str());
+        return Refuse(std::to_string(errors.size()) + " file" + (errors.size() == 1 ? "" : "s") +
+                      " or folder" + (errors.size() == 1 ? "" : "s") + " the script cannot take");
+    }
+    std::vector<SizedFile> own;
+    std::string why;
+    if (!OwnFiles(args, own, why) || !PlanDisks(format, own, plan, why)) return Refuse(why);
+    const std::string text = StarterScriptText(AppNameOf(folder), plan);
+    if (text.size() > kScriptReadSize)
+        return Refuse("the script would be " + std::to_string(text.size()) +
+                      " bytes, more than the installer reads (" + std::to_string(kScriptReadSize) +
+                      ")");
+    if (!WriteWholeFile(out, std::vector<uint8_t>(text.begin(), text.end()), why)) {
+        std::fprintf(stderr, "inftool init: %s: cannot write: %s\n", out, why.c_str());
+        return kExitWrite;
+    }
+    size_t compressed = 0;
+    for (const StarterFile& file : plan.files)
+        compressed += file.compressed ? 1 : 0;
+    std::printf("%s: %zu files, %zu of them compressed, on %u disk%s\n", out, plan.files.size(),
+                compressed, plan.disks, plan.disks == 1 ? "" : "s");
+    if (format.capacity != 0 && !args.Has(kSetup))
+        std::printf("%s: note: disk 1 keeps %llu bytes for setup.exe (--setup counts its size)\n",
+                    out, static_cast<unsigned long long>(kInstallerAllowance));
+    if (format.capacity != 0 && !args.Has(kFollowOn))
+        std::printf("%s: note: disk 1 keeps no room for photo/setup.EXE (--follow-on counts it)\n",
+                    out);
+    return kExitOk;
+}
+
+constexpr char kInitSummary[] = "writes a starter script for a folder of original files";
+constexpr char kInitDetails[] =
+    "DIR: the originals; its own files and those of DIR/WINDOWS go to the Windows directory,\n"
+    "those of DIR/TWAIN_32 or DIR/TWAIN to TWAIN_32; any other folder is refused.\n"
+    "Each file gets an entry with a description made from its name, compressed where that\n"
+    "saves room, on the disks SIZE needs; the [Application] values are placeholders.\n";
+
+} // namespace
+
+const Command kInitCommand = {
+    "init", "DIR", 1, 1, kInitSummary, kInitDetails, kInitOptions, std::size(kInitOptions),
+    RunInit};

@@ -1,0 +1,366 @@
+#include "formats/fat_reader.h"
+
+#include "formats/fat_names.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <set>
+
+namespace {
+
+constexpr uint32_t kMinSectorBytes = 512;
+constexpr uint32_t kMaxSectorBytes = 4096;
+constexpr uint32_t kMaxClusterBytes = 32768;
+constexpr uint8_t kLowestMedia = 0xF8; // F8 to FF, and F0
+constexpr uint8_t kMedia3Inch = 0xF0;
+constexpr uint32_t kMaxLongNameEntries = 20; // 255 characters
+constexpr int32_t kNoOwner = -1;
+
+struct Signature {
+    const char* bytes;
+    size_t length;
+    const char* format;
+};
+
+// Images of other formats, which carry the sectors in records, compressed or archived.
+constexpr Signature kOtherFormats[] = {
+    {"IMD ", 4, "an ImageDisk image"},
+    {"TD\0", 3, "a TeleDisk image"},
+    {"td\0", 3, "a TeleDisk image (advanced compression)"},
+    {"PK\3\4", 4, "a zip archive"},
+    {"PK\5\6", 4, "a zip archive"},
+    {"\x1F\x8B", 2, "a gzip file"},
+    {"7z\xBC\xAF\x27\x1C", 6, "a 7-Zip archive"},
+    {"\xFD"
+     "7zXZ",
+     5, "an xz file"},
+    {"BZh", 3, "a bzip2 file"},
+};
+
+const char* OtherImageFormat(const uint8_t* data, size_t size) {
+    for (const Signature& signature : kOtherFormats)
+        if (size >= signature.length && std::memcmp(data, signature.bytes, signature.length) == 0)
+            return signature.format;
+    return nullptr;
+}
+
+bool IsPowerOfTwo(uint32_t n) {
+    return n != 0 && (n & (n - 1)) == 0;
+}
+
+std::string Number(uint64_t n) {
+    return std::to_string(n);
+}
+
+// A name that a folder on any host can take as it stands.
+bool IsPortableName(const std::string& name) {
+    return IsFatName(name) && name.find_first_not_of('.') != std::string::npos;
+}
+
+// name with each byte that is no printable ASCII as \xNN, for a message.
+std::string Shown(const std::string& name) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string shown;
+    for (char c : name) {
+        const auto byte = static_cast<uint8_t>(c);
+        if (byte >= ' ' && byte <= '~')
+            shown += c;
+        else
+            shown += std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+    }
+    return shown;
+}
+
+// The long name that the entries before a short entry spell, collected entry by entry from
+// the last part to the first, as they stand on the disk.
+struct LongName {
+    uint32_t expected = 0; // the ordinal the next entry must carry; 0: none under way
+    uint8_t checksum = 0;
+    uint16_t units[kMaxLongNameEntries * kLongNameCharsPerEntry];
+
+    void Take(const uint8_t* entry) {
+        const uint32_t ordinal = entry[0] & kLongNameOrdinal;
+        const bool last = (entry[0] & kLastLongNameEntry) != 0;
+        if (ordinal == 0 || ordinal > kMaxLongNameEntries ||
+            (!last && (ordinal + 1 != expected || entry[kLongNameChecksum] != checksum))) {
+            expected = 0; // an orphan: the short name stands alone, as Windows shows it
+            return;
+        }
+        if (last) {
+            std::fill(std::begin(units), std::end(units), uint16_t{0});
+            checksum = entry[kLongNameChecksum];
+        }
+        uint16_t part[kLongNameCharsPerEntry];
+        ReadLongNameEntry(entry, part);
+        std::copy(std::begin(part), std::end(part), units + (ordinal - 1) * kLongNameCharsPerEntry);
+        expected = ordinal;
+    }
+
+    // The long name of the short entry, when the run of long-name entries before it is whole
+    // and made for it. False when a character is beyond ASCII.
+    bool Finish(const uint8_t* entry, std::string& name) {
+        char shortName[kShortNameBytes];
+        std::memcpy(shortName, entry, kShortNameBytes);
+        const bool whole = expected == 1 && LongNameChecksum(shortName) == checksum;
+        expected = 0;
+        name.clear();
+        if (!whole) return true;
+        for (uint16_t unit : units) {
+            if (unit == 0) break;
+            if (unit > 0x7F) return false;
+            name += static_cast<char>(unit);
+        }
+        return true;
+    }
+};
+
+struct PendingFolder {
+    size_t file;                 // in disk.files
+    std::vector<uint32_t> chain; // its clusters
+};
+
+struct Reader {
+    const uint8_t* image;
+    const FatGeometry& g;
+    FatDisk& disk;
+    std::string& why;
+    std::vector<int32_t> owners; // of each cluster, an index in disk.files
+    std::vector<PendingFolder> folders;
+
+    bool Fail(const std::string& path, const std::string& text) {
+        why = path + ": " + text;
+        return false;
+    }
+
+    const uint8_t* Cluster(uint32_t cluster) const {
+        return image +
+               (size_t{g.firstDataSector} + size_t{cluster - kFirstCluster} * g.sectorsPerCluster) *
+                   g.bytesPerSector;
+    }
+
+    uint32_t ClusterBytes() const { return g.sectorsPerCluster * g.bytesPerSector; }
+
+    // The clusters of disk.files[file] from first, each claimed for it. False when the chain
+    // leaves the disk, meets a free or bad cluster, comes back on itself or meets another's.
+    bool Chain(uint32_t first, size_t file, std::vector<uint32_t>& chain) {
+        const std::string& path = disk.files[file].path;
+        const uint8_t* fat = image + size_t{g.reservedSectors} * g.bytesPerSector;
+        const uint32_t last = g.clusters + 1;
+        chain.clear();
+        for (uint32_t cluster = first;;) {
+            if (cluster < kFirstCluster || cluster > last) {
+                return Fail(path, (chain.empty() ? "its cluster chain starts at cluster "
+                                                 : "its cluster chain leads to cluster ") +
+                                      Number(cluster) + ", outside the disk's clusters 2 to " +
+                                      Number(last));
+            }
+            const int32_t owner = owners[cluster];
+            if (owner == static_cast<int32_t>(file))
+                return Fail(path, "its cluster chain loops back to cluster " + Number(cluster));
+            if (owner != kNoOwner)
+                return Fail(path, "its cluster chain crosses that of " + disk.files[owner].path +
+                                      " at cluster " + Number(cluster));
+            owners[cluster] = static_cast<int32_t>(file);
+            chain.push_back(cluster);
+            const uint16_t next = Fat12Entry(fat, cluster);
+            if (next >= kFat12FirstEndMark) return true;
+            if (next == 0)
+                return Fail(path, "its cluster chain holds cluster " + Number(cluster) +
+                                      ", which the FAT marks free");
+            if (next == kFat12BadCluster)
+                return Fail(path, "its cluster chain holds cluster " + Number(cluster) +
+                                      ", which the FAT marks bad");
+            cluster = next;
+        }
+    }
+
+    bool ReadFile(const uint8_t* entry, size_t file) {
+        FatFile& read = disk.files[file];
+        const uint32_t size = Get32(entry + kEntrySize);
+        const uint32_t first = Get16(entry + kEntryCluster);
+        std::vector<uint32_t> chain;
+        if (first != 0 && !Chain(first, file, chain)) return false;
+        const uint64_t held = uint64_t{chain.size()} * ClusterBytes();
+        if (size > held)
+            return Fail(read.path,
+                        Number(size) + " bytes long, but its cluster chain holds " + Number(held));
+        if (held - size >= ClusterBytes())
+            return Fail(read.path, Number(size) + " bytes long, but its cluster chain holds " +
+                                       Number(chain.size()) + " clusters of " +
+                                       Number(ClusterBytes()) + " bytes");
+        read.bytes.reserve(size);
+        for (uint32_t cluster : chain) {
+            const size_t take = std::min<size_t>(ClusterBytes(), size - read.bytes.size());
+            read.bytes.insert(read.bytes.end(), Cluster(cluster), Cluster(cluster) + take);
+        }
+        return true;
+    }
+
+    bool ReadEntry(const uint8_t* entry, const std::string& folder, LongName& longName,
+                   std::set<std::string>& names) {
+        const uint8_t attributes = entry[kEntryAttributes];
+        std::string name;
+        const std::string shortName = NameOfShortEntry(entry);
+        const std::string where = folder.empty() ? "the root folder" : folder;
+        if (!longName.Finish(entry, name))
+            return Fail(where, "the long name of " + shortName + " goes beyond ASCII");
+        if ((attributes & (kAttributeVolumeLabel | kAttributeDirectory)) == kAttributeVolumeLabel) {
+            if (folder.empty() && disk.label.empty()) {
+                disk.label.assign(reinterpret_cast<const char*>(entry), kShortNameBytes);
+                disk.label.erase(disk.label.find_last_not_of(' ') + 1);
+            }
+            return true;
+        }
+        if (name.empty()) name = shortName;
+        const bool isFolder = (attributes & kAttributeDirectory) != 0;
+        if (!folder.empty() && isFolder && (name == "." || name == "..")) return true;
+        if (!IsPortableName(name))
+            return Fail(where,
+                        "holds an entry named \"" + Shown(name) + "\", which no folder can take");
+        if (!names.insert(FoldedName(name)).second)
+            return Fail(where, "holds two entries named " + name);
+        const std::string path = folder.empty() ? name : folder + "/" + name;
+        const size_t file = disk.files.size();
+        disk.files.push_back(
+            {path,
+             isFolder,
+             {},
+             {Get16(entry + kEntryWrittenDate), Get16(entry + kEntryWrittenTime)}});
+        if (!isFolder) return ReadFile(entry, file);
+        std::vector<uint32_t> chain;
+        if (!Chain(Get16(entry + kEntryCluster), file, chain)) return false;
+        folders.push_back({file, std::move(chain)});
+        return true;
+    }
+
+    // The entries of one folder, which end early at an entry marked as the end.
+    bool ReadFolder(const std::vector<const uint8_t*>& entries, const std::string& folder) {
+        LongName longName;
+        std::set<std::string> names;
+        for (const uint8_t* entry : entries) {
+            if (entry[0] == kEntryEnd) break;
+            if (entry[0] == kEntryDeleted) {
+                longName.expected = 0;
+            } else if ((entry[kEntryAttributes] & 0x3F) == kLongNameAttributes) {
+                longName.Take(entry);
+            } else if (!ReadEntry(entry, folder, longName, names)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool Read() {
+        owners.assign(size_t{g.clusters} + kFirstCluster, kNoOwner);
+        std::vector<const uint8_t*> entries;
+        const uint8_t* root = image + size_t{g.rootSector} * g.bytesPerSector;
+        for (uint32_t i = 0; i < g.rootEntries; ++i)
+            entries.push_back(root + size_t{i} * kDirEntryBytes);
+        if (!ReadFolder(entries, "")) return false;
+        // Folders in the order found, each once: a chain is claimed by one folder only.
+        for (size_t next = 0; next < folders.size(); ++next) {
+            entries.clear();
+            for (uint32_t cluster : folders[next].chain)
+                for (uint32_t at = 0; at < ClusterBytes(); at += kDirEntryBytes)
+                    entries.push_back(Cluster(cluster) + at);
+            const std::string folder = disk.files[folders[next].file].path; // files grows
+            if (!ReadFolder(entries, folder)) return false;
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::string& why) {
+    if (size < kMinSectorBytes) {
+        why = "holds " + Number(size) + " bytes, fewer than a boot sector";
+        return false;
+    }
+    if (image[kBootJump] != 0xEB && image[kBootJump] != 0xE9) {
+        why = "no FAT disk: its boot sector does not begin with a jump";
+        return false;
+    }
+    g.bytesPerSector = Get16(image + kBootBytesPerSector);
+    g.sectorsPerCluster = image[kBootSectorsPerCluster];
+    g.reservedSectors = Get16(image + kBootReservedSectors);
+    g.fatCount = image[kBootFatCount];
+    g.rootEntries = Get16(image + kBootRootEntries);
+    g.sectors = Get16(image + kBootSectors);
+    if (g.sectors == 0) g.sectors = Get32(image + kBootLargeSectors);
+    g.media = image[kBootMedia];
+    g.sectorsPerFat = Get16(image + kBootSectorsPerFat);
+    const std::string geometry = "its boot sector gives an impossible geometry: ";
+    if (!IsPowerOfTwo(g.bytesPerSector) || g.bytesPerSector < kMinSectorBytes ||
+        g.bytesPerSector > kMaxSectorBytes) {
+        why = geometry + Number(g.bytesPerSector) + " bytes per sector";
+        return false;
+    }
+    if (!IsPowerOfTwo(g.sectorsPerCluster) ||
+        g.sectorsPerCluster * g.bytesPerSector > kMaxClusterBytes) {
+        why = geometry + Number(g.sectorsPerCluster) + " sectors per cluster";
+        return false;
+    }
+    if (g.reservedSectors == 0 || g.fatCount == 0 || g.rootEntries == 0) {
+        why = geometry + Number(g.reservedSectors) + " reserved sectors, " + Number(g.fatCount) +
+              " FATs, " + Number(g.rootEntries) + " root directory entries";
+        return false;
+    }
+    if (g.sectorsPerFat == 0) {
+        why = "no FAT12 disk: its boot sector gives no FAT size, as FAT32 does";
+        return false;
+    }
+    if (g.media != kMedia3Inch && g.media < kLowestMedia) {
+        why = geometry + "media descriptor " + Number(g.media);
+        return false;
+    }
+    const uint32_t rootSectors =
+        (g.rootEntries * kDirEntryBytes + g.bytesPerSector - 1) / g.bytesPerSector;
+    const uint64_t firstData =
+        uint64_t{g.reservedSectors} + uint64_t{g.fatCount} * g.sectorsPerFat + rootSectors;
+    const uint64_t declared = uint64_t{g.sectors} * g.bytesPerSector;
+    if (declared > kMaxFatImageBytes) {
+        why = "no FAT12 disk: its boot sector declares " + Number(declared) + " bytes";
+        return false;
+    }
+    if (firstData > g.sectors) {
+        why = geometry + "its FATs and root directory run past the disk's " + Number(g.sectors) +
+              " sectors";
+        return false;
+    }
+    g.rootSector = static_cast<uint32_t>(firstData - rootSectors);
+    g.firstDataSector = static_cast<uint32_t>(firstData);
+    g.clusters = (g.sectors - g.firstDataSector) / g.sectorsPerCluster;
+    if (g.clusters > kFat12MaxClusters) {
+        why = "no FAT12 disk: " + Number(g.clusters) + " clusters make it FAT16";
+        return false;
+    }
+    const uint64_t fatBytes = (uint64_t{g.clusters + kFirstCluster} * 3 + 1) / 2;
+    if (fatBytes > uint64_t{g.sectorsPerFat} * g.bytesPerSector) {
+        why = geometry + "a FAT of " + Number(g.sectorsPerFat) + " sectors cannot hold " +
+              Number(g.clusters) + " clusters";
+        return false;
+    }
+    return true;
+}
+
+bool ReadFatImage(const uint8_t* image, size_t size, FatDisk& disk, std::string& why) {
+    disk = FatDisk{};
+    if (const char* format = OtherImageFormat(image, size)) {
+        why = std::string(format) + ", not a raw sector image: expand or convert it first";
+        return false;
+    }
+    FatGeometry& g = disk.geometry;
+    if (!ReadFatGeometry(image, size, g, why)) return false;
+    const uint64_t declared = uint64_t{g.sectors} * g.bytesPerSector;
+    if (size < declared) {
+        why = "ends after " + Number(size) + " bytes, before the " + Number(declared) +
+              " its boot sector declares";
+        return false;
+    }
+    Reader reader{image, g, disk, why, {}, {}};
+    if (reader.Read()) return true;
+    disk.files.clear();
+    return false;
+}

@@ -1,0 +1,44 @@
+#include "formats/json.h"
+
+#include <cstring>
+
+void AppendJsonString(std::string& out, const char* text, size_t length) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (size_t i = 0; i < length; ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        switch (byte) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            // Every control character, C0, DEL and C1, is escaped so that output stays
+            // printable; the rest of Latin-1 becomes its two-byte UTF-8 form.
+            if (byte < 0x20 || (byte >= 0x7F && byte < 0xA0)) {
+                out += "\\u00";
+                out += kHex[byte >> 4];
+                out += kHex[byte & 0x0F];
+            } else if (byte < 0x80) {
+                out += static_cast<char>(byte);
+            } else {
+                out += static_cast<char>(0xC0 | (byte >> 6));
+                out += static_cast<char>(0x80 | (byte & 0x3F));
+            }
+        }
+    }
+    out += '"';
+}
+
+void AppendJsonString(std::string& out, const char* text) {
+    AppendJsonString(out, text, std::strlen(text));
+}
+
+std::string JsonString(const char* text) {
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}

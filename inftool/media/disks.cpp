@@ -1,0 +1,59 @@
+#include "media/disks.h"
+
+#include "catalogue.h"
+#include "common/media_layout.h"
+
+#include <algorithm>
+#include <cstdio>
+
+bool IsCopiedEntry(uint16_t index) {
+    return IsDestinationDir(g_Catalogue.Files[index].DirNumber);
+}
+
+std::vector<uint16_t> DisksInUse() {
+    std::vector<uint16_t> disks;
+    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i) {
+        const uint16_t disk = g_Catalogue.Files[i].DiskNumber;
+        if (IsCopiedEntry(i) && std::find(disks.begin(), disks.end(), disk) == disks.end())
+            disks.push_back(disk);
+    }
+    std::sort(disks.begin(), disks.end());
+    return disks;
+}
+
+std::string DiskName(uint16_t number) {
+    for (uint16_t i = 0; i < g_Catalogue.DiskCount; ++i)
+        if (g_Catalogue.Disks[i].Number == number) return g_Catalogue.Disks[i].Name;
+    return {};
+}
+
+uint16_t StartDisk() {
+    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i)
+        if (IsCopiedEntry(i)) return g_Catalogue.Files[i].DiskNumber;
+    return 1;
+}
+
+void CheckDiskOrder(const std::vector<uint32_t>& fileLines, std::vector<Warning>& warnings) {
+    uint16_t locationDisk = StartDisk();
+    uint32_t locationLine = 0; // the last entry read from the current location
+    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i) {
+        if (!IsCopiedEntry(i)) continue;
+        const FileEntry& file = g_Catalogue.Files[i];
+        if (file.DiskNumber == locationDisk) {
+            locationLine = fileLines[i];
+            continue;
+        }
+        if (file.Compressed) {
+            locationDisk = file.DiskNumber;
+            locationLine = fileLines[i];
+            continue;
+        }
+        char text[320];
+        std::snprintf(text, sizeof text,
+                      "plain entry of disk %u follows line %u of disk %u, and no compressed entry "
+                      "of disk %u comes first: it will be looked for in the previous location and "
+                      "reported missing",
+                      file.DiskNumber, locationLine, locationDisk, file.DiskNumber);
+        warnings.push_back({fileLines[i], text});
+    }
+}

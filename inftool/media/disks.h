@@ -1,0 +1,25 @@
+#pragma once
+
+#include "media/script_check.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The disks of the loaded catalogue as the installer meets them. It reads the sources of the
+// entries bound for the Windows directory or TWAIN_32 and skips the others unseen.
+
+bool IsCopiedEntry(uint16_t index);
+
+// The disk numbers of the copied entries, ascending: the order of the disk folders.
+std::vector<uint16_t> DisksInUse();
+
+// The [Disks] name of a disk; "" when it has none.
+std::string DiskName(uint16_t number);
+
+// The disk the installer is started from: that of the first copied entry (1 when none).
+uint16_t StartDisk();
+
+// The installer asks for another location only when a compressed source cannot be opened;
+// warns of each plain entry that would be looked for on the disk before it.
+void CheckDiskOrder(const std::vector<uint32_t>& fileLines, std::vector<Warning>& warnings);

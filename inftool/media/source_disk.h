@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+// A disk of a finished set, read whole into memory from a raw FAT12 image or from a folder
+// that holds its files, such as a mounted disk or a copy of one. Its files are found by path
+// as the disk itself finds them, without regard to case.
+
+struct SourceFile {
+    std::string path; // "/"-separated, as the disk spells it
+    std::vector<uint8_t> bytes;
+    int64_t modified; // in seconds since 1970; -1 when the disk keeps no time one can read
+};
+
+struct SourceDisk {
+    std::string name; // the image or folder, as given
+    std::vector<SourceFile> files;
+    std::map<std::string, size_t> byFoldedPath;
+
+    static constexpr size_t kNone = SIZE_MAX;
+    // The index of the file at path, its parts separated by "/" or "\"; kNone when none.
+    size_t Find(const std::string& path) const;
+};
+
+// A folder is read with everything below it, an image through the FAT12 reader. False, with
+// why (one line that does not repeat the name), when it cannot be read, is no FAT12 image,
+// is damaged, or holds two files whose names differ only in case.
+bool ReadSourceDisk(const std::string& name, SourceDisk& disk, std::string& why);

@@ -1,0 +1,114 @@
+#include "platform/code_page.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
+
+#include <string>
+
+namespace {
+
+constexpr uint32_t kAnsiCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
+                                       1252, 1253, 1254, 1255, 1256, 1257, 1258};
+
+// The longest character of an ANSI code page: a lead and a trail byte.
+constexpr size_t kMaxCharBytes = 2;
+
+#ifndef _WIN32
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+
+std::string Utf8Of(uint32_t codePoint) {
+    std::string bytes;
+    if (codePoint < 0x80) {
+        bytes += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        bytes += static_cast<char>(0xC0 | codePoint >> 6);
+        bytes += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        bytes += static_cast<char>(0xE0 | codePoint >> 12);
+        bytes += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        bytes += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        bytes += static_cast<char>(0xF0 | codePoint >> 18);
+        bytes += static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
+        bytes += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        bytes += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    return bytes;
+}
+#endif
+
+} // namespace
+
+bool IsAnsiCodePage(uint32_t codePage) {
+    for (uint32_t page : kAnsiCodePages)
+        if (page == codePage) return true;
+    return false;
+}
+
+#ifdef _WIN32
+
+bool OpenEncoder(uint32_t codePage, CodePageEncoder& encoder) {
+    encoder = {codePage, nullptr};
+    return IsAnsiCodePage(codePage) && IsValidCodePage(codePage) != 0;
+}
+
+bool EncodeCodePoint(CodePageEncoder& encoder, uint32_t codePoint, std::string& out) {
+    wchar_t wide[2];
+    int units = 1;
+    if (codePoint >= 0x10000) {
+        wide[0] = static_cast<wchar_t>(0xD800 + ((codePoint - 0x10000) >> 10));
+        wide[1] = static_cast<wchar_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+        units = 2;
+    } else {
+        wide[0] = static_cast<wchar_t>(codePoint);
+    }
+    char bytes[kMaxCharBytes * 2];
+    BOOL usedDefault = FALSE;
+    const int count = WideCharToMultiByte(encoder.codePage, WC_NO_BEST_FIT_CHARS, wide, units,
+                                          bytes, sizeof bytes, nullptr, &usedDefault);
+    if (count <= 0 || usedDefault) return false;
+    out.append(bytes, static_cast<size_t>(count));
+    return true;
+}
+
+void CloseEncoder(CodePageEncoder& encoder) {
+    encoder.handle = nullptr;
+}
+
+#else
+
+bool OpenEncoder(uint32_t codePage, CodePageEncoder& encoder) {
+    encoder = {codePage, nullptr};
+    if (!IsAnsiCodePage(codePage)) return false;
+    const iconv_t converter = iconv_open(("CP" + std::to_string(codePage)).c_str(), "UTF-8");
+    if (converter == kNoConverter) return false;
+    encoder.handle = converter;
+    return true;
+}
+
+bool EncodeCodePoint(CodePageEncoder& encoder, uint32_t codePoint, std::string& out) {
+    std::string in = Utf8Of(codePoint);
+    char bytes[kMaxCharBytes * 2];
+    char* inAt = in.data();
+    size_t inLeft = in.size();
+    char* outAt = bytes;
+    size_t outLeft = sizeof bytes;
+    const iconv_t converter = static_cast<iconv_t>(encoder.handle);
+    iconv(converter, nullptr, nullptr, nullptr, nullptr); // the initial shift state
+    // iconv counts the characters it converted irreversibly, its own "best fit": any is a no.
+    const bool converted = iconv(converter, &inAt, &inLeft, &outAt, &outLeft) == 0 &&
+                           iconv(converter, nullptr, nullptr, &outAt, &outLeft) == 0;
+    if (!converted || inLeft != 0) return false;
+    out.append(bytes, static_cast<size_t>(outAt - bytes));
+    return true;
+}
+
+void CloseEncoder(CodePageEncoder& encoder) {
+    if (encoder.handle != nullptr) iconv_close(static_cast<iconv_t>(encoder.handle));
+    encoder.handle = nullptr;
+}
+
+#endif

@@ -1,0 +1,208 @@
+#include "platform/files.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#endif
+
+namespace {
+
+bool ReadStream(std::FILE* file, std::vector<uint8_t>& data, std::string& why, size_t limit) {
+    data.clear();
+    uint8_t chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        data.insert(data.end(), chunk, chunk + got);
+        if (data.size() > limit) break;
+    }
+    const bool failed = std::ferror(file) != 0;
+    if (failed) why = errno != 0 ? std::strerror(errno) : "read error";
+    return !failed;
+}
+
+} // namespace
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& why, size_t limit) {
+    data.clear();
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        why = std::strerror(errno);
+        return false;
+    }
+    const bool read = ReadStream(file, data, why, limit);
+    std::fclose(file);
+    return read;
+}
+
+bool IsStandardStream(const char* path) {
+    return std::strcmp(path, "-") == 0;
+}
+
+bool ReadInputFile(const char* path, std::vector<uint8_t>& data, std::string& why, size_t limit) {
+    if (!IsStandardStream(path)) return ReadWholeFile(path, data, why, limit);
+#ifdef _WIN32
+    _setmode(_fileno(stdin), _O_BINARY);
+#endif
+    return ReadStream(stdin, data, why, limit);
+}
+
+bool WriteOutputFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
+    if (!IsStandardStream(path)) return WriteWholeFile(path, data, why);
+    SetBinaryStdout();
+    if ((data.empty() || std::fwrite(data.data(), 1, data.size(), stdout) == data.size()) &&
+        std::fflush(stdout) == 0)
+        return true;
+    why = std::strerror(errno);
+    return false;
+}
+
+namespace {
+
+constexpr int kMaxTempTries = 100;
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+std::string MatchEntry(const std::string& dir, const std::string& name) {
+    DIR* folder = opendir(dir.empty() ? "." : dir.c_str());
+    if (folder == nullptr) return {};
+    std::string found;
+    while (dirent* entry = readdir(folder)) {
+        if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    closedir(folder);
+    return found;
+}
+
+bool Exists(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    return true;
+}
+
+bool MoveIntoPlace(const char* from, const char* to) {
+#ifdef _WIN32
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
+#else
+    return std::rename(from, to) == 0;
+#endif
+}
+
+} // namespace
+
+bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
+    std::string temp;
+    for (int attempt = 0; attempt < kMaxTempTries; ++attempt) {
+        temp = std::string(path) + ".~inftool" + std::to_string(attempt);
+        if (!Exists(temp.c_str())) break;
+        temp.clear();
+    }
+    if (temp.empty()) {
+        why = "no free temporary name beside it";
+        return false;
+    }
+    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    if (file == nullptr) {
+        why = std::strerror(errno);
+        return false;
+    }
+    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file) == data.size();
+    ok = std::fflush(file) == 0 && ok;
+    if (!ok) why = std::strerror(errno);
+    if (std::fclose(file) != 0 && ok) {
+        ok = false;
+        why = std::strerror(errno);
+    }
+    if (ok && !MoveIntoPlace(temp.c_str(), path)) {
+        ok = false;
+        why = std::strerror(errno);
+    }
+    if (!ok) std::remove(temp.c_str());
+    return ok;
+}
+
+bool ModifiedTime(const char* path, int64_t& seconds, std::string& why) {
+    struct stat status {};
+    if (stat(path, &status) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    seconds = static_cast<int64_t>(status.st_mtime);
+    return true;
+}
+
+bool SetModifiedTime(const char* path, int64_t seconds, std::string& why) {
+    struct utimbuf times {};
+    times.actime = static_cast<time_t>(seconds);
+    times.modtime = static_cast<time_t>(seconds);
+    if (utime(path, &times) == 0) return true;
+    why = std::strerror(errno);
+    return false;
+}
+
+void SetBinaryStdout() {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+bool IsRegularFile(const std::string& path, uint64_t* size) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (size != nullptr) *size = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+std::vector<std::string> PathParts(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find_first_of("\\/", start);
+        if (end == std::string::npos) end = path.size();
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::string JoinPath(const std::string& dir, const char* relative) {
+    std::string path = dir;
+    if (!path.empty() && !IsSeparator(path.back())) path += '/';
+    for (const char* c = relative; *c != '\0'; ++c)
+        path += IsSeparator(*c) ? '/' : *c;
+    return path;
+}
+
+std::string FindIgnoringCase(const std::string& dir, const char* relative) {
+    std::string path = dir;
+    const char* start = relative;
+    while (*start != '\0') {
+        const char* end = start;
+        while (*end != '\0' && !IsSeparator(*end))
+            ++end;
+        std::string component(start, end);
+        if (!component.empty()) {
+            std::string match = MatchEntry(path, component);
+            if (match.empty()) return {};
+            if (!path.empty() && !IsSeparator(path.back())) path += '/';
+            path += match;
+        }
+        start = *end != '\0' ? end + 1 : end;
+    }
+    return path;
+}

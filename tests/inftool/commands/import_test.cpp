@@ -1,0 +1,344 @@
+#include "formats/fat_format.h"
+
+#include "read_whole.h"
+#include "run_inftool.h"
+#include "scratch_dir.h"
+#include "script_lines.h"
+#include "tiny_pe.h"
+
+#include <gtest/gtest.h>
+
+#include <utime.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Two disks: a compressed and a plain entry on each, one renamed, and one in a folder the
+// installer never copies from.
+const std::string kTwoDisks =
+    Lines({"[Application]", "AppName = Tools", "[Disks]", "1 = Tools Disk 1", "2 = Tools Disk 2",
+           "[Dirs]", "1 = WIN", "2 = TW", "[Files]", "Driver, A.DL_, A.DLL, 2, 1, Y",
+           "Settings, A.INI, A.INI, 1, 1, N", "Help, HELP.HL_, HELP.HLP, 1, 2, Y",
+           "Renamed, B.INI, GUI.INI, 1, 2, N", "[PM Info]", "A.DLL, Title", "[End]"});
+
+class ImportTest : public ::testing::Test {
+  protected:
+    fs::path dir = ScratchDir("inftool-import-");
+    std::string media = (dir / "media").string();
+    std::string out = (dir / "imported").string();
+
+    void SetUp() override {
+        fs::create_directories(dir);
+        setenv("SOURCE_DATE_EPOCH", "981173107", 1);
+        Write("SETUP.INF", kTwoDisks);
+        std::string driver;
+        for (int i = 0; i < 3000; ++i)
+            driver += static_cast<char>('a' + i * i % 26);
+        Write("orig/TW/A.DLL", driver);
+        Write("orig/WIN/A.INI", "[settings]\r\n");
+        Write("orig/WIN/GUI.INI", "[renamed]\r\n");
+        Write("orig/WIN/HELP.HLP", std::string(2000, 'h'));
+        Write("setup.exe", TinyPe());
+        Write("follow.exe", "MZ follow-on");
+    }
+    void TearDown() override {
+        unsetenv("SOURCE_DATE_EPOCH");
+        fs::remove_all(dir);
+    }
+
+    void Write(const std::string& name, const std::string& bytes) {
+        fs::path path = dir / name;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path, std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name) { return ReadWhole((dir / name).string()); }
+
+    // What build takes from an import in folder: the same call but for the paths.
+    ProgramRun Build(const std::string& from, const std::string& to, const char* size) {
+        const bool own = from == dir.string();
+        return RunInftool({"build", from + "/SETUP.INF", "--from", own ? from + "/orig" : from,
+                           "--setup", from + "/setup.exe", "--follow-on",
+                           own ? from + "/follow.exe" : from + "/photo/setup.EXE", "--out", to,
+                           "--disk-size", size, "--images"});
+    }
+    ProgramRun Import(const std::vector<std::string>& disks, std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"import"};
+        args.insert(args.end(), disks.begin(), disks.end());
+        args.insert(args.end(), {"--out", out});
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunInftool(args);
+    }
+
+    // Every file below root by its path from there, with its bytes.
+    static std::map<std::string, std::string> Tree(const fs::path& root) {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file())
+                files[fs::relative(entry.path(), root).generic_string()] =
+                    ReadWhole(entry.path().string());
+        return files;
+    }
+
+    // What an import of the build of the fixture must give.
+    std::map<std::string, std::string> Originals() {
+        return {
+            {"SETUP.INF", Read("SETUP.INF")},           {"setup.exe", Read("setup.exe")},
+            {"photo/setup.EXE", Read("follow.exe")},    {"TW/A.DLL", Read("orig/TW/A.DLL")},
+            {"WIN/A.INI", Read("orig/WIN/A.INI")},      {"WIN/GUI.INI", Read("orig/WIN/GUI.INI")},
+            {"WIN/HELP.HLP", Read("orig/WIN/HELP.HLP")}};
+    }
+};
+
+// The originals come back from build's images and from its folders alike, and build makes
+// the same images of them again, byte for byte: two disks, and one alone (OUT.IMG), dated by
+// SOURCE_DATE_EPOCH or by the newest input, whose time the image keeps and the import too.
+TEST_F(ImportTest, BuildsImagesComeBackAndBuildTheSameImages) {
+    struct Row {
+        const char* size;
+        std::vector<std::string> images, folders; // in dir, as build wrote them
+        bool epoch;                               // SOURCE_DATE_EPOCH set
+    };
+    const Row rows[] = {
+        {"1.44M", {"media/DISK1.IMG", "media/DISK2.IMG"}, {"media/DISK1", "media/DISK2"}, true},
+        {"360K", {"media.IMG"}, {"media"}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.size);
+        if (row.images.size() == 1) {
+            std::string inf = kTwoDisks;
+            for (const char* disk2 : {"1, 2, N", "1, 2, Y"})
+                inf.replace(inf.find(disk2), 4, "1, 1");
+            Write("SETUP.INF", inf);
+        }
+        if (!row.epoch) {
+            // Inputs of long ago, so that the time of the import's writing cannot pass for theirs.
+            unsetenv("SOURCE_DATE_EPOCH");
+            const utimbuf old{981173107, 981173107};
+            for (const auto& entry : fs::recursive_directory_iterator(dir))
+                utime(entry.path().c_str(), &old);
+        }
+        ASSERT_EQ(Build(dir.string(), media, row.size).status, 0);
+        std::vector<std::string> images, folders;
+        for (const std::string& image : row.images)
+            images.push_back((dir / image).string());
+        for (const std::string& folder : row.folders)
+            folders.push_back((dir / folder).string());
+
+        for (const std::vector<std::string>& disks : {images, folders}) {
+            SCOPED_TRACE(disks[0]);
+            ProgramRun run = Import(disks);
+            ASSERT_EQ(run.status, 0) << run.err;
+            EXPECT_EQ(run.err, "");
+            EXPECT_EQ(Tree(out), Originals());
+            ASSERT_EQ(Build(out, (dir / "again").string(), row.size).status, 0);
+            for (const std::string& image : row.images) {
+                // build's folders are dated by their writing, not by the inputs' time.
+                if (!row.epoch && disks == folders) break;
+                const std::string again = "again" + image.substr(std::string("media").size());
+                EXPECT_EQ(Read(again), Read(image)) << image;
+                EXPECT_GT(Read(image).size(), 0u);
+            }
+            for (const char* made : {"imported", "again", "again.IMG"})
+                fs::remove_all(dir / made);
+        }
+        fs::remove_all(media);
+        fs::remove(media + ".IMG");
+    }
+}
+
+// One row per disk, in the order given; a disk the script does not use gives only files
+// that go to the folder of the rest.
+TEST_F(ImportTest, TheTableCountsWhatEachDiskGave) {
+    ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);
+    Write("media/DISK2/README.TXT", "read me");
+    const std::string disks[] = {media + "/DISK2.IMG", media + "/DISK1.IMG", media + "/DISK2"};
+    ProgramRun run = Import({disks[0], disks[1], disks[2]});
+    ASSERT_EQ(run.status, 0) << run.err;
+    char expected[2048];
+    std::snprintf(expected, sizeof expected,
+                  "disk   from                      files   listed  unlisted\n"
+                  "2      %-24s      2        2         0\n"
+                  "1      %-24s      5        5         0\n"
+                  "-      %-24s      3        0         3\n"
+                  "%s: note: 3 files the script does not list, kept in %s/unlisted: "
+                  "disk3/README.TXT, disk3/WIN/B.INI, disk3/WIN/HELP.HL_\n",
+                  disks[0].c_str(), disks[1].c_str(), disks[2].c_str(), out.c_str(), out.c_str());
+    EXPECT_EQ(run.out, expected);
+    std::map<std::string, std::string> expectedTree = Originals();
+    expectedTree["unlisted/disk3/README.TXT"] = "read me";
+    expectedTree["unlisted/disk3/WIN/B.INI"] = Read("media/DISK2/WIN/B.INI");
+    expectedTree["unlisted/disk3/WIN/HELP.HL_"] = Read("media/DISK2/WIN/HELP.HL_");
+    EXPECT_EQ(Tree(out), expectedTree);
+}
+
+// Disks given as folders of any case, out of order; a [Dirs] folder called "unlisted" moves
+// the folder of the rest aside; a missing installer is only noted.
+TEST_F(ImportTest, FoldersOfAnyCaseInAnyOrder) {
+    std::string inf = kTwoDisks;
+    inf.replace(inf.find("1 = WIN"), 7, "1 = unlisted");
+    Write("SETUP.INF", inf);
+    fs::rename(dir / "orig/WIN", dir / "orig/unlisted");
+    ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);
+    fs::rename(media + "/DISK1/TW/A.DL_", media + "/DISK1/TW/a.dl_");
+    fs::rename(media + "/DISK1/TW", media + "/DISK1/tw");
+    fs::remove(media + "/DISK1/setup.exe");
+    Write("media/DISK1/EXTRA.TXT", "extra");
+    ProgramRun run = Import({media + "/DISK2", media + "/DISK1"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, std::string> expected = {
+        {"SETUP.INF", inf},
+        {"photo/setup.EXE", Read("follow.exe")},
+        {"TW/A.DLL", Read("orig/TW/A.DLL")},
+        {"unlisted/A.INI", Read("orig/unlisted/A.INI")},
+        {"unlisted/GUI.INI", Read("orig/unlisted/GUI.INI")},
+        {"unlisted/HELP.HLP", Read("orig/unlisted/HELP.HLP")},
+        {"unlisted-2/disk2/EXTRA.TXT", "extra"}};
+    EXPECT_EQ(Tree(out), expected);
+    EXPECT_NE(run.out.find(media + "/DISK1: note: no setup.exe beside SETUP.INF\n"),
+              std::string::npos)
+        << run.out;
+}
+
+// Every bytes of the directory, so that a refused import is seen to leave it as it was.
+std::map<std::string, std::string> Snapshot(const fs::path& root) {
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        entries[entry.path().string()] =
+            entry.is_regular_file() ? ReadWhole(entry.path().string()) : "/";
+    return entries;
+}
+
+// Each damaged or unreadable disk, and each script import cannot follow, is refused with a
+// line that names the disk and the file, and nothing is written.
+TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
+    const std::string disk1 = media + "/DISK1.IMG", disk2 = media + "/DISK2.IMG";
+    const std::string folder1 = media + "/DISK1", folder2 = media + "/DISK2";
+    const std::vector<std::string> folders = {folder1, folder2};
+    // Changes a built image in place.
+    const auto image = [](const std::string& path, std::function<void(std::string&)> change) {
+        std::string bytes = ReadWhole(path);
+        change(bytes);
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+    };
+    const auto fat = [](std::string& bytes) { return reinterpret_cast<uint8_t*>(&bytes[512]); };
+    const auto script = [&](const char* from, const char* to) {
+        std::string inf = Read("media/DISK1/SETUP.INF");
+        inf.replace(inf.find(from), std::string(from).size(), to);
+        Write("media/DISK1/SETUP.INF", inf);
+    };
+    struct Row {
+        const char* damage;
+        std::function<void(std::vector<std::string>& disks)> arrange;
+        std::string err;
+    };
+    const Row rows[] = {
+        {"a cluster chain that loops",
+         [&](auto&) { image(disk1, [&](std::string& b) { SetFat12Entry(fat(b), 2, 2); }); },
+         disk1 + ": setup.exe: its cluster chain loops back to cluster 2"},
+        {"a device name",
+         [&](auto&) {
+             image(disk1,
+                   [](std::string& b) { b.replace(b.find("SETUP   INF"), 11, "CON        "); });
+         },
+         disk1 + ": holds CON, a name no Windows folder can take"},
+        {"a truncated image", [&](auto&) { image(disk2, [](std::string& b) { b.resize(9999); }); },
+         disk2 + ": ends after 9999 bytes, before the 1474560 its boot sector declares"},
+        {"an ImageDisk image",
+         [&](auto&) { image(disk2, [](std::string& b) { b.replace(0, 10, "IMD 1.18: "); }); },
+         disk2 + ": an ImageDisk image, not a raw sector image: expand or convert it first"},
+        {"a zipped image", [&](auto&) { Write("media/DISK2.IMG", "PK\3\4 zipped"); },
+         disk2 + ": a zip archive, not a raw sector image: expand or convert it first"},
+        {"no image at all", [&](auto&) { Write("media/DISK2.IMG", "text"); },
+         disk2 + ": holds 4 bytes, fewer than a boot sector"},
+        {"a disk that is not there", [&](auto& d) { d[1] = media + "/DISK3.IMG"; },
+         media + "/DISK3.IMG: cannot read: No such file or directory"},
+        {"a compressed file cut short",
+         [&](auto&) {
+             image(disk1, [](std::string& b) { ++b[b.find("SZDD\x88\xF0\x27\x33") + 10]; });
+         },
+         disk1 + ": TW/A.DL_: stream ends early: fewer bytes than the header's length "
+                 "(SETUP.INF line 10)"},
+        {"a compressed file that is not",
+         [&](auto& d) {
+             d = folders;
+             Write("media/DISK2/WIN/HELP.HL_", "plain help");
+         },
+         folder2 + ": WIN/HELP.HL_: not an SZDD compressed file (wrong signature) (SETUP.INF "
+                   "line 12)"},
+        {"a listed file missing",
+         [&](auto& d) {
+             d = folders;
+             fs::remove(media + "/DISK1/WIN/A.INI");
+         },
+         folder1 + ": WIN/A.INI is missing (SETUP.INF line 11, disk 1)"},
+        {"a disk not given", [&](auto& d) { d.pop_back(); },
+         "WIN/B.INI (SETUP.INF line 13) is on disk 2, which is not among the disks given"},
+        {"no script", [&](auto& d) { d.erase(d.begin()); },
+         "none of the disks holds SETUP.INF at its top"},
+        {"names one disk cannot tell apart",
+         [&](auto& d) {
+             d = folders;
+             Write("media/DISK2/WIN/b.ini", "other");
+         },
+         folder2 + ": holds both WIN/B.INI and WIN/b.ini, which a FAT disk cannot tell apart"},
+        {"a [Dirs] name leading out",
+         [&](auto& d) {
+             d = folders;
+             script("1 = WIN", "1 = ..\\WIN");
+         },
+         "SETUP.INF line 11: [Dirs] name \"..\\WIN\" leads out of its folder"},
+        {"one original, two contents",
+         [&](auto& d) {
+             d = folders;
+             script("B.INI, GUI.INI", "B.INI, A.INI");
+         },
+         "SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for line 11 with "
+         "other contents"},
+        {"an out that is not empty", [&](auto&) { Write("imported/keep.txt", "keep"); },
+         out + ": exists and is not empty (--force replaces it)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.damage);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);
+        std::vector<std::string> disks = {disk1, disk2};
+        row.arrange(disks);
+        const std::map<std::string, std::string> before = Snapshot(dir);
+        ProgramRun run = Import(disks);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find("inftool import: "), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(row.err + "\n"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("inftool import: nothing was written\n"), std::string::npos);
+        EXPECT_EQ(Snapshot(dir), before);
+    }
+}
+
+TEST_F(ImportTest, WrongCallsExit64AndAFailedWriteExits74) {
+    ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);
+    const std::string disk1 = media + "/DISK1.IMG";
+    for (const std::vector<std::string>& call :
+         std::vector<std::vector<std::string>>{{"import", "--out", out},
+                                               {"import", disk1},
+                                               {"import", disk1, "--out", out, "--images"},
+                                               {"import", disk1, "--out"}}) {
+        ProgramRun run = RunInftool(call);
+        EXPECT_EQ(run.status, 64) << call.back();
+        EXPECT_FALSE(fs::exists(out));
+    }
+    // /proc takes no new folder, not even from root.
+    ProgramRun run =
+        RunInftool({"import", disk1, media + "/DISK2.IMG", "--out", "/proc/self/imported"});
+    EXPECT_EQ(run.status, 74);
+    EXPECT_NE(run.err.find(": cannot create: "), std::string::npos) << run.err;
+}
+
+} // namespace

@@ -1,0 +1,216 @@
+#include "read_whole.h"
+#include "run_inftool.h"
+#include "scratch_dir.h"
+#include "tiny_pe.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Noise(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& byte : bytes)
+        byte = static_cast<char>(random());
+    return bytes;
+}
+
+class InitTest : public ::testing::Test {
+  protected:
+    fs::path dir = ScratchDir("inftool-init-");
+    std::string script = (dir / "SETUP.INF").string();
+
+    void SetUp() override {
+        fs::create_directories(dir);
+        Write("Package/README.TXT", std::string(3000, 'r'));
+        Write("Package/windows/scan.dll", std::string(5000, 'd'));
+        Write("Package/windows/NOISE.BIN", Noise(700, 1));
+        Write("Package/TWAIN_32/SCANDS.DS", std::string(9000, 's'));
+        Write("Package/TWAIN_32/SCANDS.INI", "[scan]");
+        Write("setup.exe", TinyPe());
+        Write("follow.exe", "MZ follow-on");
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void Write(const std::string& name, const std::string& bytes) { WriteBelow(dir, name, bytes); }
+
+    ProgramRun Init(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"init", (dir / "Package").string(), "--out", script};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunInftool(args);
+    }
+
+    // build --strict of the script: it must take it at once, without a warning.
+    ProgramRun Build(std::vector<std::string> extra = {}) {
+        std::vector<std::string> args = {"build",       script,
+                                         "--from",      (dir / "Package").string(),
+                                         "--setup",     (dir / "setup.exe").string(),
+                                         "--follow-on", (dir / "follow.exe").string(),
+                                         "--out",       (dir / "media").string(),
+                                         "--strict"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunInftool(args);
+    }
+};
+
+TEST_F(InitTest, WritesAScriptThatBuildTakesAtOnce) {
+    ProgramRun run = Init();
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, script + ": 5 files, 3 of them compressed, on 1 disk\n");
+    // Compressed where that saves a cluster: not the noise, not the six bytes.
+    EXPECT_EQ(ReadWhole(script),
+              "; Made by inftool init: edit the [Application] values and the descriptions\r\n"
+              "[Application]\r\n"
+              "AppName = Package\r\n"
+              "DfltDir = C:\\PACKAGE\r\n"
+              "MinHDSpace = 18\r\n"
+              "GroupName = PACKAGE.GRP, Package\r\n"
+              "\r\n"
+              "[Disks]\r\n"
+              "1 = Setup Disk 1\r\n"
+              "\r\n"
+              "[Dirs]\r\n"
+              "1 = WINDOWS\r\n"
+              "2 = TWAIN_32\r\n"
+              "\r\n"
+              "[Files]\r\n"
+              "NOISE file, NOISE.BIN, NOISE.BIN, 1, 1, N\r\n"
+              "README text, README.TX_, README.TXT, 1, 1, Y\r\n"
+              "scan library, scan.dl_, scan.dll, 1, 1, Y\r\n"
+              "SCANDS data source, SCANDS.DS_, SCANDS.DS, 2, 1, Y\r\n"
+              "SCANDS settings, SCANDS.INI, SCANDS.INI, 2, 1, N\r\n"
+              "\r\n"
+              "[PM Info]\r\n"
+              "\r\n"
+              "[End]\r\n");
+    run = Build();
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(RunInftool({"check", script}).status, 0);
+}
+
+// Each disk after the first is opened by a compressed entry: the installer asks for a disk
+// only when a compressed file is not where it looks.
+TEST_F(InitTest, SpreadsTheFilesOverTheDisksTheyNeed) {
+    for (int i = 0; i < 4; ++i)
+        Write("Package/windows/BIG" + std::to_string(i) + ".BIN", Noise(150000, 10 + i));
+    ProgramRun run = Init({"--disk-size", "360K", "--setup", (dir / "setup.exe").string(),
+                           "--follow-on", (dir / "follow.exe").string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, script + ": 9 files, 4 of them compressed, on 2 disks\n");
+    const std::string text = ReadWhole(script);
+    EXPECT_NE(text.find("2 = Setup Disk 2\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("BIG2 file, BIG2.BI_, BIG2.BIN, 1, 2, Y\r\n"), std::string::npos) << text;
+    run = Build({"--disk-size", "360K"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+
+    // Without the installer's files, init allows for them and says so.
+    run = Init({"--disk-size", "360K", "--force"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find(script + ": note: disk 1 keeps 32768 bytes for setup.exe"),
+              std::string::npos)
+        << run.out;
+}
+
+// A.DLL and A.DLX would both be A.DL_: the second stays as it is.
+TEST_F(InitTest, CompressedNamesNeverCoincide) {
+    Write("Package/A.DLL", std::string(4000, 'a'));
+    Write("Package/A.DLX", std::string(4000, 'x'));
+    Write("Package/B.IN_", "plain");
+    Write("Package/B.INI", std::string(4000, 'b'));
+    Write("Package/NOEXT", std::string(4000, 'n'));
+    ASSERT_EQ(Init().status, 0);
+    const std::string text = ReadWhole(script);
+    for (const char* line :
+         {"A library, A.DL_, A.DLL, 1, 1, Y\r\n", "A file, A.DLX, A.DLX, 1, 1, N\r\n",
+          "B file, B.IN_, B.IN_, 1, 1, N\r\n", "B settings, B.INI, B.INI, 1, 1, N\r\n",
+          "NOEXT file, NOEXT._, NOEXT, 1, 1, Y\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    EXPECT_EQ(Build().status, 0);
+}
+
+TEST_F(InitTest, EachRefusalNamesThePathAndWritesNothing) {
+    const std::string package = (dir / "Package").string();
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<std::string>& extra)> arrange;
+        std::string err; // a part of stderr
+    };
+    const Case cases[] = {
+        {"another folder", [&](auto&) { Write("Package/SYSTEM/X.DLL", "x"); },
+         "inftool init: SYSTEM: a folder the script has no place for (WINDOWS, TWAIN_32 and "
+         "TWAIN are)\n"},
+        {"a folder in WINDOWS", [&](auto&) { Write("Package/WINDOWS/SUB/X.DLL", "x"); },
+         "inftool init: WINDOWS/SUB: a folder the script has no place for\n"},
+        {"a long name", [&](auto&) { Write("Package/TWAIN_32/LONGNAME123.DLL", "x"); },
+         "inftool init: TWAIN_32/LONGNAME123.DLL: not an 8.3 name that a script and a FAT disk "
+         "can hold\n"},
+        {"a comma", [&](auto&) { Write("Package/A,B.DLL", "x"); },
+         "inftool init: A,B.DLL: not an 8.3 name"},
+        {"a blank", [&](auto&) { Write("Package/A B.DLL", "x"); },
+         "inftool init: A B.DLL: not an 8.3 name"},
+        {"a long extension", [&](auto&) { Write("Package/A.HTML", "x"); },
+         "inftool init: A.HTML: not an 8.3 name"},
+        {"both TWAIN folders", [&](auto&) { Write("Package/twain/X.DS", "x"); },
+         "inftool init: twain: a second folder for its destination beside TWAIN_32\n"},
+        {"WINDOWS in two spellings", [&](auto&) { Write("Package/Windows/X.DLL", "x"); },
+         "inftool init: windows: a second folder for its destination beside Windows\n"},
+        {"one name twice for the Windows directory", [&](auto&) { Write("Package/SCAN.DLL", "x"); },
+         ": a second file of this name for its destination\n"},
+        {"a script that exists", [&](auto&) { Write("SETUP.INF", "keep"); },
+         "inftool init: " + script + ": exists (--force replaces it)\n"},
+        {"no folder", [&](auto&) { fs::remove_all(dir / "Package"); },
+         "inftool init: " + package + ": not a folder\n"},
+        {"too many files",
+         [&](auto&) {
+             for (int i = 0; i < 196; ++i)
+                 Write("Package/F" + std::to_string(i), "f");
+         },
+         "inftool init: " + package + ": 201 files, more than the 200 a script lists\n"},
+        {"a file no disk holds",
+         [&](auto& extra) {
+             Write("Package/HUGE.BIN", Noise(400000, 3));
+             extra = {"--disk-size", "360K"};
+         },
+         "inftool init: HUGE.BIN: 400000 bytes, more than a disk holds\n"},
+        {"more disks than a script lists",
+         [&](auto& extra) {
+             for (int i = 0; i < 11; ++i)
+                 Write("Package/N" + std::to_string(i) + ".BIN", Noise(200000, 20 + i));
+             extra = {"--disk-size", "360K"};
+         },
+         "inftool init: the files need more than the 10 disks a script lists\n"},
+        {"disks too small for the installer",
+         [&](auto& extra) {
+             extra = {"--disk-size", "40000"};
+         },
+         "inftool init: the installer's own files alone fill a disk\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        std::vector<std::string> extra;
+        c.arrange(extra);
+        const bool existed = fs::exists(script);
+        ProgramRun run = Init(extra);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("inftool init: nothing was written\n"), std::string::npos);
+        EXPECT_EQ(fs::exists(script), existed);
+        EXPECT_EQ(existed ? ReadWhole(script) : "", existed ? "keep" : "");
+    }
+    EXPECT_EQ(Init({"--disk-size", "1.4M"}).status, 64);
+    EXPECT_EQ(RunInftool({"init", (dir / "Package").string()}).status, 64);
+}
+
+} // namespace

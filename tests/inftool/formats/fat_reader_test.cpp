@@ -1,0 +1,271 @@
+#include "formats/fat_image.h"
+#include "formats/fat_names.h"
+#include "formats/fat_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
+
+// One line per file, its path, length and a sum of its bytes, so that a difference shows short.
+std::string Listing(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
+    std::string listing;
+    for (const auto& [path, bytes] : files) {
+        uint32_t sum = 0;
+        for (uint8_t byte : bytes)
+            sum = sum * 31 + byte;
+        listing += path + " " + std::to_string(bytes.size()) + " " + std::to_string(sum) + "\n";
+    }
+    return listing;
+}
+
+struct TestFile {
+    std::string path;
+    std::vector<uint8_t> bytes;
+};
+
+std::vector<uint8_t> Image(const FloppyGeometry& geometry, const std::vector<TestFile>& files,
+                           const std::string& label = "READER") {
+    std::vector<ImageFile> imageFiles;
+    for (const TestFile& file : files)
+        imageFiles.push_back({file.path, &file.bytes});
+    std::vector<uint8_t> image;
+    std::string why;
+    EXPECT_TRUE(MakeFatImage(geometry, imageFiles, label, {0x2A43, 0x20A3}, image, why)) << why;
+    return image;
+}
+
+// Every geometry a boot sector of the era gives, DMF and 2.88M included: what the writer
+// lays out, the reader reads back whole, in folders of more than one cluster too.
+TEST(FatReader, ReadsBackWhatTheWriterLaysOutOnEveryFloppy) {
+    struct Row {
+        const char* name;
+        FloppyGeometry geometry;
+    };
+    const Row rows[] = {
+        {"160K", {320, 1, 64, 8, 1, 0xFE, 1}},       {"180K", {360, 1, 64, 9, 1, 0xFC, 2}},
+        {"320K", {640, 2, 112, 8, 2, 0xFF, 1}},      {"360K", {720, 2, 112, 9, 2, 0xFD, 2}},
+        {"720K", {1440, 2, 112, 9, 2, 0xF9, 3}},     {"1.2M", {2400, 1, 224, 15, 2, 0xF9, 7}},
+        {"1.44M", {2880, 1, 224, 18, 2, 0xF0, 9}},   {"DMF 1024", {3360, 2, 224, 21, 2, 0xF0, 5}},
+        {"DMF 2048", {3360, 4, 16, 21, 2, 0xF0, 3}}, {"2.88M", {5760, 2, 240, 36, 2, 0xF0, 9}},
+    };
+    std::vector<TestFile> files = {
+        {"setup.exe", std::vector<uint8_t>(5000, 'x')},
+        {"SETUP.INF", Bytes("[End]\r\n")},
+        {"photo/setup.EXE", Bytes("MZ")},
+        {"Windows Files/Empty.txt", {}},
+        {"Windows Files/ONE.BIN", std::vector<uint8_t>(512, 0x5A)},
+    };
+    for (int i = 0; i < 40; ++i) // 43 entries: a folder of three clusters of 512 bytes
+        files.push_back({"Windows Files/F" + std::to_string(i), Bytes(std::to_string(i))});
+    for (const Row& row : rows) {
+        const std::vector<uint8_t> image = Image(row.geometry, files);
+        FatDisk disk;
+        std::string why;
+        ASSERT_TRUE(ReadFatImage(image.data(), image.size(), disk, why)) << row.name << ": " << why;
+        EXPECT_EQ(disk.geometry.sectors, row.geometry.sectors) << row.name;
+        EXPECT_EQ(disk.geometry.sectorsPerCluster, row.geometry.sectorsPerCluster) << row.name;
+        EXPECT_EQ(disk.geometry.clusters, DataClusters(row.geometry)) << row.name;
+        EXPECT_EQ(disk.label, "READER") << row.name;
+        std::vector<std::pair<std::string, std::vector<uint8_t>>> read, written;
+        for (const FatFile& file : disk.files) {
+            EXPECT_EQ(file.written.date, 0x2A43) << file.path;
+            EXPECT_EQ(file.written.time, 0x20A3) << file.path;
+            if (!file.folder)
+                read.emplace_back(file.path, file.bytes);
+            else
+                EXPECT_TRUE(file.bytes.empty());
+        }
+        for (const TestFile& file : files)
+            written.emplace_back(file.path, file.bytes);
+        EXPECT_EQ(Listing(read), Listing(written)) << row.name;
+        ASSERT_EQ(disk.files.size(), files.size() + 2) << row.name;
+        EXPECT_EQ(disk.files[2].path, "photo");
+        EXPECT_TRUE(disk.files[2].folder);
+    }
+}
+
+// A long name counts only whole and made for its short entry, as Windows reads it; a deleted
+// entry is passed over and one marked as the end ends the folder.
+TEST(FatReader, LongNamesStandOnlyWhole) {
+    struct Row {
+        const char* change;
+        std::function<void(uint8_t* entries)> apply; // the label, "Long name.txt", B.TXT
+        std::string listing;
+    };
+    const Row rows[] = {
+        {"none", [](uint8_t*) {}, "Long name.txt B.TXT "},
+        {"a checksum of another name", [](uint8_t* e) { e[32 + kLongNameChecksum] ^= 1; },
+         "LONGNA~1.TXT B.TXT "},
+        {"its last part lost", [](uint8_t* e) { e[32] = 1; }, "LONGNA~1.TXT B.TXT "},
+        {"its part deleted", [](uint8_t* e) { e[32] = kEntryDeleted; }, "LONGNA~1.TXT B.TXT "},
+        {"a short entry deleted", [](uint8_t* e) { e[64] = kEntryDeleted; }, "B.TXT "},
+        {"the end marked before B", [](uint8_t* e) { e[96] = kEntryEnd; }, "Long name.txt "},
+        {"a first byte E5", [](uint8_t* e) { e[96] = kEntryNameE5; }, "error"},
+    };
+    for (const Row& row : rows) {
+        std::vector<uint8_t> image =
+            Image({720, 2, 112, 9, 2, 0xFD, 2},
+                  {{"Long name.txt", Bytes("long")}, {"B.TXT", Bytes("b")}});
+        row.apply(image.data() + (1 + 2 * 2) * 512);
+        FatDisk disk;
+        std::string why;
+        std::string listing;
+        if (ReadFatImage(image.data(), image.size(), disk, why))
+            for (const FatFile& file : disk.files)
+                listing += file.path + " ";
+        else
+            listing = "error";
+        EXPECT_EQ(listing, row.listing) << row.change << ": " << why;
+    }
+    std::vector<uint8_t> image =
+        Image({720, 2, 112, 9, 2, 0xFD, 2}, {{"Long name.txt", Bytes("long")}});
+    image[(1 + 2 * 2) * 512 + 32 + 1] = 0xE9; // "é" for "L"
+    FatDisk disk;
+    std::string why;
+    EXPECT_FALSE(ReadFatImage(image.data(), image.size(), disk, why));
+    EXPECT_EQ(why, "the root folder: the long name of LONGNA~1.TXT goes beyond ASCII");
+}
+
+// A 1.44M disk of known places: A.TXT in clusters 2-3, B.TXT 4-5, the folder DIR 6 and
+// DIR/C.TXT 7; the root's entries are the label, A, B and DIR.
+constexpr size_t kFat = 512;
+constexpr size_t kRoot = 19 * 512;
+constexpr size_t kDirCluster = (33 + 4) * 512;
+uint8_t* RootEntry(std::vector<uint8_t>& image, size_t index) {
+    return image.data() + kRoot + index * kDirEntryBytes;
+}
+
+std::vector<uint8_t> KnownImage() {
+    return Image({2880, 1, 224, 18, 2, 0xF0, 9}, {{"A.TXT", std::vector<uint8_t>(1000, 'a')},
+                                                  {"B.TXT", std::vector<uint8_t>(600, 'b')},
+                                                  {"DIR/C.TXT", std::vector<uint8_t>(100, 'c')}});
+}
+
+// Each damage refused with a line that names what is wrong and where, never read in part.
+TEST(FatReader, RefusesDamagedImages) {
+    struct Row {
+        const char* damage;
+        std::function<void(std::vector<uint8_t>&)> apply;
+        std::string why;
+    };
+    const auto fat = [](std::vector<uint8_t>& image) { return image.data() + kFat; };
+    const auto setSize = [](uint32_t size) {
+        return
+            [size](std::vector<uint8_t>& image) { Put32(RootEntry(image, 1) + kEntrySize, size); };
+    };
+    const auto setBoot16 = [](uint32_t field, uint32_t value) {
+        return [field, value](std::vector<uint8_t>& image) { Put16(image.data() + field, value); };
+    };
+    const auto setBoot8 = [](uint32_t field, uint8_t value) {
+        return [field, value](std::vector<uint8_t>& image) { image[field] = value; };
+    };
+    const auto rename = [](size_t index, const char* name) {
+        return [index, name](std::vector<uint8_t>& image) {
+            std::copy(name, name + kShortNameBytes, RootEntry(image, index));
+        };
+    };
+    const std::string outside = ", outside the disk's clusters 2 to 2848";
+    const std::string geometry = "its boot sector gives an impossible geometry: ";
+    const Row rows[] = {
+        {"a chain that loops", [&](auto& i) { SetFat12Entry(fat(i), 3, 2); },
+         "A.TXT: its cluster chain loops back to cluster 2"},
+        {"a chain that leaves the disk", [&](auto& i) { SetFat12Entry(fat(i), 3, 2849); },
+         "A.TXT: its cluster chain leads to cluster 2849" + outside},
+        {"a chain that starts outside the disk",
+         [](auto& i) { Put16(RootEntry(i, 1) + kEntryCluster, 1); },
+         "A.TXT: its cluster chain starts at cluster 1" + outside},
+        {"a chain that crosses another file's",
+         [](auto& i) { Put16(RootEntry(i, 2) + kEntryCluster, 3); },
+         "B.TXT: its cluster chain crosses that of A.TXT at cluster 3"},
+        {"a folder that holds itself",
+         [](auto& i) {
+             Put16(i.data() + kDirCluster + 64 + kEntryCluster, 6);
+             i[kDirCluster + 64 + kEntryAttributes] = kAttributeDirectory;
+         },
+         "DIR/C.TXT: its cluster chain crosses that of DIR at cluster 6"},
+        {"a folder without a cluster", [](auto& i) { Put16(RootEntry(i, 3) + kEntryCluster, 0); },
+         "DIR: its cluster chain starts at cluster 0" + outside},
+        {"a chain through a free cluster", [&](auto& i) { SetFat12Entry(fat(i), 2, 0); },
+         "A.TXT: its cluster chain holds cluster 2, which the FAT marks free"},
+        {"a chain through a bad cluster", [&](auto& i) { SetFat12Entry(fat(i), 2, 0xFF7); },
+         "A.TXT: its cluster chain holds cluster 2, which the FAT marks bad"},
+        {"a file larger than its chain", setSize(1025),
+         "A.TXT: 1025 bytes long, but its cluster chain holds 1024"},
+        {"a file of no cluster", [](auto& i) { Put16(RootEntry(i, 1) + kEntryCluster, 0); },
+         "A.TXT: 1000 bytes long, but its cluster chain holds 0"},
+        {"a file shorter than its chain", setSize(512),
+         "A.TXT: 512 bytes long, but its cluster chain holds 2 clusters of 512 bytes"},
+        {"an empty file with a chain", setSize(0),
+         "A.TXT: 0 bytes long, but its cluster chain holds 2 clusters of 512 bytes"},
+        {"two entries of one name", rename(2, "A       TXT"),
+         "the root folder: holds two entries named A.TXT"},
+        {"two entries of one name but for case",
+         [&](auto& i) {
+             rename(2, "A       TXT")(i);
+             RootEntry(i, 2)[kEntryCase] = kLowerCaseBase;
+         },
+         "the root folder: holds two entries named a.TXT"},
+        {"a separator in a name", rename(2, "..\\X    TXT"),
+         "the root folder: holds an entry named \"..\\X.TXT\", which no folder can take"},
+        {"a folder named ..", [&](auto& i) { rename(3, "..         ")(i); },
+         "the root folder: holds an entry named \"..\", which no folder can take"},
+        {"a name beyond ASCII", rename(2, "\x82T      TXT"),
+         "the root folder: holds an entry named \"\\x82T.TXT\", which no folder can take"},
+        {"a truncated image", [](auto& i) { i.resize(i.size() - 512); },
+         "ends after 1474048 bytes, before the 1474560 its boot sector declares"},
+        {"less than a boot sector", [](auto& i) { i.resize(100); },
+         "holds 100 bytes, fewer than a boot sector"},
+        {"no jump", setBoot8(kBootJump, 0),
+         "no FAT disk: its boot sector does not begin with a jump"},
+        {"500-byte sectors", setBoot16(kBootBytesPerSector, 500),
+         geometry + "500 bytes per sector"},
+        {"3 sectors per cluster", setBoot8(kBootSectorsPerCluster, 3),
+         geometry + "3 sectors per cluster"},
+        {"clusters of 64K", setBoot8(kBootSectorsPerCluster, 128),
+         geometry + "128 sectors per cluster"},
+        {"no FAT", setBoot8(kBootFatCount, 0),
+         geometry + "1 reserved sectors, 0 FATs, 224 root directory entries"},
+        {"a FAT of no size", setBoot16(kBootSectorsPerFat, 0),
+         "no FAT12 disk: its boot sector gives no FAT size, as FAT32 does"},
+        {"a FAT too small for the clusters", setBoot16(kBootSectorsPerFat, 8),
+         geometry + "a FAT of 8 sectors cannot hold 2849 clusters"},
+        {"a root folder past the disk", setBoot16(kBootRootEntries, 0xFFFF),
+         geometry + "its FATs and root directory run past the disk's 2880 sectors"},
+        {"a media byte of none", setBoot8(kBootMedia, 0x12), geometry + "media descriptor 18"},
+        {"FAT16 clusters", setBoot16(kBootSectors, 40000),
+         "no FAT12 disk: 39967 clusters make it FAT16"},
+        {"a size beyond FAT12",
+         [](auto& i) {
+             Put16(i.data() + kBootSectors, 0);
+             Put32(i.data() + kBootLargeSectors, 0xFFFFFFFF);
+         },
+         "no FAT12 disk: its boot sector declares 2199023255040 bytes"},
+        {"an ImageDisk image", [](auto& i) { std::copy_n("IMD 1.18: ", 10, i.begin()); },
+         "an ImageDisk image, not a raw sector image: expand or convert it first"},
+        {"a TeleDisk image", [](auto& i) { std::copy_n("TD\0\x15", 4, i.begin()); },
+         "a TeleDisk image, not a raw sector image: expand or convert it first"},
+        {"a zipped image", [](auto& i) { std::copy_n("PK\3\4", 4, i.begin()); },
+         "a zip archive, not a raw sector image: expand or convert it first"},
+        {"a gzipped image", [](auto& i) { std::copy_n("\x1F\x8B\x08", 3, i.begin()); },
+         "a gzip file, not a raw sector image: expand or convert it first"},
+    };
+    for (const Row& row : rows) {
+        std::vector<uint8_t> image = KnownImage();
+        row.apply(image);
+        FatDisk disk;
+        std::string why;
+        EXPECT_FALSE(ReadFatImage(image.data(), image.size(), disk, why)) << row.damage;
+        EXPECT_EQ(why, row.why) << row.damage;
+        EXPECT_TRUE(disk.files.empty()) << row.damage;
+    }
+}
+
+} // namespace

@@ -1,0 +1,87 @@
+#include "formats/script_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> Bytes(const std::string& text) {
+    return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+TEST(MediaScript, EveryLineEndsInCrLf) {
+    struct Row {
+        std::string source;
+        std::string text;
+        const char* changes;
+    };
+    const Row rows[] = {
+        {"", "", ""},
+        {"a\r\nb\r\n", "a\r\nb\r\n", ""},
+        {"a\nb\n", "a\r\nb\r\n", "written with CR LF line ends"},
+        {"\n\n", "\r\n\r\n", "written with CR LF line ends"},
+        {"a\r\nb", "a\r\nb\r\n", "written with a line end after its last line"},
+        {"a\r", "a\r\n", "written with CR LF line ends"},
+        // A CR inside a line is the script's own: the check warns of it.
+        {"a\rb\n", "a\rb\r\n", "written with CR LF line ends"},
+        {"a\r\r\n", "a\r\r\n", ""},
+        {"\xEF\xBB\xBF", "", "written without its UTF-8 byte-order mark"},
+        {"\xEF\xBB\xBF[End]\n", "[End]\r\n",
+         "written with CR LF line ends, without its UTF-8 byte-order mark"},
+        {"caf\xC3\xA9\r\n", "caf\xC3\xA9\r\n", ""},
+        {std::string("a\0b\n", 4), std::string("a\0b\r\n", 5), "written with CR LF line ends"},
+    };
+    for (const Row& row : rows) {
+        std::vector<uint8_t> text;
+        MediaScriptChanges changes;
+        ScriptTextFault fault{};
+        ASSERT_TRUE(MakeMediaScript(Bytes(row.source), 0, text, changes, fault)) << row.source;
+        EXPECT_EQ(std::string(text.begin(), text.end()), row.text) << row.source;
+        EXPECT_EQ(DescribeChanges(changes), row.changes) << row.source;
+    }
+}
+
+TEST(MediaScript, ConversionFaultsNameTheEditorsLine) {
+    struct Row {
+        std::string source;
+        uint32_t line;
+        const char* text;
+    };
+    const Row rows[] = {
+        {"a\nb\r\nc\rd \xC5\x82", 4, "\"\xC5\x82\" (U+0142) has no character in code page 1252"},
+        {"\xF0\x9F\x98\x80", 1,
+         "\"\xF0\x9F\x98\x80\" (U+1F600) has no character in code page 1252"},
+        {"ok\n\xE9t\xE9", 2, "byte 0xE9 is not UTF-8, which --codepage converts"},
+        {"\xC0\xAF", 1, "byte 0xC0 is not UTF-8, which --codepage converts"},
+        {"\xED\xA0\x80", 1, "byte 0xED is not UTF-8, which --codepage converts"},
+        {"x\xE2\x82", 1, "byte 0xE2 is not UTF-8, which --codepage converts"},
+    };
+    for (const Row& row : rows) {
+        std::vector<uint8_t> text;
+        MediaScriptChanges changes;
+        ScriptTextFault fault{};
+        EXPECT_FALSE(MakeMediaScript(Bytes(row.source), 1252, text, changes, fault));
+        EXPECT_EQ(fault.line, row.line) << row.text;
+        EXPECT_EQ(fault.text, row.text);
+    }
+    std::vector<uint8_t> text;
+    MediaScriptChanges changes;
+    ScriptTextFault fault{};
+    EXPECT_FALSE(MakeMediaScript(Bytes("a"), 437, text, changes, fault));
+    EXPECT_EQ(fault.line, 0u);
+    EXPECT_EQ(fault.text, "this system cannot convert into code page 437");
+}
+
+TEST(MediaScript, Utf8IsFoundAfterTheByteOrderMarkOnly) {
+    EXPECT_EQ(FindUtf8(Bytes("plain\r\n")).line, 0u);
+    EXPECT_EQ(FindUtf8(Bytes("\xEF\xBB\xBFplain")).line, 0u);
+    const Utf8Finding found = FindUtf8(Bytes("\xEF\xBB\xBF"
+                                             "a\rb\n\xE2\x82\xAC \xC3\xA9"));
+    EXPECT_EQ(found.line, 3u);
+    EXPECT_EQ(found.character, "\xE2\x82\xAC");
+    EXPECT_EQ(FindUtf8(Bytes("\xE2\x82\xAC \xE9")).line, 0u) << "not UTF-8 as a whole";
+}
+
+} // namespace
