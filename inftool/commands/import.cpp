@@ -32,6 +32,11 @@ constexpr Option kImportOptions[] = {
 constexpr char kNothingWritten[] = "inftool import: nothing was written\n";
 constexpr char kUnlistedFolder[] = "unlisted";
 
+// "SETUP.INF line N", as every message about an entry names it.
+std::string ScriptLine(uint32_t line) {
+    return kScriptName + std::string(" line ") + std::to_string(line);
+}
+
 // What import writes into DIR, laid out as one disk, and which file of which disk each
 // came from.
 struct Import {
@@ -47,9 +52,8 @@ struct Import {
     void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line, int64_t modified) {
         std::string clash;
         if (out.Add({path, std::move(bytes), 0, line, modified}, clash)) return;
-        errors.push_back(
-            (line == 0 ? path : kScriptName + std::string(" line ") + std::to_string(line)) +
-            ": cannot put it in place: " + clash);
+        errors.push_back((line == 0 ? path : ScriptLine(line)) +
+                         ": cannot put it in place: " + clash);
     }
 
     // Takes the file at path of disk, as found; false when it is not there.
@@ -75,7 +79,7 @@ struct Import {
         const FileEntry& entry = g_Catalogue.Files[index];
         char dirName[kDirNameWidth];
         InfQuery(GetFileDir, index, dirName);
-        const std::string at = kScriptName + std::string(" line ") + std::to_string(line) + ": ";
+        const std::string at = ScriptLine(line) + ": ";
         const std::vector<std::string> dirParts = PathParts(dirName);
         for (const std::string& part : dirParts) {
             if (IsPlainFileName(part.c_str())) continue;
@@ -99,8 +103,7 @@ struct Import {
                     SzddExpand(found.bytes.data(), found.bytes.size(), original);
                 if (status != SzddStatus::Ok) {
                     errors.push_back(disks[disk].name + ": " + found.path + ": " +
-                                     SzddStatusText(status) + " (" + kScriptName + " line " +
-                                     std::to_string(line) + ")");
+                                     SzddStatusText(status) + " (" + ScriptLine(line) + ")");
                     return;
                 }
             }
@@ -112,12 +115,11 @@ struct Import {
         const std::string disk = std::to_string(entry.DiskNumber);
         const auto own = diskOfNumber.find(entry.DiskNumber);
         if (own == diskOfNumber.end())
-            errors.push_back(source + " (" + kScriptName + " line " + std::to_string(line) +
-                             ") is on disk " + disk + ", which is not among the disks given");
+            errors.push_back(source + " (" + ScriptLine(line) + ") is on disk " + disk +
+                             ", which is not among the disks given");
         else
             errors.push_back(disks[own->second].name + ": " + source + " is missing (" +
-                             kScriptName + " line " + std::to_string(line) + ", disk " + disk +
-                             ")");
+                             ScriptLine(line) + ", disk " + disk + ")");
     }
 
     // Every file of the disks that nothing above took, in folder/disk<n>/, folder being a

@@ -49,10 +49,6 @@ bool IsPowerOfTwo(uint32_t n) {
     return n != 0 && (n & (n - 1)) == 0;
 }
 
-std::string Number(uint64_t n) {
-    return std::to_string(n);
-}
-
 // A name that a folder on any host can take as it stands.
 bool IsPortableName(const std::string& name) {
     return IsFatName(name) && name.find_first_not_of('.') != std::string::npos;
@@ -152,24 +148,25 @@ struct Reader {
             if (cluster < kFirstCluster || cluster > last) {
                 return Fail(path, (chain.empty() ? "its cluster chain starts at cluster "
                                                  : "its cluster chain leads to cluster ") +
-                                      Number(cluster) + ", outside the disk's clusters 2 to " +
-                                      Number(last));
+                                      std::to_string(cluster) +
+                                      ", outside the disk's clusters 2 to " + std::to_string(last));
             }
             const int32_t owner = owners[cluster];
             if (owner == static_cast<int32_t>(file))
-                return Fail(path, "its cluster chain loops back to cluster " + Number(cluster));
+                return Fail(path,
+                            "its cluster chain loops back to cluster " + std::to_string(cluster));
             if (owner != kNoOwner)
                 return Fail(path, "its cluster chain crosses that of " + disk.files[owner].path +
-                                      " at cluster " + Number(cluster));
+                                      " at cluster " + std::to_string(cluster));
             owners[cluster] = static_cast<int32_t>(file);
             chain.push_back(cluster);
             const uint16_t next = Fat12Entry(fat, cluster);
             if (next >= kFat12FirstEndMark) return true;
             if (next == 0)
-                return Fail(path, "its cluster chain holds cluster " + Number(cluster) +
+                return Fail(path, "its cluster chain holds cluster " + std::to_string(cluster) +
                                       ", which the FAT marks free");
             if (next == kFat12BadCluster)
-                return Fail(path, "its cluster chain holds cluster " + Number(cluster) +
+                return Fail(path, "its cluster chain holds cluster " + std::to_string(cluster) +
                                       ", which the FAT marks bad");
             cluster = next;
         }
@@ -183,12 +180,14 @@ struct Reader {
         if (first != 0 && !Chain(first, file, chain)) return false;
         const uint64_t held = uint64_t{chain.size()} * ClusterBytes();
         if (size > held)
-            return Fail(read.path,
-                        Number(size) + " bytes long, but its cluster chain holds " + Number(held));
+            return Fail(read.path, std::to_string(size) +
+                                       " bytes long, but its cluster chain holds " +
+                                       std::to_string(held));
         if (held - size >= ClusterBytes())
-            return Fail(read.path, Number(size) + " bytes long, but its cluster chain holds " +
-                                       Number(chain.size()) + " clusters of " +
-                                       Number(ClusterBytes()) + " bytes");
+            return Fail(read.path, std::to_string(size) +
+                                       " bytes long, but its cluster chain holds " +
+                                       std::to_string(chain.size()) + " clusters of " +
+                                       std::to_string(ClusterBytes()) + " bytes");
         read.bytes.reserve(size);
         for (uint32_t cluster : chain) {
             const size_t take = std::min<size_t>(ClusterBytes(), size - read.bytes.size());
@@ -275,7 +274,7 @@ struct Reader {
 
 bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::string& why) {
     if (size < kMinSectorBytes) {
-        why = "holds " + Number(size) + " bytes, fewer than a boot sector";
+        why = "holds " + std::to_string(size) + " bytes, fewer than a boot sector";
         return false;
     }
     if (image[kBootJump] != 0xEB && image[kBootJump] != 0xE9) {
@@ -294,17 +293,18 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
     const std::string geometry = "its boot sector gives an impossible geometry: ";
     if (!IsPowerOfTwo(g.bytesPerSector) || g.bytesPerSector < kMinSectorBytes ||
         g.bytesPerSector > kMaxSectorBytes) {
-        why = geometry + Number(g.bytesPerSector) + " bytes per sector";
+        why = geometry + std::to_string(g.bytesPerSector) + " bytes per sector";
         return false;
     }
     if (!IsPowerOfTwo(g.sectorsPerCluster) ||
         g.sectorsPerCluster * g.bytesPerSector > kMaxClusterBytes) {
-        why = geometry + Number(g.sectorsPerCluster) + " sectors per cluster";
+        why = geometry + std::to_string(g.sectorsPerCluster) + " sectors per cluster";
         return false;
     }
     if (g.reservedSectors == 0 || g.fatCount == 0 || g.rootEntries == 0) {
-        why = geometry + Number(g.reservedSectors) + " reserved sectors, " + Number(g.fatCount) +
-              " FATs, " + Number(g.rootEntries) + " root directory entries";
+        why = geometry + std::to_string(g.reservedSectors) + " reserved sectors, " +
+              std::to_string(g.fatCount) + " FATs, " + std::to_string(g.rootEntries) +
+              " root directory entries";
         return false;
     }
     if (g.sectorsPerFat == 0) {
@@ -312,7 +312,7 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
         return false;
     }
     if (g.media != kMedia3Inch && g.media < kLowestMedia) {
-        why = geometry + "media descriptor " + Number(g.media);
+        why = geometry + "media descriptor " + std::to_string(g.media);
         return false;
     }
     const uint32_t rootSectors =
@@ -321,25 +321,25 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
         uint64_t{g.reservedSectors} + uint64_t{g.fatCount} * g.sectorsPerFat + rootSectors;
     const uint64_t declared = uint64_t{g.sectors} * g.bytesPerSector;
     if (declared > kMaxFatImageBytes) {
-        why = "no FAT12 disk: its boot sector declares " + Number(declared) + " bytes";
+        why = "no FAT12 disk: its boot sector declares " + std::to_string(declared) + " bytes";
         return false;
     }
     if (firstData > g.sectors) {
-        why = geometry + "its FATs and root directory run past the disk's " + Number(g.sectors) +
-              " sectors";
+        why = geometry + "its FATs and root directory run past the disk's " +
+              std::to_string(g.sectors) + " sectors";
         return false;
     }
     g.rootSector = static_cast<uint32_t>(firstData - rootSectors);
     g.firstDataSector = static_cast<uint32_t>(firstData);
     g.clusters = (g.sectors - g.firstDataSector) / g.sectorsPerCluster;
     if (g.clusters > kFat12MaxClusters) {
-        why = "no FAT12 disk: " + Number(g.clusters) + " clusters make it FAT16";
+        why = "no FAT12 disk: " + std::to_string(g.clusters) + " clusters make it FAT16";
         return false;
     }
     const uint64_t fatBytes = (uint64_t{g.clusters + kFirstCluster} * 3 + 1) / 2;
     if (fatBytes > uint64_t{g.sectorsPerFat} * g.bytesPerSector) {
-        why = geometry + "a FAT of " + Number(g.sectorsPerFat) + " sectors cannot hold " +
-              Number(g.clusters) + " clusters";
+        why = geometry + "a FAT of " + std::to_string(g.sectorsPerFat) + " sectors cannot hold " +
+              std::to_string(g.clusters) + " clusters";
         return false;
     }
     return true;
@@ -355,8 +355,8 @@ bool ReadFatImage(const uint8_t* image, size_t size, FatDisk& disk, std::string&
     if (!ReadFatGeometry(image, size, g, why)) return false;
     const uint64_t declared = uint64_t{g.sectors} * g.bytesPerSector;
     if (size < declared) {
-        why = "ends after " + Number(size) + " bytes, before the " + Number(declared) +
-              " its boot sector declares";
+        why = "ends after " + std::to_string(size) + " bytes, before the " +
+              std::to_string(declared) + " its boot sector declares";
         return false;
     }
     Reader reader{image, g, disk, why, {}, {}};

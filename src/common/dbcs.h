@@ -18,7 +18,7 @@ inline const char* NextChar(const char* p) {
     return p + (IsLeadByte(*p) && p[1] != '\0' ? 2 : 1);
 }
 inline char* NextChar(char* p) {
-    return p + (IsLeadByte(*p) && p[1] != '\0' ? 2 : 1);
+    return const_cast<char*>(NextChar(static_cast<const char*>(p)));
 }
 
 // Copies length bytes of text (or fewer, up to a terminator) into out of width bytes, the

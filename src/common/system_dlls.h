@@ -23,6 +23,11 @@ template <typename Fn> Fn LookupCall(HMODULE module, const char* name) {
                : nullptr;
 }
 
+// Windows 95, 98 and Me, which export some NT calls without doing what they do.
+inline bool IsWindows9x() {
+    return (GetVersion() & 0x80000000) != 0;
+}
+
 // InitCommonControls of the system's comctl32; false when it cannot be loaded.
 bool InitSystemCommonControls();
 

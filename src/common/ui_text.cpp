@@ -16,8 +16,6 @@ using RegOpenKeyExAFn = decltype(&RegOpenKeyExA);
 using RegQueryValueExAFn = decltype(&RegQueryValueExA);
 using RegCloseKeyFn = decltype(&RegCloseKey);
 
-constexpr DWORD kWindows9x = 0x80000000;
-
 // Zero, a language no resource has, until one is chosen: every look-up then falls back to US
 // English. Left zero, it costs the program no section of initialised data.
 WORD s_language;
@@ -56,7 +54,7 @@ LANGID SystemUiLanguage() {
                                                                    "GetUserDefaultUILanguage");
     if (uiLanguage != nullptr) return uiLanguage();
     const LANGID recorded =
-        (GetVersion() & kWindows9x) != 0
+        IsWindows9x()
             ? ReadRegistryLocale(HKEY_CURRENT_USER, "Control Panel\\Desktop", "ResourceLocale")
             : ReadRegistryLocale(HKEY_USERS, ".DEFAULT\\Control Panel\\International", "Locale");
     return recorded != 0 ? recorded : GetUserDefaultLangID();

@@ -1,5 +1,6 @@
 #include "replace_file.h"
 
+#include "common/system_dlls.h"
 #include "copy_rules.h"
 
 namespace {
@@ -7,7 +8,6 @@ namespace {
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                   FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 constexpr uint32_t kTempNumbers = 0x10000;
-constexpr DWORD kWindows9x = 0x80000000;
 // Folders whose leftovers this run has removed; a pass writes to the Windows directory,
 // TWAIN_32 and the few folders below them that its script names. Past this many, a folder is
 // cleared again at each of its files, which costs time, not files.
@@ -23,10 +23,9 @@ MoveFileExAFn s_moveFileEx;
 MoveFileExAFn ReplacingMove() {
     if (!s_moveLookedUp) {
         s_moveLookedUp = true;
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        if ((GetVersion() & kWindows9x) == 0 && kernel != nullptr)
-            s_moveFileEx = reinterpret_cast<MoveFileExAFn>(
-                reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")));
+        if (!IsWindows9x())
+            s_moveFileEx =
+                LookupCall<MoveFileExAFn>(GetModuleHandleA("kernel32.dll"), "MoveFileExA");
     }
     return s_moveFileEx;
 }
