@@ -27,24 +27,17 @@ TEST(ChooseLanguage, ExactThenPrimaryAndOnlyOnItsOwnCodePage) {
 }
 
 TEST(ParseLocaleText, HexadecimalLocalesOnly) {
-    const struct {
-        const char* text;
-        uint16_t language; // 0: refused, the result left alone
-    } cases[] = {
-        {"00000407", 0x0407},
-        {"411", 0x0411},
-        {"00010c0A", 0x0C0A}, // a sort order above
-        {"", 0},
-        {"0x0407", 0},
-        {"00000407 ", 0},
-        {"000000407", 0},
-        {"-407", 0},
-        {"04G7", 0},
-    };
-    for (const auto& c : cases) {
-        uint16_t language = 0x1234;
-        EXPECT_EQ(ParseLocaleText(c.text, &language), c.language != 0) << c.text;
-        EXPECT_EQ(language, c.language ? c.language : 0x1234) << c.text;
+    uint16_t language = 0;
+    for (const char* text : {"00000407", "407", "00010407"}) { // a sort order above the LANGID
+        EXPECT_TRUE(ParseLocaleText(text, &language)) << text;
+        EXPECT_EQ(language, 0x0407) << text;
+    }
+    EXPECT_TRUE(ParseLocaleText("00000c0A", &language)); // either case
+    EXPECT_EQ(language, 0x0C0A);
+    language = 0x1234;
+    for (const char* bad : {"", "0x0407", "00000407 ", "000000407", "-407", "04G7"}) {
+        EXPECT_FALSE(ParseLocaleText(bad, &language)) << bad;
+        EXPECT_EQ(language, 0x1234) << bad;
     }
 }
 

@@ -38,18 +38,19 @@ void CheckPromptTexts(HWND prompt, LANGID language) {
     DestroyWindow(model);
 }
 
-void Translated(LANGID language, UINT codePage, const char* name) {
-    if (!RunsOn(language, codePage)) return;
+// The disk prompt and the cancel question read back in UTF-16, in the language shown.
+void Shows(LANGID ui, UINT codePage, LANGID shown, const char* name) {
+    if (!RunsOn(ui, codePage)) return;
     Run r;
     HWND prompt = StartPrompting(r, name);
     if (!prompt) return;
-    const std::string caption = Utf8(SetupString(language, IDS_CAPTION));
+    const std::string caption = Utf8(SetupString(shown, IDS_CAPTION));
     CheckText(Caption(prompt, true), caption, "disk prompt caption");
-    CheckPromptTexts(prompt, language);
+    CheckPromptTexts(prompt, shown);
     Click(prompt, IDCANCEL);
     HWND box = WaitMessageBox(r.inst);
     if (!box) return;
-    CheckText(ItemText(box, kMsgTextId, true), Utf8(SetupString(language, IDS_CONFIRM_CANCEL)),
+    CheckText(ItemText(box, kMsgTextId, true), Utf8(SetupString(shown, IDS_CONFIRM_CANCEL)),
               "cancel question");
     CheckText(Caption(box, true), caption, "cancel question caption");
     Click(box, IDYES);
@@ -57,11 +58,11 @@ void Translated(LANGID language, UINT codePage, const char* name) {
 }
 
 void Russian() {
-    Translated(kRussian, 1251, "russian");
+    Shows(kRussian, 1251, kRussian, "russian");
 }
 
 void Japanese() {
-    Translated(kJapanese, 932, "japanese");
+    Shows(kJapanese, 932, kJapanese, "japanese");
 }
 
 // On code page 932 the last byte of 能 (94 5C) is that of "\", and so is that of ソ (83 5C) and
@@ -93,15 +94,7 @@ void JapaneseFolder() {
 // A Russian user interface on a Western code page: Russian texts would be question marks, so
 // the installer speaks US English.
 void RussianUiWesternCodePage() {
-    if (!RunsOn(kRussian, 1252)) return;
-    Run r;
-    HWND prompt = StartPrompting(r, "ruwest");
-    if (!prompt) return;
-    CheckText(Caption(prompt), kCaption, "disk prompt caption");
-    CheckPromptTexts(prompt, kEnglishUs);
-    Click(prompt, IDCANCEL);
-    if (!Answer(r.inst, kMsg1005, kCaption, IDYES)) return;
-    FinishWithLaunch(r, kExitCancelled);
+    Shows(kRussian, 1252, kEnglishUs, "ruwest");
 }
 
 } // namespace
