@@ -178,9 +178,17 @@ run_wine() {
     return $rc
 }
 
+# GUI_DPI, when set, is the screen's resolution for the one run, as Windows' display settings
+# make it; Wine reads it when a process starts.
 run() {
+    local key='HKCU\Control Panel\Desktop' rc
     wine_env
+    [ -z "${GUI_DPI:-}" ] || "$WINE" reg add "$key" /v LogPixels /t REG_DWORD /d "$GUI_DPI" /f \
+        >/dev/null 2>&1 || die "cannot set LogPixels"
     run_wine "$@"
+    rc=$?
+    [ -z "${GUI_DPI:-}" ] || "$WINE" reg delete "$key" /v LogPixels /f >/dev/null 2>&1
+    return $rc
 }
 
 run_tmpfs() {

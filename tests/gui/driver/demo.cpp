@@ -3,7 +3,6 @@
 // for a screenshot: it creates SHOTS\disk-prompt.ready or SHOTS\progress.ready and waits
 // until whoever takes the screenshot has deleted it.
 #include "scenarios.h"
-#include "setup_resources.h"
 
 #include <windows.h>
 
@@ -46,7 +45,7 @@ int RunDemo(int argc, char** argv) {
         HWND prompt = WaitDiskPrompt(inst);
         if (prompt) {
             Note("the installer asks for \"%s\"; typing %s",
-                 Utf8(WideItemText(prompt, IDC_DISK_NAME)).c_str(), location.c_str());
+                 ItemText(prompt, IDC_DISK_NAME, true).c_str(), location.c_str());
             TypeLocation(prompt, location.c_str());
             // The typed text must be on screen before the picture is taken.
             RECT area;

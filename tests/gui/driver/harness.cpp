@@ -245,17 +245,30 @@ bool StaysQuiet(const Process& inst, DWORD ms) {
     return true;
 }
 
-std::string Caption(HWND hwnd) {
+std::string Utf8(const std::wstring& text) {
+    std::string out(text.size() * 3 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(),
+                                      static_cast<int>(out.size()), nullptr, nullptr);
+    out.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
+    return out;
+}
+
+std::string Caption(HWND hwnd, bool utf8) {
+    if (utf8) {
+        wchar_t wide[512] = {};
+        GetWindowTextW(hwnd, wide, static_cast<int>(std::size(wide)));
+        return Utf8(wide);
+    }
     char buf[512] = {};
     GetWindowTextA(hwnd, buf, static_cast<int>(std::size(buf)));
     return buf;
 }
 
-std::string ItemText(HWND dlg, int id) {
+std::string ItemText(HWND dlg, int id, bool utf8) {
     HWND item = GetDlgItem(dlg, id);
     if (!Check(item != nullptr, "dialog \"%s\" has no control %d", Caption(dlg).c_str(), id))
         return "<no control>";
-    return Caption(item);
+    return Caption(item, utf8);
 }
 
 std::string EditText(HWND edit) {
@@ -290,6 +303,13 @@ void TypeText(HWND edit, const char* text) {
         DWORD_PTR r = 0;
         SendMessageTimeoutA(edit, WM_CHAR, static_cast<unsigned char>(*p), 1, SMTO_ABORTIFHUNG,
                             kWaitMs, &r);
+    }
+}
+
+void TypeText(HWND edit, const std::wstring& text) {
+    for (wchar_t c : text) {
+        DWORD_PTR r = 0;
+        SendMessageTimeoutW(edit, WM_CHAR, c, 1, SMTO_ABORTIFHUNG, kWaitMs, &r);
     }
 }
 

@@ -62,13 +62,16 @@ bool WaitGone(HWND hwnd, DWORD ms = kWaitMs);
 // True when no message box or disk prompt comes up within ms.
 bool StaysQuiet(const Process& inst, DWORD ms = kQuietMs);
 
-std::string Caption(HWND hwnd);
-std::string ItemText(HWND dlg, int id);
+// A window's text as the program reads it (ANSI), or read as UTF-16 and given in UTF-8.
+std::string Caption(HWND hwnd, bool utf8 = false);
+std::string ItemText(HWND dlg, int id, bool utf8 = false);
+std::string Utf8(const std::wstring& text);
 std::string EditText(HWND edit);
 int ProgressPos(HWND progressDlg);
 bool IsItemEnabled(HWND dlg, int id);
 
 void TypeText(HWND edit, const char* text);
+void TypeText(HWND edit, const std::wstring& text); // as UTF-16 characters
 void ClearEdit(HWND edit);
 void Click(HWND dlg, int id);
 

@@ -47,13 +47,11 @@ int Expect(int count, char** names) {
 
 int RunDemo(int argc, char** argv);
 int RunFit(int argc, char** argv);
-int RunMeasure(int argc, char** argv);
 
 int main(int argc, char** argv) {
     if (argc >= 2 && !std::strcmp(argv[1], "--demo")) return RunDemo(argc - 2, argv + 2);
     if (argc >= 2 && !std::strcmp(argv[1], "--expect")) return Expect(argc - 2, argv + 2);
     if (argc >= 2 && !std::strcmp(argv[1], "--fit")) return RunFit(argc - 2, argv + 2);
-    if (argc >= 2 && !std::strcmp(argv[1], "--measure")) return RunMeasure(argc - 2, argv + 2);
     if (argc != 2) {
         std::printf("usage: guidriver SCENARIO | --list | --expect SCENARIO... | --fit DPI\n");
         return 2;

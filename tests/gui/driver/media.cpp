@@ -1,5 +1,6 @@
 #include "media.h"
 
+#include "common/languages.h"
 #include "harness.h"
 
 #include <windows.h>
@@ -81,6 +82,35 @@ bool FileExists(const std::string& path) {
 bool DirExists(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+const void* SetupResource(LPCSTR type, UINT id, LANGID language, DWORD* size) {
+    static const HMODULE module =
+        LoadLibraryExA(SetupExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC found = FindResourceExA(module, type, MAKEINTRESOURCEA(id), language);
+    if (!Check(module && found, "setup.exe has no resource %u of language %04x", id, language))
+        return nullptr;
+    *size = SizeofResource(module, found);
+    return LockResource(LoadResource(module, found));
+}
+
+} // namespace
+
+std::wstring SetupString(LANGID language, UINT id) {
+    DWORD size = 0;
+    const auto* bundle =
+        static_cast<const uint16_t*>(SetupResource(RT_STRING, id / 16 + 1, language, &size));
+    const uint16_t* text = nullptr;
+    uint32_t length = 0;
+    if (!bundle || !FindBundleString(bundle, size / 2, id % 16, &text, &length)) return L"";
+    return std::wstring(text, text + length);
+}
+
+const DLGTEMPLATE* SetupDialog(LANGID language, UINT id) {
+    DWORD size = 0;
+    return static_cast<const DLGTEMPLATE*>(SetupResource(RT_DIALOG, id, language, &size));
 }
 
 std::string WithBackslash(const std::string& path) {

@@ -2,6 +2,8 @@
 // that the stand-in follow-on setup and the message spy leave behind.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -15,6 +17,11 @@ std::string PlantedDllPath(const char* name); // a stand-in system DLL that mark
 std::string WorkDir();    // C:\gui, scratch space of every scenario
 std::string WindowsDir(); // as the installer sees it
 std::string TwainDir();   // the Windows directory's TWAIN_32
+
+// The installer's own string id and dialog id in one language, read out of its resources;
+// empty or null where that language lacks it.
+std::wstring SetupString(LANGID language, UINT id);
+const DLGTEMPLATE* SetupDialog(LANGID language, UINT id);
 
 // The path with a trailing backslash, added unless it ends in one; a double-byte character whose
 // second byte is that of "\" is no backslash.
