@@ -108,7 +108,10 @@ TEST(FatReader, LongNamesStandOnlyWhole) {
         {"its part deleted", [](uint8_t* e) { e[32] = kEntryDeleted; }, "LONGNA~1.TXT B.TXT "},
         {"a short entry deleted", [](uint8_t* e) { e[64] = kEntryDeleted; }, "B.TXT "},
         {"the end marked before B", [](uint8_t* e) { e[96] = kEntryEnd; }, "Long name.txt "},
-        {"a first byte E5", [](uint8_t* e) { e[96] = kEntryNameE5; }, "error"},
+        {"a first byte E5", [](uint8_t* e) { e[96] = kEntryNameE5; },
+         "error: the root folder: holds an entry named \"\\xE5.TXT\", which no folder can take"},
+        {"a long name beyond ASCII", [](uint8_t* e) { e[32 + 1] = 0xE9; },
+         "error: the root folder: the long name of LONGNA~1.TXT goes beyond ASCII"},
     };
     for (const Row& row : rows) {
         std::vector<uint8_t> image =
@@ -122,16 +125,9 @@ TEST(FatReader, LongNamesStandOnlyWhole) {
             for (const FatFile& file : disk.files)
                 listing += file.path + " ";
         else
-            listing = "error";
-        EXPECT_EQ(listing, row.listing) << row.change << ": " << why;
+            listing = "error: " + why;
+        EXPECT_EQ(listing, row.listing) << row.change;
     }
-    std::vector<uint8_t> image =
-        Image({720, 2, 112, 9, 2, 0xFD, 2}, {{"Long name.txt", Bytes("long")}});
-    image[(1 + 2 * 2) * 512 + 32 + 1] = 0xE9; // "é" for "L"
-    FatDisk disk;
-    std::string why;
-    EXPECT_FALSE(ReadFatImage(image.data(), image.size(), disk, why));
-    EXPECT_EQ(why, "the root folder: the long name of LONGNA~1.TXT goes beyond ASCII");
 }
 
 // A 1.44M disk of known places: A.TXT in clusters 2-3, B.TXT 4-5, the folder DIR 6 and
@@ -175,8 +171,6 @@ TEST(FatReader, RefusesDamagedImages) {
     const std::string outside = ", outside the disk's clusters 2 to 2848";
     const std::string geometry = "its boot sector gives an impossible geometry: ";
     const Row rows[] = {
-        {"a chain that loops", [&](auto& i) { SetFat12Entry(fat(i), 3, 2); },
-         "A.TXT: its cluster chain loops back to cluster 2"},
         {"a chain that leaves the disk", [&](auto& i) { SetFat12Entry(fat(i), 3, 2849); },
          "A.TXT: its cluster chain leads to cluster 2849" + outside},
         {"a chain that starts outside the disk",
@@ -219,10 +213,6 @@ TEST(FatReader, RefusesDamagedImages) {
          "the root folder: holds an entry named \"..\", which no folder can take"},
         {"a name beyond ASCII", rename(2, "\x82T      TXT"),
          "the root folder: holds an entry named \"\\x82T.TXT\", which no folder can take"},
-        {"a truncated image", [](auto& i) { i.resize(i.size() - 512); },
-         "ends after 1474048 bytes, before the 1474560 its boot sector declares"},
-        {"less than a boot sector", [](auto& i) { i.resize(100); },
-         "holds 100 bytes, fewer than a boot sector"},
         {"no jump", setBoot8(kBootJump, 0),
          "no FAT disk: its boot sector does not begin with a jump"},
         {"500-byte sectors", setBoot16(kBootBytesPerSector, 500),
@@ -248,12 +238,8 @@ TEST(FatReader, RefusesDamagedImages) {
              Put32(i.data() + kBootLargeSectors, 0xFFFFFFFF);
          },
          "no FAT12 disk: its boot sector declares 2199023255040 bytes"},
-        {"an ImageDisk image", [](auto& i) { std::copy_n("IMD 1.18: ", 10, i.begin()); },
-         "an ImageDisk image, not a raw sector image: expand or convert it first"},
         {"a TeleDisk image", [](auto& i) { std::copy_n("TD\0\x15", 4, i.begin()); },
          "a TeleDisk image, not a raw sector image: expand or convert it first"},
-        {"a zipped image", [](auto& i) { std::copy_n("PK\3\4", 4, i.begin()); },
-         "a zip archive, not a raw sector image: expand or convert it first"},
         {"a gzipped image", [](auto& i) { std::copy_n("\x1F\x8B\x08", 3, i.begin()); },
          "a gzip file, not a raw sector image: expand or convert it first"},
     };
