@@ -54,11 +54,7 @@ class ImportTest : public ::testing::Test {
         fs::remove_all(dir);
     }
 
-    void Write(const std::string& name, const std::string& bytes) {
-        fs::path path = dir / name;
-        fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << bytes;
-    }
+    void Write(const std::string& name, const std::string& bytes) { WriteBelow(dir, name, bytes); }
     std::string Read(const std::string& name) { return ReadWhole((dir / name).string()); }
 
     // What build takes from an import in folder: the same call but for the paths.
@@ -77,13 +73,14 @@ class ImportTest : public ::testing::Test {
         return RunInftool(args);
     }
 
-    // Every file below root by its path from there, with its bytes.
-    static std::map<std::string, std::string> Tree(const fs::path& root) {
+    // Every file below root by its path from there, with its bytes; with folders, each folder
+    // too, as "/", so that a refused import is seen to leave root as it was.
+    static std::map<std::string, std::string> Tree(const fs::path& root, bool folders = false) {
         std::map<std::string, std::string> files;
         for (const auto& entry : fs::recursive_directory_iterator(root))
-            if (entry.is_regular_file())
+            if (folders || entry.is_regular_file())
                 files[fs::relative(entry.path(), root).generic_string()] =
-                    ReadWhole(entry.path().string());
+                    entry.is_regular_file() ? ReadWhole(entry.path().string()) : "/";
         return files;
     }
 
@@ -207,15 +204,6 @@ TEST_F(ImportTest, FoldersOfAnyCaseInAnyOrder) {
         << run.out;
 }
 
-// Every bytes of the directory, so that a refused import is seen to leave it as it was.
-std::map<std::string, std::string> Snapshot(const fs::path& root) {
-    std::map<std::string, std::string> entries;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        entries[entry.path().string()] =
-            entry.is_regular_file() ? ReadWhole(entry.path().string()) : "/";
-    return entries;
-}
-
 // Each damaged or unreadable disk, and each script import cannot follow, is refused with a
 // line that names the disk and the file, and nothing is written.
 TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
@@ -312,13 +300,13 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
         ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);
         std::vector<std::string> disks = {disk1, disk2};
         row.arrange(disks);
-        const std::map<std::string, std::string> before = Snapshot(dir);
+        const std::map<std::string, std::string> before = Tree(dir, true);
         ProgramRun run = Import(disks);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find("inftool import: "), std::string::npos) << run.err;
         EXPECT_NE(run.err.find(row.err + "\n"), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("inftool import: nothing was written\n"), std::string::npos);
-        EXPECT_EQ(Snapshot(dir), before);
+        EXPECT_EQ(Tree(dir, true), before);
     }
 }
 
