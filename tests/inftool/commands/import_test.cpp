@@ -213,6 +213,13 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
         inf.replace(inf.find(from), std::string(from).size(), to);
         Write("media/DISK1/SETUP.INF", inf);
     };
+    // The disks given as folders, after change.
+    const auto onFolders = [&](std::function<void()> change) {
+        return [&folders, change](std::vector<std::string>& disks) {
+            disks = folders;
+            change();
+        };
+    };
     struct Row {
         const char* damage;
         std::function<void(std::vector<std::string>& disks)> arrange;
@@ -246,39 +253,21 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
          disk1 + ": TW/A.DL_: stream ends early: fewer bytes than the header's length "
                  "(SETUP.INF line 10)"},
         {"a compressed file that is not",
-         [&](auto& d) {
-             d = folders;
-             Write("media/DISK2/WIN/HELP.HL_", "plain help");
-         },
+         onFolders([&] { Write("media/DISK2/WIN/HELP.HL_", "plain help"); }),
          folder2 + ": WIN/HELP.HL_: not an SZDD compressed file (wrong signature) (SETUP.INF "
                    "line 12)"},
-        {"a listed file missing",
-         [&](auto& d) {
-             d = folders;
-             fs::remove(media + "/DISK1/WIN/A.INI");
-         },
+        {"a listed file missing", onFolders([&] { fs::remove(media + "/DISK1/WIN/A.INI"); }),
          folder1 + ": WIN/A.INI is missing (SETUP.INF line 11, disk 1)"},
         {"a disk not given", [&](auto& d) { d.pop_back(); },
          "WIN/B.INI (SETUP.INF line 13) is on disk 2, which is not among the disks given"},
         {"no script", [&](auto& d) { d.erase(d.begin()); },
          "none of the disks holds SETUP.INF at its top"},
         {"names one disk cannot tell apart",
-         [&](auto& d) {
-             d = folders;
-             Write("media/DISK2/WIN/b.ini", "other");
-         },
+         onFolders([&] { Write("media/DISK2/WIN/b.ini", "other"); }),
          folder2 + ": holds both WIN/B.INI and WIN/b.ini, which a FAT disk cannot tell apart"},
-        {"a [Dirs] name leading out",
-         [&](auto& d) {
-             d = folders;
-             script("1 = WIN", "1 = ..\\WIN");
-         },
+        {"a [Dirs] name leading out", onFolders([&] { script("1 = WIN", "1 = ..\\WIN"); }),
          "SETUP.INF line 11: [Dirs] name \"..\\WIN\" leads out of its folder"},
-        {"one original, two contents",
-         [&](auto& d) {
-             d = folders;
-             script("B.INI, GUI.INI", "B.INI, A.INI");
-         },
+        {"one original, two contents", onFolders([&] { script("B.INI, GUI.INI", "B.INI, A.INI"); }),
          "SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for line 11 with "
          "other contents"},
         {"an out that is not empty", [&](auto&) { Write("imported/keep.txt", "keep"); },
