@@ -8,19 +8,11 @@
 #
 # Checks the demo's two disks (1.44M), a 360K disk of long and lower-case names, and a 1.44M
 # disk filled until less than a cluster is free.
-set -euo pipefail
+# shellcheck source=tests/inftool/check-common.sh
+source "$(dirname "$0")/check-common.sh"
 
 inftool=${1:?inftool} samples=${2:?samples folder} work=${3:?work folder}
-# fsck.fat lives in sbin, which a user's PATH may lack.
-export PATH=$PATH:/usr/sbin:/sbin LC_ALL=C
-for tool in fsck.fat mdir mcopy file; do
-  command -v "$tool" >/dev/null || { echo "FAIL: no $tool (tools/install-deps installs it)"; exit 1; }
-done
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+need fsck.fat mdir mcopy file
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -108,5 +100,4 @@ build full "$work/full.inf" "$originals" 1.44M
 [ "$(awk '$1 == 1 { print $5 }' "$work/full.table")" = 0 ] || fail "full: the table leaves bytes free"
 check "$work/full.IMG" "$work/full.again.IMG" "$work/full" "$work/full.table" 1 2880 f0
 
-echo "check-images: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish check-images

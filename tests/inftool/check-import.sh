@@ -6,19 +6,12 @@
 # disk, as mtools reads it, under unlisted/.
 #
 #   check-import.sh INFTOOL WORK
-set -euo pipefail
+# shellcheck source=tests/inftool/check-common.sh
+source "$(dirname "$0")/check-common.sh"
 
 inftool=${1:?inftool} work=${2:?work folder}
-# mkfs.fat and fsck.fat live in sbin, which a user's PATH may lack.
-export PATH=$PATH:/usr/sbin:/sbin LC_ALL=C MTOOLS_NO_VFAT=0
-for tool in mkfs.fat fsck.fat mmd mcopy mdir; do
-  command -v "$tool" >/dev/null || { echo "FAIL: no $tool (tools/install-deps installs it)"; exit 1; }
-done
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
+export MTOOLS_NO_VFAT=0
+need mkfs.fat fsck.fat mmd mcopy mdir
 
 rm -rf "$work"
 mkdir -p "$work/orig/WINDOWS" "$work/orig/TWAIN" "$work/files"
@@ -82,5 +75,4 @@ for geometry in "160" "360" "720" "1200" "1440" "1680 -s 4 -r 16" "2880" "1440 -
   echo "$name: $imported files back, $(file -b "$image" | grep -o 'sectors [0-9]*' | head -1)"
 done
 
-echo "check-import: $failures failure(s)"
-[ "$failures" -eq 0 ]
+finish check-import

@@ -157,6 +157,8 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"init", "originals", "--out", "S.INF", "--disk-size=2M"},
          "inftool init: --disk-size 2M: neither a floppy size nor a byte count"},
         {{"compress", "-x", "a", "b"}, "inftool compress: unknown option -x"},
+        {{"import", "--out", "o"}, "inftool import: missing argument IMAGE|FOLDER"},
+        {{"import", "d"}, "inftool import: missing option --out DIR"},
         {{"expand", "a", "b", "c"}, "inftool expand: unexpected argument c"},
         {{}, "inftool: missing command"},
         {{"nosuch"}, "inftool: unknown command nosuch"},

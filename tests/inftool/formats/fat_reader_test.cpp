@@ -14,16 +14,12 @@ std::vector<uint8_t> Bytes(const std::string& text) {
     return {text.begin(), text.end()};
 }
 
-// One line per file, its path, length and a sum of its bytes, so that a difference shows short.
-std::string Listing(const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
-    std::string listing;
-    for (const auto& [path, bytes] : files) {
-        uint32_t sum = 0;
-        for (uint8_t byte : bytes)
-            sum = sum * 31 + byte;
-        listing += path + " " + std::to_string(bytes.size()) + " " + std::to_string(sum) + "\n";
-    }
-    return listing;
+// A line of a file's path, length and a sum of its bytes, so that a difference shows short.
+std::string Line(const std::string& path, const std::vector<uint8_t>& bytes) {
+    uint32_t sum = 0;
+    for (uint8_t byte : bytes)
+        sum = sum * 31 + byte;
+    return path + " " + std::to_string(bytes.size()) + " " + std::to_string(sum) + "\n";
 }
 
 struct TestFile {
@@ -65,30 +61,26 @@ TEST(FatReader, ReadsBackWhatTheWriterLaysOutOnEveryFloppy) {
     };
     for (int i = 0; i < 40; ++i) // 43 entries: a folder of three clusters of 512 bytes
         files.push_back({"Windows Files/F" + std::to_string(i), Bytes(std::to_string(i))});
+    std::string written;
+    for (const TestFile& file : files)
+        written += Line(file.path, file.bytes);
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         const std::vector<uint8_t> image = Image(row.geometry, files);
         FatDisk disk;
         std::string why;
-        ASSERT_TRUE(ReadFatImage(image.data(), image.size(), disk, why)) << row.name << ": " << why;
-        EXPECT_EQ(disk.geometry.sectors, row.geometry.sectors) << row.name;
-        EXPECT_EQ(disk.geometry.sectorsPerCluster, row.geometry.sectorsPerCluster) << row.name;
-        EXPECT_EQ(disk.geometry.clusters, DataClusters(row.geometry)) << row.name;
-        EXPECT_EQ(disk.label, "READER") << row.name;
-        std::vector<std::pair<std::string, std::vector<uint8_t>>> read, written;
+        ASSERT_TRUE(ReadFatImage(image.data(), image.size(), disk, why)) << why;
+        EXPECT_EQ(disk.geometry.clusters, DataClusters(row.geometry));
+        EXPECT_EQ(disk.label, "READER");
+        std::string read; // the files; the folders, empty, only counted
         for (const FatFile& file : disk.files) {
             EXPECT_EQ(file.written.date, 0x2A43) << file.path;
             EXPECT_EQ(file.written.time, 0x20A3) << file.path;
-            if (!file.folder)
-                read.emplace_back(file.path, file.bytes);
-            else
-                EXPECT_TRUE(file.bytes.empty());
+            read += file.folder ? (file.bytes.empty() ? "" : "full folder\n")
+                                : Line(file.path, file.bytes);
         }
-        for (const TestFile& file : files)
-            written.emplace_back(file.path, file.bytes);
-        EXPECT_EQ(Listing(read), Listing(written)) << row.name;
-        ASSERT_EQ(disk.files.size(), files.size() + 2) << row.name;
-        EXPECT_EQ(disk.files[2].path, "photo");
-        EXPECT_TRUE(disk.files[2].folder);
+        EXPECT_EQ(read, written);
+        EXPECT_EQ(disk.files.size(), files.size() + 2) << "with photo and Windows Files";
     }
 }
 
@@ -108,7 +100,10 @@ TEST(FatReader, LongNamesStandOnlyWhole) {
         {"its part deleted", [](uint8_t* e) { e[32] = kEntryDeleted; }, "LONGNA~1.TXT B.TXT "},
         {"a short entry deleted", [](uint8_t* e) { e[64] = kEntryDeleted; }, "B.TXT "},
         {"the end marked before B", [](uint8_t* e) { e[96] = kEntryEnd; }, "Long name.txt "},
-        {"a first byte E5", [](uint8_t* e) { e[96] = kEntryNameE5; }, "error"},
+        {"a first byte E5", [](uint8_t* e) { e[96] = kEntryNameE5; },
+         "error: the root folder: holds an entry named \"\\xE5.TXT\", which no folder can take"},
+        {"a long name beyond ASCII", [](uint8_t* e) { e[32 + 1] = 0xE9; },
+         "error: the root folder: the long name of LONGNA~1.TXT goes beyond ASCII"},
     };
     for (const Row& row : rows) {
         std::vector<uint8_t> image =
@@ -122,16 +117,9 @@ TEST(FatReader, LongNamesStandOnlyWhole) {
             for (const FatFile& file : disk.files)
                 listing += file.path + " ";
         else
-            listing = "error";
-        EXPECT_EQ(listing, row.listing) << row.change << ": " << why;
+            listing = "error: " + why;
+        EXPECT_EQ(listing, row.listing) << row.change;
     }
-    std::vector<uint8_t> image =
-        Image({720, 2, 112, 9, 2, 0xFD, 2}, {{"Long name.txt", Bytes("long")}});
-    image[(1 + 2 * 2) * 512 + 32 + 1] = 0xE9; // "é" for "L"
-    FatDisk disk;
-    std::string why;
-    EXPECT_FALSE(ReadFatImage(image.data(), image.size(), disk, why));
-    EXPECT_EQ(why, "the root folder: the long name of LONGNA~1.TXT goes beyond ASCII");
 }
 
 // A 1.44M disk of known places: A.TXT in clusters 2-3, B.TXT 4-5, the folder DIR 6 and
@@ -175,8 +163,6 @@ TEST(FatReader, RefusesDamagedImages) {
     const std::string outside = ", outside the disk's clusters 2 to 2848";
     const std::string geometry = "its boot sector gives an impossible geometry: ";
     const Row rows[] = {
-        {"a chain that loops", [&](auto& i) { SetFat12Entry(fat(i), 3, 2); },
-         "A.TXT: its cluster chain loops back to cluster 2"},
         {"a chain that leaves the disk", [&](auto& i) { SetFat12Entry(fat(i), 3, 2849); },
          "A.TXT: its cluster chain leads to cluster 2849" + outside},
         {"a chain that starts outside the disk",
@@ -191,22 +177,14 @@ TEST(FatReader, RefusesDamagedImages) {
              i[kDirCluster + 64 + kEntryAttributes] = kAttributeDirectory;
          },
          "DIR/C.TXT: its cluster chain crosses that of DIR at cluster 6"},
-        {"a folder without a cluster", [](auto& i) { Put16(RootEntry(i, 3) + kEntryCluster, 0); },
-         "DIR: its cluster chain starts at cluster 0" + outside},
         {"a chain through a free cluster", [&](auto& i) { SetFat12Entry(fat(i), 2, 0); },
          "A.TXT: its cluster chain holds cluster 2, which the FAT marks free"},
         {"a chain through a bad cluster", [&](auto& i) { SetFat12Entry(fat(i), 2, 0xFF7); },
          "A.TXT: its cluster chain holds cluster 2, which the FAT marks bad"},
         {"a file larger than its chain", setSize(1025),
          "A.TXT: 1025 bytes long, but its cluster chain holds 1024"},
-        {"a file of no cluster", [](auto& i) { Put16(RootEntry(i, 1) + kEntryCluster, 0); },
-         "A.TXT: 1000 bytes long, but its cluster chain holds 0"},
         {"a file shorter than its chain", setSize(512),
          "A.TXT: 512 bytes long, but its cluster chain holds 2 clusters of 512 bytes"},
-        {"an empty file with a chain", setSize(0),
-         "A.TXT: 0 bytes long, but its cluster chain holds 2 clusters of 512 bytes"},
-        {"two entries of one name", rename(2, "A       TXT"),
-         "the root folder: holds two entries named A.TXT"},
         {"two entries of one name but for case",
          [&](auto& i) {
              rename(2, "A       TXT")(i);
@@ -219,10 +197,6 @@ TEST(FatReader, RefusesDamagedImages) {
          "the root folder: holds an entry named \"..\", which no folder can take"},
         {"a name beyond ASCII", rename(2, "\x82T      TXT"),
          "the root folder: holds an entry named \"\\x82T.TXT\", which no folder can take"},
-        {"a truncated image", [](auto& i) { i.resize(i.size() - 512); },
-         "ends after 1474048 bytes, before the 1474560 its boot sector declares"},
-        {"less than a boot sector", [](auto& i) { i.resize(100); },
-         "holds 100 bytes, fewer than a boot sector"},
         {"no jump", setBoot8(kBootJump, 0),
          "no FAT disk: its boot sector does not begin with a jump"},
         {"500-byte sectors", setBoot16(kBootBytesPerSector, 500),
@@ -248,12 +222,8 @@ TEST(FatReader, RefusesDamagedImages) {
              Put32(i.data() + kBootLargeSectors, 0xFFFFFFFF);
          },
          "no FAT12 disk: its boot sector declares 2199023255040 bytes"},
-        {"an ImageDisk image", [](auto& i) { std::copy_n("IMD 1.18: ", 10, i.begin()); },
-         "an ImageDisk image, not a raw sector image: expand or convert it first"},
         {"a TeleDisk image", [](auto& i) { std::copy_n("TD\0\x15", 4, i.begin()); },
          "a TeleDisk image, not a raw sector image: expand or convert it first"},
-        {"a zipped image", [](auto& i) { std::copy_n("PK\3\4", 4, i.begin()); },
-         "a zip archive, not a raw sector image: expand or convert it first"},
         {"a gzipped image", [](auto& i) { std::copy_n("\x1F\x8B\x08", 3, i.begin()); },
          "a gzip file, not a raw sector image: expand or convert it first"},
     };

@@ -53,7 +53,6 @@ TEST(MediaScript, ConversionFaultsNameTheEditorsLine) {
         {"a\nb\r\nc\rd \xC5\x82", 4, "\"\xC5\x82\" (U+0142) has no character in code page 1252"},
         {"\xF0\x9F\x98\x80", 1,
          "\"\xF0\x9F\x98\x80\" (U+1F600) has no character in code page 1252"},
-        {"ok\n\xE9t\xE9", 2, "byte 0xE9 is not UTF-8, which --codepage converts"},
         {"\xC0\xAF", 1, "byte 0xC0 is not UTF-8, which --codepage converts"},
         {"\xED\xA0\x80", 1, "byte 0xED is not UTF-8, which --codepage converts"},
         {"x\xE2\x82", 1, "byte 0xE2 is not UTF-8, which --codepage converts"},
@@ -72,16 +71,6 @@ TEST(MediaScript, ConversionFaultsNameTheEditorsLine) {
     EXPECT_FALSE(MakeMediaScript(Bytes("a"), 437, text, changes, fault));
     EXPECT_EQ(fault.line, 0u);
     EXPECT_EQ(fault.text, "this system cannot convert into code page 437");
-}
-
-TEST(MediaScript, Utf8IsFoundAfterTheByteOrderMarkOnly) {
-    EXPECT_EQ(FindUtf8(Bytes("plain\r\n")).line, 0u);
-    EXPECT_EQ(FindUtf8(Bytes("\xEF\xBB\xBFplain")).line, 0u);
-    const Utf8Finding found = FindUtf8(Bytes("\xEF\xBB\xBF"
-                                             "a\rb\n\xE2\x82\xAC \xC3\xA9"));
-    EXPECT_EQ(found.line, 3u);
-    EXPECT_EQ(found.character, "\xE2\x82\xAC");
-    EXPECT_EQ(FindUtf8(Bytes("\xE2\x82\xAC \xE9")).line, 0u) << "not UTF-8 as a whole";
 }
 
 } // namespace
