@@ -262,9 +262,14 @@ int RunBuild(const Arguments& args) {
     ReportErrors(inputs.script, errors);
     if (buildable) buildable = PrintDiskTable(disks, options.format);
 
+    std::vector<InputPath> read = {{inputs.script, false}, {inputs.originals, false}};
+    for (const DiskLayout& disk : disks)
+        for (const MediaFile& file : disk.files)
+            read.push_back({file.from, false});
     OutFolder out;
-    if (!PrepareOut(options.out, options.replace, options.images && disks.size() == 1,
-                    {inputs.script, inputs.originals, inputs.setup, inputs.followOn}, out, why)) {
+    const ImageBeside image =
+        options.images && disks.size() == 1 ? ImageBeside::kWritten : ImageBeside::kNone;
+    if (!PrepareOut(options.out, options.replace, image, read, "build", out, why)) {
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
         buildable = false;
     }

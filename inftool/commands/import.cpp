@@ -51,7 +51,7 @@ struct Import {
     // of the file on its disk, which the file in DIR takes; -1 for none.
     void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line, int64_t modified) {
         std::string clash;
-        if (out.Add({path, std::move(bytes), 0, line, modified}, clash)) return;
+        if (out.Add({path, std::move(bytes), 0, line, modified, {}}, clash)) return;
         errors.push_back((line == 0 ? path : ScriptLine(line)) +
                          ": cannot put it in place: " + clash);
     }
@@ -209,9 +209,13 @@ int Refuse(const std::vector<std::string>& errors, int status = kExitRefused) {
 int RunImport(const Arguments& args) {
     const std::string out = args.Value(kOut);
     std::vector<std::string> inputs(args.operands.begin(), args.operands.end());
+    std::vector<InputPath> read;
+    for (const std::string& input : inputs)
+        read.push_back({input, true});
     OutFolder folder;
     std::string why;
-    if (!PrepareOut(out, args.Has(kForce), false, inputs, folder, why)) return Refuse({why});
+    if (!PrepareOut(out, args.Has(kForce), ImageBeside::kIgnored, read, "import", folder, why))
+        return Refuse({why});
 
     Import import;
     for (const std::string& input : inputs) {

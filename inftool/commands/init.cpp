@@ -3,6 +3,7 @@
 #include "formats/floppy.h"
 #include "media/starter_script.h"
 #include "platform/files.h"
+#include "platform/identity.h"
 
 #include "common/media_layout.h"
 #include "parser.h"
@@ -85,6 +86,12 @@ int RunInit(const Arguments& args) {
     std::vector<SizedFile> own;
     std::string why;
     if (!OwnFiles(args, own, why) || !PlanDisks(format, own, plan, why)) return Refuse(why);
+    std::vector<InputPath> read = {{folder, false}};
+    for (const char* given : {args.Value(kSetup), args.Value(kFollowOn)})
+        if (given != nullptr) read.push_back({given, false});
+    for (const StarterFile& file : plan.files)
+        read.push_back({JoinPath(folder, file.path.c_str()), false});
+    if (!OutputSparesInputs(out, read, "init", why)) return Refuse(why);
     const std::string text = StarterScriptText(AppNameOf(folder), plan);
     if (text.size() > kScriptReadSize)
         return Refuse("the script would be " + std::to_string(text.size()) +

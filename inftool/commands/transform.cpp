@@ -3,6 +3,7 @@
 #include "cli/exit_codes.h"
 #include "formats/szdd.h"
 #include "platform/files.h"
+#include "platform/identity.h"
 
 #include <cstdio>
 #include <string>
@@ -20,6 +21,11 @@ int RunTransform(const Command& command, const Arguments& args, Transform transf
     const char* outPath = args.operands[1];
     std::vector<uint8_t> data;
     std::string why;
+    if (!IsStandardStream(outPath) && !IsStandardStream(inPath) &&
+        !OutputSparesInputs(outPath, {{inPath, false}}, command.name, why)) {
+        std::fprintf(stderr, "inftool %s: %s\n", command.name, why.c_str());
+        return kExitRefused;
+    }
     if (!ReadInputFile(inPath, data, why, kReadLimit)) {
         std::fprintf(stderr, "inftool %s: %s: cannot read: %s\n", command.name, inPath,
                      why.c_str());

@@ -87,13 +87,13 @@ struct Planner {
     }
 
     void PlaceOwnFile(const std::string& from, const char* relative) {
-        MediaFile file{{}, {}, 0, 0, 0};
+        MediaFile file{{}, {}, 0, 0, 0, from};
         if (Read(from, file)) PlaceOwn(std::move(file), relative);
     }
 
     // The script's text is made from its source, and takes its time.
     void PlaceScript() {
-        MediaFile file{{}, inputs.scriptText, 0, 0, 0};
+        MediaFile file{{}, inputs.scriptText, 0, 0, 0, inputs.script};
         std::string why;
         if (!ModifiedTime(inputs.script.c_str(), file.modified, why))
             Fail(0, inputs.script + ": cannot read: " + why);
@@ -165,7 +165,7 @@ struct Planner {
                            JoinPath(inputs.originals, dirName) + " or " + inputs.originals);
             return;
         }
-        MediaFile file{{}, {}, 0, line, 0};
+        MediaFile file{{}, {}, 0, line, 0, original};
         if (!Read(original, file)) return;
         file.originalSize = file.bytes.size();
         if (entry.Compressed) {

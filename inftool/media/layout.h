@@ -13,6 +13,7 @@ struct MediaFile {
     uint64_t originalSize; // before compression; bytes.size() for a copy
     uint32_t line;         // the script line of its entry; 0 for the installer's own files
     int64_t modified;      // of the file it was read from, in seconds since 1970
+    std::string from;      // the file it was read from; empty when made in memory
 };
 
 struct DiskLayout {

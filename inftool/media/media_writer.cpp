@@ -1,6 +1,6 @@
 #include "media/media_writer.h"
 
-#include "platform/files.h"
+#include "platform/replace.h"
 
 namespace fs = std::filesystem;
 
@@ -9,44 +9,49 @@ namespace {
 constexpr int kMaxTempTries = 100;
 constexpr char kImageExtension[] = ".IMG";
 
-// A name beside target that nothing uses yet.
-fs::path FreeNameBeside(const fs::path& target, const char* tag) {
+// Made beside target under the first own name that nothing uses, not even a dangling symlink:
+// a folder, or a file of bytes when bytes is given. Empty, with why, when none is made.
+fs::path MakeBeside(const fs::path& target, const std::vector<uint8_t>* bytes, std::string& why) {
     for (int attempt = 0; attempt < kMaxTempTries; ++attempt) {
         fs::path candidate = target;
-        candidate += tag + std::to_string(attempt);
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(candidate, error))) return candidate;
+        candidate += kStagingTag + std::to_string(attempt);
+        bool taken = false;
+        if (bytes == nullptr ? CreateNewFolder(candidate, why, &taken)
+                             : CreateNewFile(candidate, *bytes, why, &taken))
+            return candidate;
+        if (!taken) {
+            why = candidate.string() + ": cannot create: " + why;
+            return {};
+        }
     }
+    why = target.string() + ": no free temporary name beside it";
     return {};
 }
 
-bool IsInside(const fs::path& path, const fs::path& folder) {
-    std::error_code error;
-    const fs::path resolved = fs::weakly_canonical(fs::absolute(path, error), error);
-    auto inner = resolved.begin();
-    for (auto outer = folder.begin(); outer != folder.end(); ++outer, ++inner)
-        if (inner == resolved.end() || *inner != *outer) return false;
-    return true;
-}
-
 bool WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::string& why) {
-    if (WriteWholeFile(path.string().c_str(), bytes, why)) return true;
+    if (CreateNewFile(path, bytes, why)) return true;
     why = path.string() + ": cannot write: " + why;
     return false;
 }
 
+// A stop asked for while the media are written: what was written goes, then the process.
+void EndIfStopped(const StagedMedia& staged) {
+    if (StopRequested()) DiscardStagedMedia(staged);
+}
+
 // The images of disk folders go beside them; that of OUT itself is written once OUT is there.
-bool WriteDisks(const fs::path& root, const std::vector<DiskLayout>& disks,
+// Each folder is flushed once its files are, so that the whole tree is on the disk before it
+// takes OUT's name.
+bool WriteDisks(const StagedMedia& staged, const std::vector<DiskLayout>& disks,
                 const std::vector<std::vector<uint8_t>>& images, std::string& why) {
+    const fs::path& root = staged.folder;
     std::error_code error;
-    if (!fs::create_directory(root, error)) {
-        why = root.string() + ": cannot create: " + error.message();
-        return false;
-    }
-    for (size_t i = 0; i < images.size(); ++i)
+    for (size_t i = 0; i < images.size(); ++i) {
         if (!disks[i].folder.empty() &&
             !WriteFile(root / (disks[i].folder + kImageExtension), images[i], why))
             return false;
+        EndIfStopped(staged);
+    }
     for (const DiskLayout& disk : disks) {
         for (const MediaFile& file : disk.files) {
             const fs::path path = root / disk.folder / file.path;
@@ -56,15 +61,25 @@ bool WriteDisks(const fs::path& root, const std::vector<DiskLayout>& disks,
                 return false;
             }
             if (!WriteFile(path, file.bytes, why)) return false;
+            EndIfStopped(staged);
         }
     }
+    std::vector<fs::path> folders = {root};
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root, error))
+        if (entry.is_directory(error)) folders.push_back(entry.path());
+    if (error) {
+        why = root.string() + ": cannot list: " + error.message();
+        return false;
+    }
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        if (!SyncFolder(*folder, why)) return false;
     return true;
 }
 
 // Whether the build may put a folder, or a file, at path, shown as the user named it: what has
-// content there goes only with --force, and never when it holds an input of the build.
-bool MayTake(const fs::path& path, const std::string& shown, bool folder, bool replace,
-             const std::vector<std::string>& inputs, bool& taken, std::string& why) {
+// content there goes only with --force.
+bool MayTake(const fs::path& path, const std::string& shown, bool folder, bool replace, bool& taken,
+             std::string& why) {
     std::error_code error;
     taken = false;
     const fs::file_status status = fs::symlink_status(path, error);
@@ -79,20 +94,13 @@ bool MayTake(const fs::path& path, const std::string& shown, bool folder, bool r
             shown + (folder ? ": exists and is not empty" : ": exists") + " (--force replaces it)";
         return false;
     }
-    for (const std::string& input : inputs) {
-        if (IsInside(input, path)) {
-            why = shown + (folder ? ": holds " : ": is ") + input + ", an input of the build";
-            return false;
-        }
-    }
     taken = true;
     return true;
 }
 
-} // namespace
-
-bool PrepareOut(const std::string& out, bool replace, bool imageBeside,
-                const std::vector<std::string>& inputs, OutFolder& folder, std::string& why) {
+bool JudgeOut(const std::string& out, bool replace, ImageBeside image,
+              const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
+              std::string& why) {
     std::error_code error;
     fs::path path = fs::weakly_canonical(fs::absolute(out, error), error);
     if (error || !path.has_filename()) {
@@ -104,35 +112,56 @@ bool PrepareOut(const std::string& out, bool replace, bool imageBeside,
         why = out + ": its parent folder does not exist";
         return false;
     }
+    fs::path imagePath = path;
+    imagePath += kImageExtension;
+    const std::string imageShown = out + kImageExtension;
+    if (!ClaimBeside(path, why) || (image != ImageBeside::kIgnored && !ClaimBeside(imagePath, why)))
+        return false;
+    if (!OutputSparesInputs(out, inputs, command, why) ||
+        (image != ImageBeside::kIgnored && !OutputSparesInputs(imageShown, inputs, command, why)))
+        return false;
     bool imageTaken = false;
-    if (imageBeside) {
-        folder.image = path;
-        folder.image += kImageExtension;
-        if (!MayTake(folder.image, out + kImageExtension, false, replace, inputs, imageTaken, why))
-            return false;
+    if (image == ImageBeside::kWritten) {
+        folder.image = imagePath;
+        if (!MayTake(imagePath, imageShown, false, replace, imageTaken, why)) return false;
+    } else if (image == ImageBeside::kNone && fs::exists(fs::symlink_status(imagePath, error))) {
+        // It may be the only copy of a disk: the user decides what becomes of it.
+        why = imageShown + ": an image this build does not write would be left beside " + out +
+              " (move or remove it)";
+        return false;
     }
-    return MayTake(path, out, true, replace, inputs, folder.replaced, why);
+    return MayTake(path, out, true, replace, folder.replaced, why);
+}
+
+} // namespace
+
+bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
+                const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
+                std::string& why) {
+    HoldStops();
+    if (JudgeOut(out, replace, image, inputs, command, folder, why)) return true;
+    ReleaseStops();
+    return false;
 }
 
 bool StageMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
                 const std::vector<std::vector<uint8_t>>& images, StagedMedia& staged,
                 std::string& why) {
-    staged = {FreeNameBeside(out.path, ".~inftool"), {}};
+    staged = {MakeBeside(out.path, nullptr, why), {}};
     if (staged.folder.empty()) {
-        why = out.path.string() + ": no free temporary name beside it";
+        ReleaseStops();
         return false;
     }
     // OUT.IMG is written beside it as well, and renamed over the old one only once OUT is in
     // place, so that a failed write never costs the image that was there.
     if (!out.image.empty()) {
-        staged.image = FreeNameBeside(out.image, ".~inftool");
+        staged.image = MakeBeside(out.image, &images.front(), why);
         if (staged.image.empty()) {
-            why = out.image.string() + ": no free temporary name beside it";
+            DiscardStagedMedia(staged);
             return false;
         }
     }
-    if (!WriteDisks(staged.folder, disks, images, why) ||
-        (!staged.image.empty() && !WriteFile(staged.image, images.front(), why))) {
+    if (!WriteDisks(staged, disks, images, why)) {
         DiscardStagedMedia(staged);
         return false;
     }
@@ -143,40 +172,70 @@ void DiscardStagedMedia(const StagedMedia& staged) {
     std::error_code error;
     fs::remove_all(staged.folder, error);
     if (!staged.image.empty()) fs::remove(staged.image, error);
+    ReleaseStops();
 }
 
-bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::string& why) {
+namespace {
+
+// OUT's new content in its place; aside is where the old went, to be removed; empty when
+// there was none.
+bool TakeOutsPlace(const OutFolder& out, const StagedMedia& staged, fs::path& aside,
+                   std::string& why) {
     std::error_code error;
-    fs::path old;
-    bool removedEmpty = false;
+    aside.clear();
+    if (fs::exists(fs::symlink_status(out.path, error)) && ExchangePaths(staged.folder, out.path)) {
+        aside = staged.folder;
+        return true;
+    }
     if (out.replaced) {
-        old = FreeNameBeside(out.path, ".~inftool-old");
-        if (old.empty() || (fs::rename(out.path, old, error), error)) {
+        for (int attempt = 0; attempt < kMaxTempTries && aside.empty(); ++attempt) {
+            aside = out.path;
+            aside += kOldTag + std::to_string(attempt);
+            if (fs::exists(fs::symlink_status(aside, error))) aside.clear();
+        }
+        if (aside.empty() || (fs::rename(out.path, aside, error), error)) {
             why = out.path.string() + ": cannot move the old content aside: " + error.message();
-            DiscardStagedMedia(staged);
+            aside.clear();
             return false;
         }
     } else {
-        removedEmpty = fs::remove(out.path, error); // an empty folder, or nothing
+#ifdef _WIN32
+        fs::remove(out.path, error); // an empty folder, which Windows renames nothing over
+#endif
     }
-    const auto restore = [&] {
-        if (!old.empty()) fs::rename(old, out.path, error);
-        if (removedEmpty) fs::create_directory(out.path, error);
-    };
     fs::rename(staged.folder, out.path, error);
-    if (error) {
-        why = out.path.string() + ": cannot put the build in place: " + error.message();
+    if (!error) return true;
+    why = out.path.string() + ": cannot put the build in place: " + error.message();
+    if (!aside.empty()) fs::rename(aside, out.path, error);
+    aside.clear();
+    return false;
+}
+
+} // namespace
+
+bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::string& why) {
+    EndIfStopped(staged);
+    fs::path aside;
+    if (!TakeOutsPlace(out, staged, aside, why)) {
         DiscardStagedMedia(staged);
-        restore();
         return false;
     }
-    if (!staged.image.empty() && (fs::rename(staged.image, out.image, error), error)) {
-        why = out.image.string() + ": cannot put the image in place: " + error.message();
-        fs::remove(staged.image, error);
+    std::error_code error;
+    bool placed = SyncFolder(out.path.parent_path(), why);
+    if (placed && !staged.image.empty()) {
+        fs::rename(staged.image, out.image, error);
+        placed = !error && SyncFolder(out.path.parent_path(), why);
+        if (error) why = out.image.string() + ": cannot put the image in place: " + error.message();
+    }
+    if (!placed) {
+        // Back as it was: the new content goes, the old takes OUT again.
+        if (!staged.image.empty()) fs::remove(staged.image, error);
         fs::remove_all(out.path, error);
-        restore();
+        if (!aside.empty()) fs::rename(aside, out.path, error);
+        ReleaseStops();
         return false;
     }
-    if (!old.empty()) fs::remove_all(old, error);
+    if (!aside.empty()) fs::remove_all(aside, error);
+    ReleaseStops();
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "media/layout.h"
+#include "platform/identity.h"
 
 #include <filesystem>
 #include <string>
@@ -8,7 +9,8 @@
 
 // Puts build's media in OUT whole or not at all: every file is written into a temporary
 // folder beside OUT, which then takes OUT's place. A disk's image is OUT/DISK<n>.IMG, beside
-// its folder, or OUT.IMG, beside OUT, when OUT is the only disk.
+// its folder, or OUT.IMG, beside OUT, when OUT is the only disk. A stop at any point leaves OUT
+// and OUT.IMG each old or new, and the next run beside OUT removes what it left.
 
 struct OutFolder {
     std::filesystem::path path;
@@ -16,11 +18,17 @@ struct OutFolder {
     std::filesystem::path image; // OUT.IMG when the build writes it; empty otherwise
 };
 
-// False, with why, when OUT cannot take the build: it is not a folder, it is not empty and
-// replace is false, it holds one of the inputs, or its parent folder does not exist; and with
-// imageBeside, when OUT.IMG is there and replace is false, is not a file, or is an input.
-bool PrepareOut(const std::string& out, bool replace, bool imageBeside,
-                const std::vector<std::string>& inputs, OutFolder& folder, std::string& why);
+// What the writer does with OUT.IMG: writes it, refuses to leave an older one beside new
+// media, or pays it no heed (import, which writes no image).
+enum class ImageBeside { kWritten, kNone, kIgnored };
+
+// False, with why, when OUT cannot take the output: it is not a folder, it is not empty and
+// replace is false, it is one of inputs, holds one or lies inside one read whole (whatever
+// replace says), or its parent folder does not exist; and by image, when OUT.IMG is there and
+// replace is false, is not a file, or is an input, or is there and would not be replaced.
+bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
+                const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
+                std::string& why);
 
 // The media written beside OUT, not yet in its place.
 struct StagedMedia {

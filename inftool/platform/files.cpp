@@ -1,5 +1,7 @@
 #include "platform/files.h"
 
+#include "platform/replace.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -88,13 +90,6 @@ std::string MatchEntry(const std::string& dir, const std::string& name) {
     return found;
 }
 
-bool Exists(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
-
 bool MoveIntoPlace(const char* from, const char* to) {
 #ifdef _WIN32
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
@@ -103,37 +98,38 @@ bool MoveIntoPlace(const char* from, const char* to) {
 #endif
 }
 
-} // namespace
-
-bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
+bool WriteBeside(const char* path, const std::vector<uint8_t>& data, std::string& why) {
+    if (!ClaimBeside(path, why)) return false;
     std::string temp;
-    for (int attempt = 0; attempt < kMaxTempTries; ++attempt) {
-        temp = std::string(path) + ".~inftool" + std::to_string(attempt);
-        if (!Exists(temp.c_str())) break;
-        temp.clear();
+    for (int attempt = 0; attempt < kMaxTempTries && temp.empty(); ++attempt) {
+        temp = std::string(path) + kStagingTag + std::to_string(attempt);
+        bool taken = false;
+        if (!CreateNewFile(temp, data, why, &taken)) {
+            if (!taken) return false;
+            temp.clear();
+        }
     }
     if (temp.empty()) {
         why = "no free temporary name beside it";
         return false;
     }
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (file == nullptr) {
-        why = std::strerror(errno);
-        return false;
-    }
-    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    ok = std::fflush(file) == 0 && ok;
-    if (!ok) why = std::strerror(errno);
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        why = std::strerror(errno);
-    }
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    bool ok = !StopRequested();
     if (ok && !MoveIntoPlace(temp.c_str(), path)) {
         ok = false;
         why = std::strerror(errno);
     }
     if (!ok) std::remove(temp.c_str());
-    return ok;
+    return ok && SyncFolder(folder.empty() ? "." : folder, why);
+}
+
+} // namespace
+
+bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
+    HoldStops();
+    const bool written = WriteBeside(path, data, why);
+    ReleaseStops();
+    return written;
 }
 
 bool ModifiedTime(const char* path, int64_t& seconds, std::string& why) {

@@ -329,7 +329,7 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              out = dir.string();
              extra = {"--force"};
          },
-         "inftool build: " + dir.string() + ": holds " + good + ", an input of the build\n", ""},
+         "inftool build: " + dir.string() + ": holds " + good + ", which build reads\n", ""},
         {"root directory full of long names",
          [&](auto& extra) { fillRoot(54, "Long", ".txt", extra); },
          "inftool build: disk 1 needs 115 root directory entries, 3 more than the 112 it holds\n",
@@ -428,11 +428,12 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
 }
 
 // Only a failed write exits 74, and it keeps what OUT held: here every temporary name that
-// the media could be written under beside OUT is taken.
+// the media could be written under beside OUT is taken by a symlink, which is no leftover of
+// inftool's and leads nowhere.
 TEST_F(BuildTest, AFailedWriteExits74AndKeepsWhatWasThere) {
     Write("out/old.txt", "old");
     for (int i = 0; i < 100; ++i)
-        Write("out.~inftool" + std::to_string(i), "taken");
+        fs::create_symlink("nowhere", dir / ("out.~inftool" + std::to_string(i)));
     const std::set<std::string> before = Snapshot();
     ProgramRun run = Build({"--force"});
     EXPECT_EQ(run.status, 74);
