@@ -349,6 +349,21 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              extra = {"--disk-size", "1.44M", "--images"};
          },
          "inftool build: " + out + ".IMG: exists (--force replaces it)\n", ""},
+        // It may be the only copy of a disk, and this build would not replace it.
+        {"an older image beside out, without --images", [&](auto&) { Write("out.IMG", "keep"); },
+         "inftool build: " + out +
+             ".IMG: an image this build does not write would be left beside " + out +
+             " (move or remove it)\n",
+         ""},
+        {"an older image beside out, of media now on two disks",
+         [&](auto& extra) {
+             Write("out.IMG", "keep");
+             Write("out/SETUP.INF", "old");
+             replace("1 = Disk 1", "1 = Disk 1\r\n2 = Disk 2");
+             replace("GUI.INI, 1, 1, N", "GUI.INI, 1, 2, N");
+             extra = {"--disk-size", "1.44M", "--images", "--force"};
+         },
+         "inftool build: " + out + ".IMG: an image this build does not write would be left", ""},
         {"SOURCE_DATE_EPOCH not a time",
          [](auto& extra) {
              setenv("SOURCE_DATE_EPOCH", "yesterday", 1);

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# A stop at any point of build --force and of import --force leaves OUT and OUT.IMG each
+# wholly old or wholly new, and the next run leaves no staging folder beside them. strace
+# stops the program at the Nth call of one kind (it counts each call and each process apart):
+# killed (SIGKILL, as a power cut leaves things), then run again; or sent SIGTERM, after which
+# nothing of inftool's may be left at once. Every kind of call that writes is swept at several
+# N, once where the folders are swapped in one step (renameat2 RENAME_EXCHANGE) and once where
+# the system refuses that (renameat2 fails, as on file systems without it), so that the old
+# content is moved aside and put back by the next run.
+#
+#   check-stops.sh INFTOOL WORK
+# shellcheck source=tests/inftool/check-common.sh
+source "$(dirname "$0")/check-common.sh"
+
+inftool=${1:?inftool} work=${2:?work folder}
+samples=$(cd "$(dirname "$0")/../../samples" && pwd)
+need strace sha256sum
+if ! strace -o /dev/null true 2>/dev/null; then
+  echo "SKIPPED: strace cannot trace here"
+  exit 77
+fi
+# LeakSanitizer cannot run under ptrace.
+export ASAN_OPTIONS=detect_leaks=0
+calls=(write fsync mkdir rename renameat2 unlink unlinkat rmdir)
+most_per_call=${STOP_POINTS_PER_CALL:-4}
+
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+cp -r "$samples/originals" old
+cp -r "$samples/originals" new
+printf 'changed\r\n' >>new/WINDOWS/SCANUTIL.INI
+head -c 4000 /dev/zero | tr '\0' 'i' >setup.exe
+printf 'MZ main setup' >main.exe
+"$inftool" init old --out one.inf --disk-size 1.44M >/dev/null
+# The runs, in the folder at/: OUT is media (with media.IMG) and restored.
+build_new=("$inftool" build "$work/one.inf" --from "$work/new" --setup "$work/setup.exe"
+  --follow-on "$work/main.exe" --out media --disk-size 1.44M --images --force)
+import_new=("$inftool" import "$work/new.IMG" --out restored --force)
+quietly() { "$@" >/dev/null 2>&1; }
+
+# What a folder or file holds, as one line: the names and bytes of its files.
+state() {
+  if [ -d "$1" ]; then
+    (cd "$1" && find . -type f -print0 | sort -z | xargs -0r sha256sum) | sha256sum | cut -c1-16
+  elif [ -f "$1" ]; then
+    sha256sum <"$1" | cut -c1-16
+  else
+    echo missing
+  fi
+}
+leftovers() { find "$work/at" -maxdepth 1 -name '*.~inftool*' -printf '%f '; }
+
+# The old and the new of each run, made without stops.
+mkdir at && cd at
+quietly "${build_new[@]/$work\/new/$work/old}"
+cp -a media old-media && cp -a media.IMG old-media.IMG && cp media.IMG ../old.IMG
+quietly "${build_new[@]}" && cp media.IMG ../new.IMG
+media_states="$(state old-media) $(state media)"
+image_states="$(state old-media.IMG) $(state media.IMG)"
+quietly "${import_new[@]/new.IMG/old.IMG}" && cp -a restored old-restored
+quietly "${import_new[@]}"
+restored_states="$(state old-restored) $(state restored)"
+rm -rf media media.IMG restored
+cd ..
+
+# fresh KIND: the old output in place again.
+fresh() {
+  rm -rf at/media at/media.IMG at/restored at/*.~inftool*
+  case $1 in
+    build) cp -a at/old-media at/media && cp -a at/old-media.IMG at/media.IMG ;;
+    import) cp -a at/old-restored at/restored ;;
+  esac
+}
+run() { { (cd at && "$@"); } >/dev/null 2>&1; }
+# judge OUT STATES WHERE: OUT holds one of STATES, or else, without the exchange, it is
+# missing and its old content waits whole beside it for the next run to put back.
+judge() {
+  local now
+  now=$(state "at/$1")
+  [ "$now" = missing ] && [ "$exchange" = refused ] && now=$(state "at/$1.~inftool-old0")
+  [[ " $2 " == *" $now "* ]] || fail "$3: $1 neither old nor new"
+}
+judge_all() {
+  if [ "$kind" = build ]; then
+    judge media "$media_states" "$1"
+    judge media.IMG "$image_states" "$1"
+  else
+    judge restored "$restored_states" "$1"
+  fi
+}
+
+points=0
+started=$SECONDS
+for kind in build import; do
+  if [ $kind = build ]; then command=("${build_new[@]}"); else command=("${import_new[@]}"); fi
+  for exchange in works refused; do
+    refuse=()
+    [ $exchange = refused ] && refuse=(-e inject=renameat2:error=EINVAL)
+    fresh $kind
+    run strace -qq -o "$work/trace" -e trace="$(IFS=,; echo "${calls[*]}")" "${refuse[@]}" \
+      "${command[@]}" || fail "$kind ($exchange): the run under strace failed"
+    for call in "${calls[@]}"; do
+      count=$(grep -c "^$call(" trace || true)
+      [ "$count" -gt 0 ] || continue
+      step=$(((count + most_per_call - 1) / most_per_call))
+      for ((n = 1; n <= count; n += step)); do
+        for signal in KILL TERM; do
+          [ $signal = TERM ] && [ $exchange = refused ] && continue
+          where="$kind ($exchange exchange) stopped by SIG$signal at $call #$n of $count"
+          fresh $kind
+          run strace -qq -o /dev/null "${refuse[@]}" -e inject="$call:signal=$signal:when=$n" \
+            "${command[@]}" && fail "$where: the run was not stopped"
+          points=$((points + 1))
+          judge_all "$where"
+          if [ $signal = TERM ]; then
+            [ -z "$(leftovers)" ] || fail "$where: left $(leftovers)"
+            continue
+          fi
+          out=restored old=${restored_states% *}
+          [ $kind = build ] && out=media old=${media_states% *}
+          if [ ! -e "at/$out" ]; then
+            # The next run puts the old media back before it judges OUT: without --force it
+            # then refuses to replace them.
+            run "${command[@]:0:${#command[@]}-1}" && fail "$where: the next run without --force built"
+            [ "$(state "at/$out")" = "$old" ] || fail "$where: the next run did not put $out back"
+          fi
+          run strace -qq -o /dev/null "${refuse[@]}" "${command[@]}" ||
+            fail "$where: the next run failed"
+          judge_all "$where, then run again"
+          [ -z "$(leftovers)" ] || fail "$where: the next run left $(leftovers)"
+          if [ $kind = build ]; then
+            [ "$(state at/media)" = "${media_states#* }" ] || fail "$where: the next run is not new"
+          fi
+        done
+      done
+    done
+  done
+done
+echo "check-stops: $points stop points in $((SECONDS - started)) s"
+finish check-stops
