@@ -138,7 +138,6 @@ bool JudgeOut(const std::string& out, bool replace, ImageBeside image,
 bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
                 const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
                 std::string& why) {
-    HoldStops();
     if (JudgeOut(out, replace, image, inputs, command, folder, why)) return true;
     ReleaseStops();
     return false;

@@ -126,7 +126,6 @@ bool WriteBeside(const char* path, const std::vector<uint8_t>& data, std::string
 } // namespace
 
 bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
-    HoldStops();
     const bool written = WriteBeside(path, data, why);
     ReleaseStops();
     return written;

@@ -86,6 +86,7 @@ long OwnNumber(const std::string& name, const std::string& stem, const char* tag
 bool ClaimBeside(const fs::path& target, std::string& why) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!LockFolder(folder, why)) return false;
+    HoldStops();
     const std::string stem = target.filename().string();
     std::vector<fs::path> staged, old;
     std::error_code error;

@@ -15,9 +15,10 @@ constexpr char kStagingTag[] = ".~inftool";
 constexpr char kOldTag[] = ".~inftool-old";
 
 // Takes the lock of target's folder for the rest of the process, so that no other inftool
-// writes beside a name there meanwhile, then repairs beside target: puts target + kOldTag<N>
-// back when target is missing, and removes the other own names beside it. False, with why,
-// when the folder cannot be locked or a leftover cannot be repaired.
+// writes beside a name there meanwhile (waiting for it as long as another holds it), holds
+// stops (HoldStops), then repairs beside target: puts target + kOldTag<N> back when target is
+// missing, and removes the other own names beside it. False, with why, when the folder cannot
+// be locked or a leftover cannot be repaired.
 bool ClaimBeside(const std::filesystem::path& target, std::string& why);
 
 // Creates path, which must not exist yet (not even as a dangling symlink), with data, flushed

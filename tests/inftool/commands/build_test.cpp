@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <algorithm>
@@ -457,6 +460,23 @@ TEST_F(BuildTest, AFailedWriteExits74AndKeepsWhatWasThere) {
         << run.err;
     EXPECT_NE(run.err.find("nothing was built\n"), std::string::npos) << run.err;
     EXPECT_EQ(Snapshot(), before);
+}
+
+// A staging folder beside OUT is removed only by a run that holds OUT's folder, which a
+// running inftool holds until it ends: here this test holds it, and the build waits.
+TEST_F(BuildTest, LeavesTheStagingOfARunningBuildAlone) {
+    Write("out.~inftool0/WIN/A.INI", "being written");
+    const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(flock(folder, LOCK_EX), 0);
+    std::vector<std::string> args = {"timeout", "2", INFTOOL_PATH};
+    for (const char* arg : {"build", "SETUP.INF", "--from", "orig", "--setup", "setup.exe",
+                            "--follow-on", "follow.exe", "--out", "out"})
+        args.push_back(arg);
+    EXPECT_EQ(RunProgram(args, dir.string()).status, 124) << "waited for the folder";
+    EXPECT_EQ(Read("out.~inftool0/WIN/A.INI"), "being written");
+    close(folder);
+    EXPECT_EQ(Build().status, 0);
+    EXPECT_FALSE(fs::exists(dir / "out.~inftool0")) << "a stopped run's, once no one holds it";
 }
 
 TEST_F(BuildTest, WrongCallsExit64) {
