@@ -51,53 +51,46 @@ state() {
 }
 leftovers() { find "$work/at" -maxdepth 1 -name '*.~inftool*' -printf '%f '; }
 
-# The old and the new of each run, made without stops.
+# The old and the new state of each output, made without stops.
+declare -A old new
 mkdir at && cd at
-quietly "${build_new[@]/$work\/new/$work/old}"
-cp -a media old-media && cp -a media.IMG old-media.IMG && cp media.IMG ../old.IMG
+quietly "${build_new[@]/$work\/new/$work/old}" && cp media.IMG ../old.IMG
+quietly "${import_new[@]/new.IMG/old.IMG}"
+for out in media media.IMG restored; do old[$out]=$(state $out) && cp -a $out old-$out; done
 quietly "${build_new[@]}" && cp media.IMG ../new.IMG
-media_states="$(state old-media) $(state media)"
-image_states="$(state old-media.IMG) $(state media.IMG)"
-quietly "${import_new[@]/new.IMG/old.IMG}" && cp -a restored old-restored
 quietly "${import_new[@]}"
-restored_states="$(state old-restored) $(state restored)"
-rm -rf media media.IMG restored
+for out in media media.IMG restored; do new[$out]=$(state $out) && rm -rf $out; done
 cd ..
 
-# fresh KIND: the old output in place again.
+# fresh: the old outputs in place again, and nothing else of inftool's.
 fresh() {
   rm -rf at/media at/media.IMG at/restored at/*.~inftool*
-  case $1 in
-    build) cp -a at/old-media at/media && cp -a at/old-media.IMG at/media.IMG ;;
-    import) cp -a at/old-restored at/restored ;;
-  esac
+  for out in "${outs[@]}"; do cp -a "at/old-$out" "at/$out"; done
 }
 run() { { (cd at && "$@"); } >/dev/null 2>&1; }
-# judge OUT STATES WHERE: OUT holds one of STATES, or else, without the exchange, it is
-# missing and its old content waits whole beside it for the next run to put back.
+# judge WHERE: each output old or new; without the exchange, a missing one's old content may
+# wait whole beside it for the next run to put back.
 judge() {
-  local now
-  now=$(state "at/$1")
-  [ "$now" = missing ] && [ "$exchange" = refused ] && now=$(state "at/$1.~inftool-old0")
-  [[ " $2 " == *" $now "* ]] || fail "$3: $1 neither old nor new"
-}
-judge_all() {
-  if [ "$kind" = build ]; then
-    judge media "$media_states" "$1"
-    judge media.IMG "$image_states" "$1"
-  else
-    judge restored "$restored_states" "$1"
-  fi
+  local out now
+  for out in "${outs[@]}"; do
+    now=$(state "at/$out")
+    [ "$now" = missing ] && [ "$exchange" = refused ] && now=$(state "at/$out.~inftool-old0")
+    [ "$now" = "${old[$out]}" ] || [ "$now" = "${new[$out]}" ] || fail "$1: $out neither old nor new"
+  done
 }
 
 points=0
 started=$SECONDS
 for kind in build import; do
-  if [ $kind = build ]; then command=("${build_new[@]}"); else command=("${import_new[@]}"); fi
+  if [ $kind = build ]; then
+    command=("${build_new[@]}") outs=(media media.IMG)
+  else
+    command=("${import_new[@]}") outs=(restored)
+  fi
   for exchange in works refused; do
     refuse=()
     [ $exchange = refused ] && refuse=(-e inject=renameat2:error=EINVAL)
-    fresh $kind
+    fresh
     run strace -qq -o "$work/trace" -e trace="$(IFS=,; echo "${calls[*]}")" "${refuse[@]}" \
       "${command[@]}" || fail "$kind ($exchange): the run under strace failed"
     for call in "${calls[@]}"; do
@@ -108,30 +101,28 @@ for kind in build import; do
         for signal in KILL TERM; do
           [ $signal = TERM ] && [ $exchange = refused ] && continue
           where="$kind ($exchange exchange) stopped by SIG$signal at $call #$n of $count"
-          fresh $kind
+          fresh
           run strace -qq -o /dev/null "${refuse[@]}" -e inject="$call:signal=$signal:when=$n" \
             "${command[@]}" && fail "$where: the run was not stopped"
           points=$((points + 1))
-          judge_all "$where"
+          judge "$where"
           if [ $signal = TERM ]; then
             [ -z "$(leftovers)" ] || fail "$where: left $(leftovers)"
             continue
           fi
-          out=restored old=${restored_states% *}
-          [ $kind = build ] && out=media old=${media_states% *}
-          if [ ! -e "at/$out" ]; then
-            # The next run puts the old media back before it judges OUT: without --force it
-            # then refuses to replace them.
-            run "${command[@]:0:${#command[@]}-1}" && fail "$where: the next run without --force built"
-            [ "$(state "at/$out")" = "$old" ] || fail "$where: the next run did not put $out back"
+          if [ ! -e "at/${outs[0]}" ]; then
+            # The next run puts the old content back before it judges OUT: without --force it
+            # then refuses to replace it.
+            run "${command[@]:0:${#command[@]}-1}" && fail "$where: the next run without --force ran"
+            [ "$(state "at/${outs[0]}")" = "${old[${outs[0]}]}" ] ||
+              fail "$where: the next run did not put ${outs[0]} back"
           fi
           run strace -qq -o /dev/null "${refuse[@]}" "${command[@]}" ||
             fail "$where: the next run failed"
-          judge_all "$where, then run again"
           [ -z "$(leftovers)" ] || fail "$where: the next run left $(leftovers)"
-          if [ $kind = build ]; then
-            [ "$(state at/media)" = "${media_states#* }" ] || fail "$where: the next run is not new"
-          fi
+          for out in "${outs[@]}"; do
+            [ "$(state "at/$out")" = "${new[$out]}" ] || fail "$where: the next run left $out not new"
+          done
         done
       done
     done

@@ -67,115 +67,91 @@ class InputsTest : public ::testing::Test {
     }
 };
 
-std::vector<std::string> Build(const std::string& out) {
-    return {"build",       "s.inf",      "--from", "drv", "--setup", "setup.exe",
-            "--follow-on", "follow.exe", "--out",  out,   "--force"};
-}
-std::vector<std::string> Init(const std::string& out) {
-    return {"init", "drv", "--out", out, "--force"};
-}
-std::vector<std::string> Compress(const std::string& out) {
-    return {"compress", "a.dll", out};
-}
-std::vector<std::string> Expand(const std::string& out) {
-    return {"expand", "a.dl_", out};
-}
-std::vector<std::string> Import(const std::string& out) {
-    return {"import", "disk1", "disk1.IMG", "--out", out, "--force"};
+// The command's call with out as its output; "build+" also writes OUT.IMG.
+std::vector<std::string> Call(const std::string& command, const std::string& out) {
+    if (command == "init") return {"init", "drv", "--out", out, "--force"};
+    if (command == "compress") return {"compress", "a.dll", out};
+    if (command == "expand") return {"expand", "a.dl_", out};
+    if (command == "import") return {"import", "disk1", "disk1.IMG", "--out", out, "--force"};
+    std::vector<std::string> args = {"build",   "s.inf",       "--from",    "drv",
+                                     "--setup", "setup.exe",   "--out",     out,
+                                     "--force", "--follow-on", "follow.exe"};
+    if (command == "build+") args.insert(args.end(), {"--disk-size", "1.44M", "--images"});
+    return args;
 }
 
 TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
     struct Row {
-        const char* name;
-        std::function<std::vector<std::string>(const std::string&)> command;
+        std::string command;
         std::string out;
-        const char* link;    // made before the run: a hard link "=PATH" or a symlink "PATH"
+        const char* link;    // made before the run: a hard link "=PATH" to out, a symlink
+                             // "PATH" to out, or a dangling symlink "NAME.~inftool0"
         std::string refusal; // "" when the run is harmless; else what stderr says after OUT
     };
     fs::remove_all(made);
     const Row rows[] = {
-        {"build: the script", Build, "s.inf", nullptr, ": is s.inf, which build reads"},
-        {"build: ./ spelling of --from", Build, "./drv/../drv", nullptr,
-         ": is drv, which build reads"},
-        {"build: a hard link to an original", Build, "link", "=drv/WINDOWS/A.INI",
-         ": is drv/WINDOWS/A.INI, which build reads"},
-        {"build: a symlink to the originals' folder", Build, "link", "drv/WINDOWS",
-         ": holds drv/WINDOWS/A"},
-        {"build: OUT the folder of the originals", Build, "drv/WINDOWS", nullptr,
-         ": holds drv/WINDOWS/A"},
-        {"build: OUT holding the script", Build, ".", nullptr, ": holds s.inf, which build reads"},
-        {"build: a new folder inside --from", Build, "drv/media", nullptr, ""},
-        {"build: a dangling symlink at the temporary name", Build, "out", "out.~inftool0", ""},
-        {"build: a dangling symlink at OUT.IMG's temporary name",
-         [](const std::string& out) {
-             std::vector<std::string> args = Build(out);
-             args.insert(args.end(), {"--disk-size", "1.44M", "--images"});
-             return args;
-         },
-         "out", "out.IMG.~inftool0", ""},
-        {"init: an original", Init, "drv/WINDOWS/A.INI", nullptr,
-         ": is drv/WINDOWS/A.INI, which init reads"},
-        {"init: ./ spelling of an original", Init, "./drv/./WINDOWS/A.INI", nullptr,
-         ": is drv/WINDOWS/A.INI, which init reads"},
-        {"init: a hard link to an original", Init, "link", "=drv/WINDOWS/A.DLL",
-         ": is drv/WINDOWS/A.DLL, which init reads"},
-        {"init: a symlink to an original", Init, "link", "drv/WINDOWS/A.INI",
-         ": is drv/WINDOWS/A.INI, which init reads"},
-        {"init: OUT the folder it reads", Init, "drv", nullptr, ": is drv, which init reads"},
-        {"init: OUT holding an original", Init, "drv/WINDOWS", nullptr, ": holds drv/WINDOWS/A"},
-        {"init: a dangling symlink at the temporary name", Init, "new.inf", "new.inf.~inftool0",
-         ""},
-        {"compress: the same name", Compress, "a.dll", nullptr, ": is a.dll, which compress reads"},
-        {"compress: ./ spelling", Compress, "./a.dll", nullptr, ": is a.dll, which compress reads"},
-        {"compress: a hard link", Compress, "link", "=a.dll", ": is a.dll, which compress reads"},
-        {"compress: a symlink", Compress, "link", "a.dll", ": is a.dll, which compress reads"},
-        {"compress: OUT holding IN", Compress, ".", nullptr, ": holds a.dll, which compress reads"},
-        {"compress: a dangling symlink at the temporary name", Compress, "b.dl_", "b.dl_.~inftool0",
-         ""},
-        {"expand: the same name", Expand, "a.dl_", nullptr, ": is a.dl_, which expand reads"},
-        {"expand: ./ spelling", Expand, "./a.dl_", nullptr, ": is a.dl_, which expand reads"},
-        {"expand: a hard link", Expand, "link", "=a.dl_", ": is a.dl_, which expand reads"},
-        {"expand: a symlink", Expand, "link", "a.dl_", ": is a.dl_, which expand reads"},
-        {"expand: OUT holding IN", Expand, ".", nullptr, ": holds a.dl_, which expand reads"},
-        {"expand: a dangling symlink at the temporary name", Expand, "b.dll", "b.dll.~inftool0",
-         ""},
-        {"import: a disk's folder", Import, "disk1", nullptr, ": is disk1, which import reads"},
-        {"import: ./ spelling of it", Import, "./disk1/.", nullptr,
-         ": is disk1, which import reads"},
-        {"import: a hard link to the image", Import, "link", "=disk1.IMG",
-         ": is disk1.IMG, which import reads"},
-        {"import: a symlink to the disk's folder", Import, "link", "disk1",
-         ": is disk1, which import reads"},
-        {"import: OUT holding the disks", Import, ".", nullptr, ": holds disk1"},
-        {"import: OUT inside a disk's folder", Import, "disk1/restored", nullptr,
-         ": lies inside disk1, which import reads"},
-        {"import: a dangling symlink at the temporary name", Import, "restored",
-         "restored.~inftool0", ""},
+        {"build", "s.inf", nullptr, "is s.inf"},
+        {"build", "./drv/../drv", nullptr, "is drv"},
+        {"build", "link", "=drv/WINDOWS/A.INI", "is drv/WINDOWS/A.INI"},
+        {"build", "link", "drv/WINDOWS", "holds drv/WINDOWS/A"},
+        {"build", "drv/WINDOWS", nullptr, "holds drv/WINDOWS/A"},
+        {"build", ".", nullptr, "holds s.inf"},
+        {"build", "drv/media", nullptr, ""},
+        {"build", "out", "out.~inftool0", ""},
+        {"build+", "out", "out.IMG.~inftool0", ""},
+        {"init", "drv/WINDOWS/A.INI", nullptr, "is drv/WINDOWS/A.INI"},
+        {"init", "./drv/./WINDOWS/A.INI", nullptr, "is drv/WINDOWS/A.INI"},
+        {"init", "link", "=drv/WINDOWS/A.DLL", "is drv/WINDOWS/A.DLL"},
+        {"init", "link", "drv/WINDOWS/A.INI", "is drv/WINDOWS/A.INI"},
+        {"init", "drv", nullptr, "is drv"},
+        {"init", "drv/WINDOWS", nullptr, "holds drv/WINDOWS/A"},
+        {"init", "new.inf", "new.inf.~inftool0", ""},
+        {"compress", "a.dll", nullptr, "is a.dll"},
+        {"compress", "./a.dll", nullptr, "is a.dll"},
+        {"compress", "link", "=a.dll", "is a.dll"},
+        {"compress", "link", "a.dll", "is a.dll"},
+        {"compress", ".", nullptr, "holds a.dll"},
+        {"compress", "b.dl_", "b.dl_.~inftool0", ""},
+        {"expand", "a.dl_", nullptr, "is a.dl_"},
+        {"expand", "./a.dl_", nullptr, "is a.dl_"},
+        {"expand", "link", "=a.dl_", "is a.dl_"},
+        {"expand", "link", "a.dl_", "is a.dl_"},
+        {"expand", ".", nullptr, "holds a.dl_"},
+        {"expand", "b.dll", "b.dll.~inftool0", ""},
+        {"import", "disk1", nullptr, "is disk1"},
+        {"import", "./disk1/.", nullptr, "is disk1"},
+        {"import", "link", "=disk1.IMG", "is disk1.IMG"},
+        {"import", "link", "disk1", "is disk1"},
+        {"import", ".", nullptr, "holds disk1"},
+        {"import", "disk1/restored", nullptr, "lies inside disk1"},
+        {"import", "restored", "restored.~inftool0", ""},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
+        const std::string link = row.link != nullptr ? row.link : "";
+        SCOPED_TRACE(row.command + " " + row.out + " " + link);
         Fresh();
-        if (row.link != nullptr && row.link[0] == '=')
-            fs::create_hard_link(dir / (row.link + 1), dir / row.out);
-        else if (row.link != nullptr && std::string(row.link).find("~inftool") != std::string::npos)
-            fs::create_symlink(dir / "victim", dir / row.link);
-        else if (row.link != nullptr)
-            fs::create_symlink(dir / row.link, dir / row.out);
+        if (link.find("~inftool") != std::string::npos)
+            fs::create_symlink(dir / "victim", dir / link);
+        else if (!link.empty() && link[0] == '=')
+            fs::create_hard_link(dir / link.substr(1), dir / row.out);
+        else if (!link.empty())
+            fs::create_symlink(dir / link, dir / row.out);
         const std::map<std::string, std::string> before = Files();
-        const ProgramRun run = Run(row.command(row.out));
+        const ProgramRun run = Run(Call(row.command, row.out));
         if (row.refusal.empty()) {
             EXPECT_EQ(run.status, 0) << run.err;
             EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "victim")));
-            EXPECT_TRUE(row.link == nullptr || fs::is_symlink(dir / row.link))
-                << "a symlink is no leftover of inftool's";
+            EXPECT_TRUE(link.empty() || fs::is_symlink(dir / link)) << "not inftool's to remove";
             std::map<std::string, std::string> after = Files();
             for (const auto& [path, bytes] : before)
                 EXPECT_EQ(after[path], bytes) << path;
         } else {
+            const std::string command = Call(row.command, row.out)[0];
             EXPECT_EQ(run.status, 2);
-            const std::string command = row.command(row.out)[0];
-            EXPECT_EQ(run.err.rfind("inftool " + command + ": " + row.out + row.refusal, 0), 0u)
+            EXPECT_EQ(run.err.rfind("inftool " + command + ": " + row.out + ": " + row.refusal, 0),
+                      0u)
                 << run.err;
+            EXPECT_NE(run.err.find(", which " + command + " reads\n"), std::string::npos);
             EXPECT_EQ(Files(), before) << "nothing written";
         }
     }
