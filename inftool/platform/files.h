@@ -13,8 +13,9 @@
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& why,
                    size_t limit = SIZE_MAX);
 
-// Writes through a temporary file beside path, so that path is either the complete new
-// content or left exactly as it was.
+// Writes through a temporary file beside path, flushed to the disk before it is renamed over
+// path, so that path is either the complete new content or left exactly as it was, whenever
+// the process stops; what a stopped run left beside path goes first (ClaimBeside).
 bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why);
 
 // "-" names standard input or output where a command reads or writes one file.

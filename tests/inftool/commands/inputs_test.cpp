@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,39 +21,34 @@ const std::string kScript =
            "Library, A.DL_, A.DLL, 1, 1, Y", "[End]"});
 
 // Every writing command, given as an output each way a path can lead to what it reads. All
-// paths are relative to the scratch folder the command runs in.
+// paths are relative to the scratch folder the command runs in, a fresh copy of made.
 class InputsTest : public ::testing::Test {
   protected:
     fs::path dir = ScratchDir("inftool-inputs-");
-
     fs::path made = ScratchDir("inftool-inputs-made-");
 
-    // The inputs are made once, then copied for each row.
-    void Fresh() {
-        fs::remove_all(dir);
-        if (!fs::exists(made)) {
-            WriteBelow(made, "s.inf", kScript);
-            WriteBelow(made, "drv/WINDOWS/A.INI", "[settings]");
-            WriteBelow(made, "drv/WINDOWS/A.DLL", std::string(2000, 'd'));
-            WriteBelow(made, "setup.exe", TinyPe());
-            WriteBelow(made, "follow.exe", "MZ follow-on");
-            WriteBelow(made, "a.dll", std::string(3000, 'x'));
-            ASSERT_EQ(RunInftool({"compress", "a.dll", "a.dl_"}, made.string()).status, 0);
-            ASSERT_EQ(RunInftool({"build", "s.inf", "--from", "drv", "--setup", "setup.exe",
-                                  "--follow-on", "follow.exe", "--out", "disk1", "--disk-size",
-                                  "1.44M", "--images"},
-                                 made.string())
-                          .status,
-                      0);
-        }
-        fs::copy(made, dir, fs::copy_options::recursive);
+    void SetUp() override {
+        fs::remove_all(made);
+        for (const auto& [name, bytes] :
+             std::map<std::string, std::string>{{"s.inf", kScript},
+                                                {"drv/WINDOWS/A.INI", "[settings]"},
+                                                {"drv/WINDOWS/A.DLL", std::string(2000, 'd')},
+                                                {"setup.exe", TinyPe()},
+                                                {"follow.exe", "MZ follow-on"},
+                                                {"a.dll", std::string(3000, 'x')}})
+            WriteBelow(made, name, bytes);
+        ASSERT_EQ(RunInftool({"compress", "a.dll", "a.dl_"}, made.string()).status, 0);
+        ASSERT_EQ(
+            RunInftool({"build", "s.inf", "--from", "drv", "--setup", "setup.exe", "--follow-on",
+                        "follow.exe", "--out", "disk1", "--disk-size", "1.44M", "--images"},
+                       made.string())
+                .status,
+            0);
     }
     void TearDown() override {
         fs::remove_all(dir);
         fs::remove_all(made);
     }
-
-    ProgramRun Run(const std::vector<std::string>& args) { return RunInftool(args, dir.string()); }
 
     // Every file below dir with its bytes.
     std::map<std::string, std::string> Files() {
@@ -88,7 +82,6 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
                              // "PATH" to out, or a dangling symlink "NAME.~inftool0"
         std::string refusal; // "" when the run is harmless; else what stderr says after OUT
     };
-    fs::remove_all(made);
     const Row rows[] = {
         {"build", "s.inf", nullptr, "is s.inf"},
         {"build", "./drv/../drv", nullptr, "is drv"},
@@ -129,7 +122,8 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
     for (const Row& row : rows) {
         const std::string link = row.link != nullptr ? row.link : "";
         SCOPED_TRACE(row.command + " " + row.out + " " + link);
-        Fresh();
+        fs::remove_all(dir);
+        fs::copy(made, dir, fs::copy_options::recursive);
         if (link.find("~inftool") != std::string::npos)
             fs::create_symlink(dir / "victim", dir / link);
         else if (!link.empty() && link[0] == '=')
@@ -137,7 +131,7 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
         else if (!link.empty())
             fs::create_symlink(dir / link, dir / row.out);
         const std::map<std::string, std::string> before = Files();
-        const ProgramRun run = Run(Call(row.command, row.out));
+        const ProgramRun run = RunInftool(Call(row.command, row.out), dir.string());
         if (row.refusal.empty()) {
             EXPECT_EQ(run.status, 0) << run.err;
             EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "victim")));
