@@ -226,11 +226,13 @@ MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
     MediaReport media = CheckMedia(folders, script);
     std::string shown = std::filesystem::path(out).lexically_normal().string();
     if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
-    for (Warning& warning : media.warnings)
-        warning.text = Renamed(warning.text, staged.folder.string(), shown);
+    for (std::vector<Warning>* list : {&media.warnings, &media.errors})
+        for (Warning& warning : *list)
+            warning.text = Renamed(warning.text, staged.folder.string(), shown);
     media.note = Renamed(media.note, staged.folder.string(), shown);
     const std::string written = JoinPath(JoinPath(shown, start.c_str()), kScriptName);
     PrintWarnings(written.c_str(), media.warnings);
+    PrintErrors(written.c_str(), media.errors);
     return media;
 }
 
@@ -282,6 +284,11 @@ int RunBuild(const Arguments& args) {
     }
     const MediaReport media = CheckStaged(options.out, staged, disks, report);
     warnings += media.warnings.size();
+    if (!media.errors.empty()) {
+        DiscardStagedMedia(staged);
+        std::fputs(kNothingBuilt, stderr);
+        return kExitWrite;
+    }
     if (options.strict && warnings != 0) {
         DiscardStagedMedia(staged);
         std::fprintf(stderr, "inftool build: --strict: the media draw %zu warning%s\n", warnings,

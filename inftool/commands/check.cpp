@@ -3,6 +3,8 @@
 #include "media/disks.h"
 #include "media/media_check.h"
 #include "media/script_check.h"
+#include "platform/files.h"
+#include "platform/input_file.h"
 
 #include <cstdio>
 #include <iterator>
@@ -13,7 +15,8 @@ namespace {
 
 enum CheckOption { kMedia };
 constexpr Option kCheckOptions[] = {
-    {"media", "DIR", kRepeatable, "the media: one folder for all disks, or one per disk"},
+    {"media", "PATH", kRepeatable,
+     "the media: one folder for all disks, or one folder or image per disk"},
 };
 
 int RunCheck(const Arguments& args) {
@@ -22,7 +25,8 @@ int RunCheck(const Arguments& args) {
 
     ScriptReport report;
     std::string why;
-    if (!CheckScript(path, report, why)) {
+    if ((!IsStandardStream(path) && !CheckInputFile(path, why)) ||
+        !CheckScript(path, report, why)) {
         std::fprintf(stderr, "inftool check: %s: cannot read: %s\n", path, why.c_str());
         return kExitRefused;
     }
@@ -35,12 +39,19 @@ int RunCheck(const Arguments& args) {
     }
     MediaReport checked;
     if (!media.empty()) {
-        checked = CheckMedia(media, report);
+        std::vector<MediaDisk> disks;
+        if (!OpenMedia(media, disks, why)) {
+            std::fprintf(stderr, "inftool check: %s\n", why.c_str());
+            return kExitRefused;
+        }
+        checked = CheckMedia(disks, report);
         for (Warning& warning : checked.warnings)
             report.warnings.push_back(std::move(warning));
     }
     PrintWarnings(path, report.warnings);
     if (!checked.note.empty()) std::printf("%s\n", checked.note.c_str());
+    PrintErrors(path, checked.errors);
+    if (!checked.errors.empty()) return kExitRefused;
     return report.warnings.empty() ? kExitOk : kExitWarnings;
 }
 
@@ -48,8 +59,9 @@ constexpr char kCheckSummary[] =
     "warns of what the installer would drop, change or get wrong in a script";
 constexpr char kCheckDetails[] =
     "FILE: the script, judged as the installer reads it; - reads standard input\n"
-    "With --media, also of what the installer would miss on the media; notes whether the\n"
-    "first disk's setup.exe is signed (not verified).\n";
+    "With --media, also of what the installer would miss on the media, each compressed file\n"
+    "expanded in memory; notes whether the first disk's setup.exe is signed (not verified).\n"
+    "PATH: a folder, or a FAT12 image read without a mount.\n";
 
 } // namespace
 

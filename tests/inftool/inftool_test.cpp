@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -145,7 +146,7 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
          "inftool query: unexpected argument extra"},
         {{"query", missing, "NoSuchCode"}, "inftool query: unknown query code NoSuchCode"},
         {{"check"}, "inftool check: missing argument FILE"},
-        {{"check", kWorked, "--media"}, "inftool check: option --media needs a value (DIR)"},
+        {{"check", kWorked, "--media"}, "inftool check: option --media needs a value (PATH)"},
         {{"check", kWorked, "--mediums=x"}, "inftool check: unknown option --mediums"},
         {{"build", kWorked, "--frm", "x"}, "inftool build: unknown option --frm"},
         {{"build", kWorked, "--from", "o", "--setup", "s", "--follow-on", "f"},
@@ -237,18 +238,38 @@ TEST(Inftool, AStandardOutputThatCannotBeWrittenExits74) {
     EXPECT_EQ(run.err.rfind("inftool dump: cannot write standard output: ", 0), 0u) << run.err;
 }
 
+// A script that cannot be opened, a folder or a block device is refused with the system's
+// reason, on one line; a pipe is read as a file is.
 TEST(Inftool, UnopenableFileExits2NamingIt) {
-    const std::string missing = kSamples + "/scripts/no such file.inf";
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"dump", missing},
-          std::vector<std::string>{"query", missing, "GetFileCount"}}) {
-        const ProgramRun run = RunInftool(args);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
-        EXPECT_EQ(run.err.back(), '\n');
-        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line";
+    struct Row {
+        std::string path;
+        std::string why;
+    };
+    std::vector<Row> rows = {{kSamples + "/scripts/no such file.inf", "No such file or directory"},
+                             {kSamples + "/scripts", "Is a directory"}};
+    for (const auto& entry : std::filesystem::directory_iterator("/dev")) {
+        if (!entry.is_block_file()) continue;
+        rows.push_back({entry.path().string(), "a block device, not a file"});
+        break;
     }
+    for (const Row& row : rows) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"dump", row.path},
+              std::vector<std::string>{"query", row.path, "GetFileCount"},
+              std::vector<std::string>{"check", row.path}}) {
+            SCOPED_TRACE(args[0] + " " + row.path);
+            const ProgramRun run = RunInftool(args);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.out, "");
+            const std::string opened = args[0] == "check" ? row.path + ": cannot read: "
+                                                          : "cannot open " + row.path + ": ";
+            EXPECT_EQ(run.err, "inftool " + args[0] + ": " + opened + row.why + "\n");
+        }
+    }
+    const ProgramRun piped =
+        RunProgram({"sh", "-c", "cat \"$1\" | \"$0\" dump /dev/stdin", INFTOOL_PATH, kWorked});
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, kWorkedJson);
 }
 
 TEST(Inftool, NoMemoryExits2) {
