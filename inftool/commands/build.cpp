@@ -182,12 +182,14 @@ bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& 
         return false;
     }
     MediaScriptChanges changes;
-    ScriptTextFault fault;
-    if (!MakeMediaScript(source, options.codePage, inputs.scriptText, changes, fault)) {
-        if (fault.line == 0)
-            std::fprintf(stderr, "inftool build: %s\n", fault.text.c_str());
-        else
-            std::fprintf(stderr, "%s:%u: error: %s\n", path, fault.line, fault.text.c_str());
+    std::vector<ScriptTextFault> faults;
+    if (!MakeMediaScript(source, options.codePage, inputs.scriptText, changes, faults)) {
+        for (const ScriptTextFault& fault : faults) {
+            if (fault.line == 0)
+                std::fprintf(stderr, "inftool build: %s\n", fault.text.c_str());
+            else
+                std::fprintf(stderr, "%s:%u: error: %s\n", path, fault.line, fault.text.c_str());
+        }
         return false;
     }
     CheckScriptText(inputs.scriptText, report);
@@ -248,6 +250,11 @@ int RunBuild(const Arguments& args) {
         return Refuse();
     }
     if (options.images && !ReadSourceDateEpoch(epochSet, imageTime)) return Refuse();
+    std::error_code error;
+    if (!std::filesystem::is_directory(inputs.originals, error)) {
+        std::fprintf(stderr, "inftool build: %s: not a folder\n", inputs.originals.c_str());
+        return Refuse();
+    }
 
     ScriptReport report;
     if (!MakeScript(options, inputs, report)) return Refuse();

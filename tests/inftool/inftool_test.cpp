@@ -2,6 +2,7 @@
 #include "cli/exit_codes.h"
 #include "commands/commands.h"
 
+#include "inf_query.h"
 #include "script_platform.h"
 
 #include "resources/version.h"
@@ -87,6 +88,9 @@ TEST(InftoolQuery, AnswersTheWorkedExampleTable) {
         {{"GetPmItemAltFile", "0"}, R"({"result": 0, "buffer": "SCANUTIL.EXE"})"},
         {{"GetGroupFile"}, R"({"result": 0, "buffer": "SCANUTIL.GRP"})"},
         {{"GetGroupTitle"}, R"({"result": 0, "buffer": "Scanner Utilities"})"},
+        // Names in any letter case.
+        {{"getfilecount"}, R"({"result": 3, "buffer": ""})"},
+        {{"FINDFILEDIR", "0", "scanutil.exe"}, R"({"result": 0, "buffer": "scanutil.exe"})"},
         // Codes by number, high index bits, and codes past the enumeration.
         {{"4"}, R"({"result": 2, "buffer": ""})"},
         {{"2", "0"}, R"({"result": 0, "buffer": "C:\\SCANUTIL"})"},
@@ -125,15 +129,15 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"query"}, "inftool query: missing argument FILE"},
         {{"query", kWorked}, "inftool query: missing argument CODE"},
         {{"query", kWorked, "NoSuchCode"}, "inftool query: unknown query code NoSuchCode"},
-        {{"query", kWorked, "getappname"}, "inftool query: unknown query code getappname"},
+        {{"query", kWorked, "getappnames"}, "inftool query: unknown query code getappnames"},
         {{"query", kWorked, ""}, "inftool query: unknown query code "},
         {{"query", kWorked, "4294967296"}, "inftool query: unknown query code 4294967296"},
-        {{"query", kWorked, "-1"}, "inftool query: unknown option -1"},
+        {{"query", kWorked, "-1"}, "inftool query: unknown query code -1"},
         {{"query", kWorked, "GetDiskName", "x"},
          "inftool query: INDEX is not an unsigned 32-bit number: x"},
-        {{"query", kWorked, "GetDiskName", "-1"}, "inftool query: unknown option -1"},
-        {{"query", kWorked, "GetDiskName", "--", "-1"},
-         "inftool query: INDEX is not an unsigned 32-bit number: -1"},
+        {{"query", kWorked, "GetDiskName", "-1"}, "inftool query: INDEX is negative: -1"},
+        {{"query", kWorked, "GetDiskName", "--", "-1"}, "inftool query: INDEX is negative: -1"},
+        {{"query", kWorked, "GetDiskName", "-0"}, "inftool query: INDEX is negative: -0"},
         {{"query", kWorked, "GetDiskName", "4294967296"},
          "inftool query: INDEX is not an unsigned 32-bit number: 4294967296"},
         {{"query", kWorked, "GetDiskName", "99999999999999999999"},
@@ -152,6 +156,10 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"build", kWorked, "--from", "o", "--setup", "s", "--follow-on", "f"},
          "inftool build: missing option --out OUT"},
         {{"build", kWorked, "--force=yes"}, "inftool build: option --force takes no value"},
+        {{"build", kWorked, "--from=", "--setup", "s", "--follow-on", "f", "--out", "o"},
+         "inftool build: option --from is empty: it needs a value (DIR)"},
+        {{"build", kWorked, "--from", "d", "--setup", "s", "--follow-on", "f", "--out="},
+         "inftool build: option --out is empty: it needs a value (OUT)"},
         {{"compress", "a"}, "inftool compress: missing argument OUT"},
         {{"init", "originals"}, "inftool init: missing option --out FILE"},
         {{"init", "--out", "S.INF"}, "inftool init: missing argument DIR"},
@@ -165,7 +173,8 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"nosuch"}, "inftool: unknown command nosuch"},
         {{"nosuch", "--help"}, "inftool: unknown command nosuch"},
         {{"--helps"}, "inftool: unknown option --helps"},
-        {{"--help", "dump"}, "inftool: unknown option --help"},
+        {{"--help", "dump"}, "inftool --help: unexpected argument dump"},
+        {{"--version", "extra"}, "inftool --version: unexpected argument extra"},
         {{"help", "nosuch"}, "inftool help: unknown command nosuch"},
         {{"help", "dump", "query"}, "inftool help: unexpected argument query"},
     };
@@ -204,6 +213,15 @@ TEST(Inftool, HelpGoesToStdoutAndExits0) {
         EXPECT_EQ(wrong.status, kExitUsage);
         EXPECT_EQ(wrong.out, "");
         EXPECT_NE(wrong.err.find(one.out), std::string::npos) << wrong.err;
+    }
+}
+
+// help query lists every code the installer's query knows, with its number.
+TEST(Inftool, HelpQueryListsEveryCode) {
+    const std::string help = RunInftool({"help", "query"}).out;
+    for (uint32_t code = 0; code < InfQueryCodeCount; ++code) {
+        const std::string entry = " " + std::to_string(code) + " " + InfQueryCodeName(code);
+        EXPECT_NE(help.find(entry + ","), help.find(entry + "\n")) << entry << "\n" << help;
     }
 }
 
