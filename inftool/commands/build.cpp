@@ -57,16 +57,8 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
     options.replace = args.Has(kForce);
     options.images = args.Has(kImages);
     options.strict = args.Has(kStrict);
-    if (const char* page = args.Value(kCodePage)) {
-        for (const char* c = page; *c != '\0' && options.codePage <= 0xFFFF; ++c)
-            options.codePage =
-                *c >= '0' && *c <= '9' ? options.codePage * 10 + uint32_t(*c - '0') : 0x10000;
-        if (!IsAnsiCodePage(options.codePage)) {
-            why = std::string("--codepage ") + page +
-                  ": not an ANSI code page of Windows (874, 932, 936, 949, 950, 1250 to 1258)";
-            return false;
-        }
-    }
+    if (const char* page = args.Value(kCodePage))
+        if (!ParseAnsiCodePage("--codepage", page, options.codePage, why)) return false;
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
         why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";

@@ -3,6 +3,7 @@
 #include "media/disks.h"
 #include "media/media_check.h"
 #include "media/script_check.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 #include "platform/input_file.h"
 
@@ -13,10 +14,11 @@
 
 namespace {
 
-enum CheckOption { kMedia };
+enum CheckOption { kMedia, kSystemCodePage };
 constexpr Option kCheckOptions[] = {
     {"media", "PATH", kRepeatable,
      "the media: one folder for all disks, or one folder or image per disk"},
+    {"system-codepage", "N", 0, "walks names as a Windows of ANSI code page N does"},
 };
 
 int RunCheck(const Arguments& args) {
@@ -25,6 +27,12 @@ int RunCheck(const Arguments& args) {
 
     ScriptReport report;
     std::string why;
+    uint32_t codePage = 0;
+    if (const char* page = args.Value(kSystemCodePage)) {
+        if (!ParseAnsiCodePage("--system-codepage", page, codePage, why))
+            return WrongCall(kCheckCommand, why);
+        UseLeadBytesOf(codePage);
+    }
     if ((!IsStandardStream(path) && !CheckInputFile(path, why)) ||
         !CheckScript(path, report, why)) {
         std::fprintf(stderr, "inftool check: %s: cannot read: %s\n", path, why.c_str());
@@ -61,7 +69,9 @@ constexpr char kCheckDetails[] =
     "FILE: the script, judged as the installer reads it; - reads standard input\n"
     "With --media, also of what the installer would miss on the media, each compressed file\n"
     "expanded in memory; notes whether the first disk's setup.exe is signed (not verified).\n"
-    "PATH: a folder, or a FAT12 image read without a mount.\n";
+    "PATH: a folder, or a FAT12 image read without a mount.\n"
+    "With --system-codepage 932, 936, 949 or 950, a byte 0x5C that ends a two-byte character\n"
+    "is no folder separator, as on such a Windows.\n";
 
 } // namespace
 

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -152,6 +154,12 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"check"}, "inftool check: missing argument FILE"},
         {{"check", kWorked, "--media"}, "inftool check: option --media needs a value (PATH)"},
         {{"check", kWorked, "--mediums=x"}, "inftool check: unknown option --mediums"},
+        {{"check", kWorked, "--system-codepage", "437"},
+         "inftool check: --system-codepage 437: not an ANSI code page of Windows (874, 932, 936, "
+         "949, 950, 1250 to 1258)"},
+        {{"dump", kWorked, "--system-codepage=x"},
+         "inftool dump: --system-codepage x: not an ANSI code page of Windows (874, 932, 936, "
+         "949, 950, 1250 to 1258)"},
         {{"build", kWorked, "--frm", "x"}, "inftool build: unknown option --frm"},
         {{"build", kWorked, "--from", "o", "--setup", "s", "--follow-on", "f"},
          "inftool build: missing option --out OUT"},
@@ -299,6 +307,45 @@ TEST(Inftool, NoMemoryExits2) {
     char* query_args[] = {path.data(), code};
     ScriptFailNextAlloc();
     EXPECT_EQ(RunCommand(kQueryCommand, 2, query_args), 2);
+}
+
+// Each byte beyond ASCII is its Latin-1 character, or, with --system-codepage, the text as
+// a Windows of that code page shows it: 83 5C 94 5C B1 are ソ能ｱ in 932 and ѓ\”\± in 1251; 81
+// is a lead byte in 932 and Ѓ in 1251.
+TEST(InftoolDump, SystemCodePageShowsTheTextInUtf8) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("inftool-dump-" + std::to_string(getpid()) + ".inf"))
+                                 .string();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("[Application]\r\nAppName = \x83\x5C\x94\x5C\xB1\x81\r\n[End]\r\n", file);
+    std::fclose(file);
+    struct Row {
+        std::vector<std::string> options;
+        std::string appName; // as JSON shows it, "\\" a backslash
+    };
+    const Row rows[] = {
+        {{},
+         R"(\u0083\\\u0094\\)"
+         "\xC2\xB1"
+         R"(\u0081)"},
+        {{"--system-codepage", "932"}, "\xE3\x82\xBD\xE8\x83\xBD\xEF\xBD\xB1\xEF\xBF\xBD"},
+        {{"--system-codepage", "1251"},
+         "\xD1\x93"
+         R"(\\)"
+         "\xE2\x80\x9D"
+         R"(\\)"
+         "\xC2\xB1\xD0\x83"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"dump", path};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const ProgramRun run = RunInftool(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("\"AppName\": \"" + row.appName + "\",\n"), std::string::npos)
+            << run.out;
+    }
+    std::remove(path.c_str());
 }
 
 TEST(Json, QueryEncodesScriptAndArgumentBytes) {

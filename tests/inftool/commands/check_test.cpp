@@ -389,6 +389,39 @@ TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
     }
 }
 
+// ソ is 83 5C in code page 932: a name that ends in it has no folder on a Japanese Windows.
+TEST_F(MediaCheckTest, SystemCodePageWalksNamesAsThatWindows) {
+    std::string inf = kClean;
+    inf.replace(inf.find("A.INI, A.INI"), 12, "\x83\x5C, \x83\x5C");
+    Write("media/SETUP.INF", inf);
+    Write("media/WIN/\x83\x5C", "[settings]");
+    const std::string media = (dir / "media").string();
+    const std::string bytewise =
+        script +
+        ":11: warning: destination name \"\x83\x5C\" is not a plain file name: the "
+        "installer refuses it\n" +
+        script + ":11: warning: source " + media + "/WIN/\x83/ is missing\n";
+    struct Row {
+        std::vector<std::string> options;
+        int status;
+        std::string out;
+    };
+    const Row rows[] = {
+        {{}, 1, bytewise},
+        {{"--system-codepage", "1252"}, 1, bytewise},
+        {{"--system-codepage", "932"}, 0, ""},
+        {{"--system-codepage=936"}, 0, ""},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {script, "--media", media};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        SCOPED_TRACE(args.back());
+        const ProgramRun run = RunCheck(args);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_EQ(run.out, row.out);
+    }
+}
+
 TEST_F(MediaCheckTest, OneFolderPerDiskInDiskOrder) {
     std::string inf = kClean;
     inf.replace(inf.find("1 = Disk 1"), 10, "1 = Disk 1\r\n2 = Disk 2");
