@@ -75,8 +75,8 @@ bool ParseAnsiCodePage(const char* option, const char* text, uint32_t& codePage,
 void UseLeadBytesOf(uint32_t codePage) {
     ForgetLeadBytes();
     for (const LeadByteRange& range : kLeadBytes)
-        for (uint32_t byte = range.first; range.codePage == codePage && byte <= range.last; ++byte)
-            MarkLeadByte(static_cast<uint8_t>(byte));
+        for (uint32_t lead = range.first; range.codePage == codePage && lead <= range.last; ++lead)
+            MarkLeadByte(static_cast<uint8_t>(lead));
 }
 
 #ifdef _WIN32
