@@ -8,7 +8,7 @@
 
 bool CheckInputFile(const char* path, std::string& why) {
     struct stat info {};
-    if (stat(path, &info) != 0 || access(path, R_OK) != 0) {
+    if (stat(path, &info) != 0) {
         why = std::strerror(errno);
         return false;
     }
@@ -22,5 +22,7 @@ bool CheckInputFile(const char* path, std::string& why) {
         return false;
     }
 #endif
-    return true;
+    if (access(path, R_OK) == 0) return true;
+    why = std::strerror(errno);
+    return false;
 }
