@@ -49,7 +49,8 @@ int RunQuery(const Arguments& args) {
     if (!ParseCode(operands[1], &code))
         return WrongCall(kQueryCommand, std::string("unknown query code ") + operands[1]);
     uint32_t index = 0;
-    if (operands.size() >= 3 && operands[2][0] == '-')
+    if (operands.size() >= 3 && operands[2][0] == '-' && operands[2][1] >= '0' &&
+        operands[2][1] <= '9')
         return WrongCall(kQueryCommand, std::string("INDEX is negative: ") + operands[2]);
     if (operands.size() >= 3 && !ParseUnsigned32(operands[2], &index))
         return WrongCall(kQueryCommand,

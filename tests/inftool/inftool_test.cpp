@@ -140,6 +140,8 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"query", kWorked, "GetDiskName", "-1"}, "inftool query: INDEX is negative: -1"},
         {{"query", kWorked, "GetDiskName", "--", "-1"}, "inftool query: INDEX is negative: -1"},
         {{"query", kWorked, "GetDiskName", "-0"}, "inftool query: INDEX is negative: -0"},
+        {{"query", kWorked, "GetDiskName", "-"},
+         "inftool query: INDEX is not an unsigned 32-bit number: -"},
         {{"query", kWorked, "GetDiskName", "4294967296"},
          "inftool query: INDEX is not an unsigned 32-bit number: 4294967296"},
         {{"query", kWorked, "GetDiskName", "99999999999999999999"},
