@@ -26,6 +26,16 @@ string(TIMESTAMP INFTOOL_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(package_dir ${CMAKE_BINARY_DIR}/package)
 configure_file(${PROJECT_SOURCE_DIR}/inftool/package/changelog.in ${package_dir}/changelog.Debian
   @ONLY)
+# The copyright file carries the licence's terms from LICENSE, in the form DEP-5 asks: each line
+# indented by one space, a blank line as " .".
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/LICENSE)
+string(FIND "${licence}" "Permission is hereby granted" terms_start)
+string(SUBSTRING "${licence}" ${terms_start} -1 licence)
+string(STRIP "${licence}" licence)
+string(REPLACE "\n\n" "\n.\n" licence "${licence}")
+string(REPLACE "\n" "\n " INFTOOL_LICENSE_TEXT " ${licence}")
+configure_file(${PROJECT_SOURCE_DIR}/inftool/package/copyright.in ${package_dir}/copyright @ONLY)
 # Compressed as Debian's policy asks: gzip -9, without the name and time of the file.
 set(compressed ${package_dir}/inftool.1.gz ${package_dir}/changelog.Debian.gz)
 add_custom_command(OUTPUT ${compressed}
@@ -33,10 +43,13 @@ add_custom_command(OUTPUT ${compressed}
     ${PROJECT_SOURCE_DIR}/inftool/inftool.1 ${package_dir}/changelog.Debian ${compressed}
   DEPENDS ${PROJECT_SOURCE_DIR}/inftool/inftool.1 ${package_dir}/changelog.Debian VERBATIM)
 add_custom_target(inftool_package_files ALL DEPENDS ${compressed})
+# What cmake --install takes comes with the program, so that building the inftool target alone
+# is enough for it.
+add_dependencies(inftool inftool_package_files)
 
 install(TARGETS inftool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${package_dir}/inftool.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES ${package_dir}/changelog.Debian.gz ${PROJECT_SOURCE_DIR}/inftool/package/copyright
+install(FILES ${package_dir}/changelog.Debian.gz ${package_dir}/copyright
   DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 execute_process(COMMAND dpkg --print-architecture OUTPUT_VARIABLE deb_arch

@@ -74,9 +74,12 @@ int RunCommand(const Command& command, int argc, char** argv) {
 int RunCommandLine(const Command* const* commands, size_t count, int argc, char** argv) {
     if (argc < 2) return WrongCommandLine(commands, count, nullptr, "missing command");
     const char* name = argv[1];
-    if (argc == 2 && (std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0))
-        return RunHelp(commands, count, 0, nullptr);
-    if (argc == 2 && std::strcmp(name, "--version") == 0) {
+    const bool help = std::strcmp(name, "--help") == 0 || std::strcmp(name, "-h") == 0;
+    if ((help || std::strcmp(name, "--version") == 0) && argc > 2)
+        return WrongCommandLine(commands, count, name,
+                                std::string("unexpected argument ") + argv[2]);
+    if (help) return RunHelp(commands, count, 0, nullptr);
+    if (std::strcmp(name, "--version") == 0) {
         std::printf("inftool %d.%d.%d.%d\n", SETUP_VERSION_MAJOR, SETUP_VERSION_MINOR,
                     SETUP_VERSION_PATCH, SETUP_VERSION_BUILD);
         return std::fflush(stdout) == 0 ? kExitOk : kExitWrite;

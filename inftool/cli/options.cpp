@@ -78,6 +78,10 @@ bool TakeOption(const Command& command, int argc, char** argv, int& i, Arguments
         why = "option " + shown + " needs a value (" + option->value + ")";
         return false;
     }
+    if (*value == '\0' && option->value != nullptr) {
+        why = "option " + shown + " is empty: it needs a value (" + option->value + ")";
+        return false;
+    }
     std::vector<const char*>& given = args.values[static_cast<size_t>(option - command.options)];
     if (!given.empty() && (option->flags & kRepeatable) == 0) {
         why = "option " + shown + " is given twice";
@@ -97,7 +101,8 @@ ParseResult ParseArguments(const Command& command, int argc, char** argv, Argume
     bool optionsEnded = false;
     for (int i = 0; i < argc; ++i) {
         const char* arg = argv[i];
-        if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
+        // "-1" is a negative number, for the command to judge, and no option.
+        if (optionsEnded || arg[0] != '-' || arg[1] == '\0' || (arg[1] >= '0' && arg[1] <= '9')) {
             args.operands.push_back(arg);
         } else if (std::strcmp(arg, "--") == 0) {
             optionsEnded = true;

@@ -57,16 +57,8 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
     options.replace = args.Has(kForce);
     options.images = args.Has(kImages);
     options.strict = args.Has(kStrict);
-    if (const char* page = args.Value(kCodePage)) {
-        for (const char* c = page; *c != '\0' && options.codePage <= 0xFFFF; ++c)
-            options.codePage =
-                *c >= '0' && *c <= '9' ? options.codePage * 10 + uint32_t(*c - '0') : 0x10000;
-        if (!IsAnsiCodePage(options.codePage)) {
-            why = std::string("--codepage ") + page +
-                  ": not an ANSI code page of Windows (874, 932, 936, 949, 950, 1250 to 1258)";
-            return false;
-        }
-    }
+    if (const char* page = args.Value(kCodePage))
+        if (!ParseAnsiCodePage("--codepage", page, options.codePage, why)) return false;
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
         why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
@@ -182,12 +174,14 @@ bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& 
         return false;
     }
     MediaScriptChanges changes;
-    ScriptTextFault fault;
-    if (!MakeMediaScript(source, options.codePage, inputs.scriptText, changes, fault)) {
-        if (fault.line == 0)
-            std::fprintf(stderr, "inftool build: %s\n", fault.text.c_str());
-        else
-            std::fprintf(stderr, "%s:%u: error: %s\n", path, fault.line, fault.text.c_str());
+    std::vector<ScriptTextFault> faults;
+    if (!MakeMediaScript(source, options.codePage, inputs.scriptText, changes, faults)) {
+        for (const ScriptTextFault& fault : faults) {
+            if (fault.line == 0)
+                std::fprintf(stderr, "inftool build: %s\n", fault.text.c_str());
+            else
+                std::fprintf(stderr, "%s:%u: error: %s\n", path, fault.line, fault.text.c_str());
+        }
         return false;
     }
     CheckScriptText(inputs.scriptText, report);
@@ -226,11 +220,13 @@ MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
     MediaReport media = CheckMedia(folders, script);
     std::string shown = std::filesystem::path(out).lexically_normal().string();
     if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
-    for (Warning& warning : media.warnings)
-        warning.text = Renamed(warning.text, staged.folder.string(), shown);
+    for (std::vector<Warning>* list : {&media.warnings, &media.errors})
+        for (Warning& warning : *list)
+            warning.text = Renamed(warning.text, staged.folder.string(), shown);
     media.note = Renamed(media.note, staged.folder.string(), shown);
     const std::string written = JoinPath(JoinPath(shown, start.c_str()), kScriptName);
     PrintWarnings(written.c_str(), media.warnings);
+    PrintErrors(written.c_str(), media.errors);
     return media;
 }
 
@@ -246,6 +242,11 @@ int RunBuild(const Arguments& args) {
         return Refuse();
     }
     if (options.images && !ReadSourceDateEpoch(epochSet, imageTime)) return Refuse();
+    std::error_code error;
+    if (!std::filesystem::is_directory(inputs.originals, error)) {
+        std::fprintf(stderr, "inftool build: %s: not a folder\n", inputs.originals.c_str());
+        return Refuse();
+    }
 
     ScriptReport report;
     if (!MakeScript(options, inputs, report)) return Refuse();
@@ -287,6 +288,11 @@ int RunBuild(const Arguments& args) {
     }
     const MediaReport media = CheckStaged(options.out, staged, disks, report);
     warnings += media.warnings.size();
+    if (!media.errors.empty()) {
+        DiscardStagedMedia(staged);
+        std::fputs(kNothingBuilt, stderr);
+        return kExitWrite;
+    }
     if (options.strict && warnings != 0) {
         DiscardStagedMedia(staged);
         std::fprintf(stderr, "inftool build: --strict: the media draw %zu warning%s\n", warnings,

@@ -2,17 +2,28 @@
 #include "commands/commands.h"
 #include "commands/script_input.h"
 #include "formats/json.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 #include "catalogue.h"
 #include "inf_query.h"
 
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <string>
 
 namespace {
 
 constexpr size_t kTextBufferSize = 256;
+
+enum DumpOption { kSystemCodePage };
+constexpr Option kDumpOptions[] = {
+    {"system-codepage", "N", 0, "the text as a Windows of ANSI code page N shows it"},
+};
+
+// The code page of --system-codepage; 0 without it: each byte as its Latin-1 character.
+uint32_t s_systemCodePage = 0;
 
 // Every text field is narrower than the query buffer.
 static_assert(kDfltDirWidth < kTextBufferSize && kDiskNameWidth < kTextBufferSize &&
@@ -33,7 +44,11 @@ void Text(std::string& out, const char* key, const char* value) {
     out += '"';
     out += key;
     out += "\": ";
-    AppendJsonString(out, value);
+    std::string shown;
+    if (s_systemCodePage != 0 && DecodeToUtf8(s_systemCodePage, value, std::strlen(value), shown))
+        AppendJsonUtf8(out, shown);
+    else
+        AppendJsonString(out, value);
 }
 
 void Number(std::string& out, const char* key, uint32_t value) {
@@ -114,6 +129,18 @@ uint32_t Count(uint32_t code) {
 }
 
 int RunDump(const Arguments& args) {
+    if (const char* page = args.Value(kSystemCodePage)) {
+        std::string why;
+        if (!ParseAnsiCodePage("--system-codepage", page, s_systemCodePage, why))
+            return WrongCall(kDumpCommand, why);
+        std::string probe;
+        if (!DecodeToUtf8(s_systemCodePage, "", 0, probe)) {
+            std::fprintf(stderr, "inftool dump: this system cannot convert from code page %u\n",
+                         s_systemCodePage);
+            return kExitRefused;
+        }
+        UseLeadBytesOf(s_systemCodePage);
+    }
     const int loaded = LoadScriptOrReport("dump", args.operands[0]);
     if (loaded != kExitOk) return loaded;
 
@@ -134,9 +161,13 @@ int RunDump(const Arguments& args) {
 }
 
 constexpr char kDumpSummary[] = "prints the catalogue the installer reads from a script, as JSON";
-constexpr char kDumpDetails[] = "FILE: the script; - reads standard input\n";
+constexpr char kDumpDetails[] =
+    "FILE: the script; - reads standard input\n"
+    "Each text byte beyond ASCII is the Latin-1 character of its value; with\n"
+    "--system-codepage, the characters of that code page, in UTF-8.\n";
 
 } // namespace
 
-const Command kDumpCommand = {"dump",       "FILE",  1, 1,      kDumpSummary,
-                              kDumpDetails, nullptr, 0, RunDump};
+const Command kDumpCommand = {
+    "dump", "FILE", 1, 1, kDumpSummary, kDumpDetails, kDumpOptions, std::size(kDumpOptions),
+    RunDump};

@@ -23,7 +23,7 @@ constexpr size_t kAppNameLength = 29; // it is also GroupName's title, of width 
 
 enum InitOption { kOut, kDiskSize, kSetup, kFollowOn, kForce };
 constexpr Option kInitOptions[] = {
-    {"out", "FILE", kRequired, "the script to write"},
+    {"out", "FILE", kRequired, "the script to write; - writes it to standard output"},
     {"disk-size", "SIZE", 0, "1.44M, 1.2M, 720K, 360K (floppies) or a byte count"},
     {"setup", "FILE", 0, "the installer, to count its size on the first disk"},
     {"follow-on", "FILE", 0, "the main setup, to count its size on the first disk"},
@@ -71,8 +71,10 @@ int RunInit(const Arguments& args) {
     if (diskSize != nullptr && !ParseDiskSize(diskSize, format))
         return WrongCall(kInitCommand, std::string("--disk-size ") + diskSize +
                                            ": neither a floppy size nor a byte count");
+    const bool toStdout = IsStandardStream(out);
     std::error_code error;
-    if (!args.Has(kForce) && std::filesystem::exists(std::filesystem::symlink_status(out, error)))
+    if (!toStdout && !args.Has(kForce) &&
+        std::filesystem::exists(std::filesystem::symlink_status(out, error)))
         return Refuse(std::string(out) + ": exists (--force replaces it)");
 
     StarterPlan plan;
@@ -83,6 +85,9 @@ int RunInit(const Arguments& args) {
         return Refuse(std::to_string(errors.size()) + " file" + (errors.size() == 1 ? "" : "s") +
                       " or folder" + (errors.size() == 1 ? "" : "s") + " the script cannot take");
     }
+    if (plan.files.empty())
+        return Refuse(std::string(folder) +
+                      ": no originals, in it or in its WINDOWS, TWAIN_32 or TWAIN folder");
     std::vector<SizedFile> own;
     std::string why;
     if (!OwnFiles(args, own, why) || !PlanDisks(format, own, plan, why)) return Refuse(why);
@@ -97,21 +102,27 @@ int RunInit(const Arguments& args) {
         return Refuse("the script would be " + std::to_string(text.size()) +
                       " bytes, more than the installer reads (" + std::to_string(kScriptReadSize) +
                       ")");
-    if (!WriteWholeFile(out, std::vector<uint8_t>(text.begin(), text.end()), why)) {
-        std::fprintf(stderr, "inftool init: %s: cannot write: %s\n", out, why.c_str());
+    if (!WriteOutputFile(out, std::vector<uint8_t>(text.begin(), text.end()), why)) {
+        std::fprintf(stderr, "inftool init: %s: cannot write: %s\n",
+                     toStdout ? "standard output" : out, why.c_str());
         return kExitWrite;
     }
+    // The script on standard output is kept clean of the report, which goes to stderr.
+    std::FILE* report = toStdout ? stderr : stdout;
+    const char* shown = toStdout ? "standard output" : out;
     size_t compressed = 0;
     for (const StarterFile& file : plan.files)
         compressed += file.compressed ? 1 : 0;
-    std::printf("%s: %zu files, %zu of them compressed, on %u disk%s\n", out, plan.files.size(),
-                compressed, plan.disks, plan.disks == 1 ? "" : "s");
+    std::fprintf(report, "%s: %zu files, %zu of them compressed, on %u disk%s\n", shown,
+                 plan.files.size(), compressed, plan.disks, plan.disks == 1 ? "" : "s");
     if (format.capacity != 0 && !args.Has(kSetup))
-        std::printf("%s: note: disk 1 keeps %llu bytes for setup.exe (--setup counts its size)\n",
-                    out, static_cast<unsigned long long>(kInstallerAllowance));
+        std::fprintf(report,
+                     "%s: note: disk 1 keeps %llu bytes for setup.exe (--setup counts its size)\n",
+                     shown, static_cast<unsigned long long>(kInstallerAllowance));
     if (format.capacity != 0 && !args.Has(kFollowOn))
-        std::printf("%s: note: disk 1 keeps no room for photo/setup.EXE (--follow-on counts it)\n",
-                    out);
+        std::fprintf(report,
+                     "%s: note: disk 1 keeps no room for photo/setup.EXE (--follow-on counts it)\n",
+                     shown);
     return kExitOk;
 }
 

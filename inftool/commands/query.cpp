@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include <strings.h>
+
 namespace {
 
 // Wider than any field, so that a copy past a field's width would show in the output.
@@ -33,7 +35,7 @@ bool ParseUnsigned32(const char* text, uint32_t* value) {
 bool ParseCode(const char* text, uint32_t* code) {
     if (ParseUnsigned32(text, code)) return true;
     for (uint32_t i = 0; i < InfQueryCodeCount; ++i) {
-        if (std::strcmp(text, InfQueryCodeName(i)) == 0) {
+        if (strcasecmp(text, InfQueryCodeName(i)) == 0) {
             *code = i;
             return true;
         }
@@ -47,6 +49,9 @@ int RunQuery(const Arguments& args) {
     if (!ParseCode(operands[1], &code))
         return WrongCall(kQueryCommand, std::string("unknown query code ") + operands[1]);
     uint32_t index = 0;
+    if (operands.size() >= 3 && operands[2][0] == '-' && operands[2][1] >= '0' &&
+        operands[2][1] <= '9')
+        return WrongCall(kQueryCommand, std::string("INDEX is negative: ") + operands[2]);
     if (operands.size() >= 3 && !ParseUnsigned32(operands[2], &index))
         return WrongCall(kQueryCommand,
                          std::string("INDEX is not an unsigned 32-bit number: ") + operands[2]);
@@ -77,7 +82,13 @@ constexpr char kQuerySummary[] =
     "prints the answer of one InfQuery call on the catalogue of a script, as JSON";
 constexpr char kQueryDetails[] =
     "FILE: the script; - reads standard input\n"
-    "CODE: a query code number or name (GetFileDir, FindFileDir, ...)\n"
+    "CODE: a query code number or name, in any letter case:\n"
+    "  0 LoadScript, 1 GetAppName, 2 GetDfltDir, 3 GetMinHDSpace, 4 GetDiskCount,\n"
+    "  5 GetDiskName, 6 FindDisk, 7 GetDirCount, 8 GetDirName, 9 FindDir, 10 GetFileCount,\n"
+    "  11 GetFileDescription, 12 GetFileSourceName, 13 GetFileDestName, 14 GetFileDir,\n"
+    "  15 GetFileDisk, 16 GetFileCompressed, 17 FindFileDir, 18 GetGroupTitle,\n"
+    "  19 GetGroupFile, 20 GetPmItemCount, 21 GetPmItemFile, 22 GetPmItemTitle,\n"
+    "  23 GetPmItemAltFile\n"
     "INDEX: an unsigned 32-bit decimal number, 0 when absent\n"
     "TEXT: the text the call's buffer holds before it, empty when absent\n";
 

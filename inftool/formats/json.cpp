@@ -42,3 +42,26 @@ std::string JsonString(const char* text) {
     AppendJsonString(out, text);
     return out;
 }
+
+void AppendJsonUtf8(std::string& out, const std::string& text) {
+    std::string latin1; // ASCII and the C1 controls, which AppendJsonString escapes
+    std::string quoted;
+    out += '"';
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (byte == 0xC2 && next >= 0x80 && next < 0xA0) {
+            latin1 = static_cast<char>(next);
+            ++i;
+        } else if (byte < 0x80) {
+            latin1 = static_cast<char>(byte);
+        } else {
+            out += static_cast<char>(byte);
+            continue;
+        }
+        quoted.clear();
+        AppendJsonString(quoted, latin1.data(), 1);
+        out.append(quoted, 1, quoted.size() - 2);
+    }
+    out += '"';
+}

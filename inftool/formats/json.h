@@ -12,3 +12,7 @@ void AppendJsonString(std::string& out, const char* text, size_t length);
 void AppendJsonString(std::string& out, const char* text);
 
 std::string JsonString(const char* text);
+
+// The quoted, escaped form of UTF-8 text, its characters beyond ASCII kept as they are but
+// for the C1 controls, escaped as above.
+void AppendJsonUtf8(std::string& out, const std::string& text);

@@ -51,36 +51,35 @@ bool EndsLine(const std::vector<uint8_t>& text, size_t at) {
     return text[at] == kLF || (text[at] == kCR && (at + 1 == text.size() || text[at + 1] != kLF));
 }
 
-// The text from the byte-order mark on, converted into encoder's code page; false, with the
-// fault, at the first sequence that is not UTF-8 or has no character in the page.
+// The text from the byte-order mark on, converted into encoder's code page; false, with one
+// fault for each line that holds a sequence that is not UTF-8 or has no character in the page
+// (the first such sequence of the line).
 bool Convert(const std::vector<uint8_t>& source, CodePageEncoder& encoder, std::string& out,
-             ScriptTextFault& fault) {
+             std::vector<ScriptTextFault>& faults) {
     uint32_t line = 1;
     for (size_t at = TextStart(source); at < source.size();) {
         const Decoded decoded = DecodeUtf8(source, at);
+        const size_t length = decoded.length != 0 ? decoded.length : 1;
+        const bool lineFaulted = !faults.empty() && faults.back().line == line;
+        char text[96];
         if (decoded.length == 0) {
-            char text[96];
             std::snprintf(text, sizeof text, "byte 0x%02X is not UTF-8, which --codepage converts",
                           source[at]);
-            fault = {line, text};
-            return false;
-        }
-        if (decoded.codePoint < 0x80) {
+            if (!lineFaulted) faults.push_back({line, text});
+        } else if (decoded.codePoint < 0x80) {
             out += static_cast<char>(decoded.codePoint);
             if (EndsLine(source, at)) ++line;
         } else if (!EncodeCodePoint(encoder, decoded.codePoint, out)) {
-            char text[96];
             std::snprintf(text, sizeof text, "\"%s\" (U+%04X) has no character in code page %u",
                           std::string(source.begin() + static_cast<long>(at),
-                                      source.begin() + static_cast<long>(at + decoded.length))
+                                      source.begin() + static_cast<long>(at + length))
                               .c_str(),
                           decoded.codePoint, encoder.codePage);
-            fault = {line, text};
-            return false;
+            if (!lineFaulted) faults.push_back({line, text});
         }
-        at += decoded.length;
+        at += length;
     }
-    return true;
+    return faults.empty();
 }
 
 } // namespace
@@ -107,18 +106,20 @@ Utf8Finding FindUtf8(const std::vector<uint8_t>& text) {
 
 bool MakeMediaScript(const std::vector<uint8_t>& source, uint32_t codePage,
                      std::vector<uint8_t>& text, MediaScriptChanges& changes,
-                     ScriptTextFault& fault) {
+                     std::vector<ScriptTextFault>& faults) {
     changes = {};
+    faults.clear();
     changes.byteOrderMark = HasByteOrderMark(source);
     std::string body(source.begin() + static_cast<long>(TextStart(source)), source.end());
     if (codePage != 0) {
         CodePageEncoder encoder{};
         if (!OpenEncoder(codePage, encoder)) {
-            fault = {0, "this system cannot convert into code page " + std::to_string(codePage)};
+            faults.push_back(
+                {0, "this system cannot convert into code page " + std::to_string(codePage)});
             return false;
         }
         body.clear();
-        const bool converted = Convert(source, encoder, body, fault);
+        const bool converted = Convert(source, encoder, body, faults);
         CloseEncoder(encoder);
         if (!converted) return false;
         changes.codePage = codePage;

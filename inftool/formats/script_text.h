@@ -33,11 +33,12 @@ struct ScriptTextFault {
 
 // The text for the disk: every line ended by CR LF, no byte-order mark, and, with a code page
 // other than 0, converted from UTF-8 into it. A CR inside a line stays: it is the script's
-// own, and the check warns of it. False, with the fault, when the text is not UTF-8, a
-// character has none in the code page, or the platform cannot convert into the page.
+// own, and the check warns of it. False, with the faults, one for each line that is not
+// UTF-8 or holds a character the code page has none for, or one when the platform cannot
+// convert into the page.
 bool MakeMediaScript(const std::vector<uint8_t>& source, uint32_t codePage,
                      std::vector<uint8_t>& text, MediaScriptChanges& changes,
-                     ScriptTextFault& fault);
+                     std::vector<ScriptTextFault>& faults);
 
 // What was changed, for a note: "written with CR LF line ends, without its UTF-8 byte-order
 // mark, in code page 1252"; "" when nothing was.

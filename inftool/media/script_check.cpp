@@ -361,3 +361,12 @@ void PrintWarnings(const char* path, std::vector<Warning> warnings) {
             std::printf("%s:%u: warning: %s\n", path, warning.line, warning.text.c_str());
     }
 }
+
+void PrintErrors(const char* path, const std::vector<Warning>& errors) {
+    for (const Warning& error : errors) {
+        if (error.line == 0)
+            std::fprintf(stderr, "%s: error: %s\n", path, error.text.c_str());
+        else
+            std::fprintf(stderr, "%s:%u: error: %s\n", path, error.line, error.text.c_str());
+    }
+}

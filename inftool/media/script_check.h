@@ -27,3 +27,6 @@ bool CheckScript(const char* path, ScriptReport& report, std::string& why);
 
 // Prints the warnings in line order, file-wide ones first, each as "path:line: warning: text".
 void PrintWarnings(const char* path, std::vector<Warning> warnings);
+
+// The same for errors, "path:line: error: text", on stderr.
+void PrintErrors(const char* path, const std::vector<Warning>& errors);

@@ -6,9 +6,23 @@
 #include <iconv.h>
 #endif
 
+#include "common/dbcs.h"
+
+#include <cstring>
 #include <string>
 
 namespace {
+
+constexpr char kReplacement[] = "\xEF\xBF\xBD"; // U+FFFD
+
+struct LeadByteRange {
+    uint32_t codePage;
+    uint8_t first, last;
+};
+// As Windows's code page tables give them.
+constexpr LeadByteRange kLeadBytes[] = {
+    {932, 0x81, 0x9F}, {932, 0xE0, 0xFC}, {936, 0x81, 0xFE}, {949, 0x81, 0xFE}, {950, 0x81, 0xFE},
+};
 
 constexpr uint32_t kAnsiCodePages[] = {874,  932,  936,  949,  950,  1250, 1251,
                                        1252, 1253, 1254, 1255, 1256, 1257, 1258};
@@ -48,6 +62,23 @@ bool IsAnsiCodePage(uint32_t codePage) {
     return false;
 }
 
+bool ParseAnsiCodePage(const char* option, const char* text, uint32_t& codePage, std::string& why) {
+    codePage = 0;
+    for (const char* c = text; *c != '\0' && codePage <= 0xFFFF; ++c)
+        codePage = *c >= '0' && *c <= '9' ? codePage * 10 + uint32_t(*c - '0') : 0x10000;
+    if (IsAnsiCodePage(codePage)) return true;
+    why = std::string(option) + " " + text +
+          ": not an ANSI code page of Windows (874, 932, 936, 949, 950, 1250 to 1258)";
+    return false;
+}
+
+void UseLeadBytesOf(uint32_t codePage) {
+    ForgetLeadBytes();
+    for (const LeadByteRange& range : kLeadBytes)
+        for (uint32_t lead = range.first; range.codePage == codePage && lead <= range.last; ++lead)
+            MarkLeadByte(static_cast<uint8_t>(lead));
+}
+
 #ifdef _WIN32
 
 bool OpenEncoder(uint32_t codePage, CodePageEncoder& encoder) {
@@ -76,6 +107,25 @@ bool EncodeCodePoint(CodePageEncoder& encoder, uint32_t codePoint, std::string& 
 
 void CloseEncoder(CodePageEncoder& encoder) {
     encoder.handle = nullptr;
+}
+
+bool DecodeToUtf8(uint32_t codePage, const char* text, size_t length, std::string& out) {
+    if (!IsAnsiCodePage(codePage) || IsValidCodePage(codePage) == 0) return false;
+    for (const char* c = text; c < text + length;) {
+        const int size = IsLeadByte(*c) && c + 1 < text + length ? 2 : 1;
+        wchar_t wide[2];
+        char utf8[8];
+        const int units = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, c, size, wide, 2);
+        const int count = units > 0 ? WideCharToMultiByte(CP_UTF8, 0, wide, units, utf8,
+                                                          sizeof utf8, nullptr, nullptr)
+                                    : 0;
+        if (count > 0)
+            out.append(utf8, static_cast<size_t>(count));
+        else
+            out += kReplacement;
+        c += size;
+    }
+    return true;
 }
 
 #else
@@ -109,6 +159,30 @@ bool EncodeCodePoint(CodePageEncoder& encoder, uint32_t codePoint, std::string& 
 void CloseEncoder(CodePageEncoder& encoder) {
     if (encoder.handle != nullptr) iconv_close(static_cast<iconv_t>(encoder.handle));
     encoder.handle = nullptr;
+}
+
+bool DecodeToUtf8(uint32_t codePage, const char* text, size_t length, std::string& out) {
+    if (!IsAnsiCodePage(codePage)) return false;
+    const iconv_t converter = iconv_open("UTF-8", ("CP" + std::to_string(codePage)).c_str());
+    if (converter == kNoConverter) return false;
+    for (const char* c = text; c < text + length;) {
+        const size_t size = IsLeadByte(*c) && c + 1 < text + length ? 2 : 1;
+        char in[2];
+        std::memcpy(in, c, size);
+        char utf8[8];
+        char* inAt = in;
+        size_t inLeft = size;
+        char* outAt = utf8;
+        size_t outLeft = sizeof utf8;
+        iconv(converter, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(converter, &inAt, &inLeft, &outAt, &outLeft) == 0 && inLeft == 0)
+            out.append(utf8, static_cast<size_t>(outAt - utf8));
+        else
+            out += kReplacement;
+        c += size;
+    }
+    iconv_close(converter);
+    return true;
 }
 
 #endif

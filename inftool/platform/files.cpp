@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include "platform/replace.h"
+#include "common/dbcs.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -189,7 +190,7 @@ std::string FindIgnoringCase(const std::string& dir, const char* relative) {
     while (*start != '\0') {
         const char* end = start;
         while (*end != '\0' && !IsSeparator(*end))
-            ++end;
+            end = NextChar(end); // a trail byte 0x5C is no separator
         std::string component(start, end);
         if (!component.empty()) {
             std::string match = MatchEntry(path, component);

@@ -2,6 +2,7 @@
 #include "cli/exit_codes.h"
 #include "commands/commands.h"
 
+#include "inf_query.h"
 #include "script_platform.h"
 
 #include "resources/version.h"
@@ -11,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -86,6 +90,9 @@ TEST(InftoolQuery, AnswersTheWorkedExampleTable) {
         {{"GetPmItemAltFile", "0"}, R"({"result": 0, "buffer": "SCANUTIL.EXE"})"},
         {{"GetGroupFile"}, R"({"result": 0, "buffer": "SCANUTIL.GRP"})"},
         {{"GetGroupTitle"}, R"({"result": 0, "buffer": "Scanner Utilities"})"},
+        // Names in any letter case.
+        {{"getfilecount"}, R"({"result": 3, "buffer": ""})"},
+        {{"FINDFILEDIR", "0", "scanutil.exe"}, R"({"result": 0, "buffer": "scanutil.exe"})"},
         // Codes by number, high index bits, and codes past the enumeration.
         {{"4"}, R"({"result": 2, "buffer": ""})"},
         {{"2", "0"}, R"({"result": 0, "buffer": "C:\\SCANUTIL"})"},
@@ -124,15 +131,17 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"query"}, "inftool query: missing argument FILE"},
         {{"query", kWorked}, "inftool query: missing argument CODE"},
         {{"query", kWorked, "NoSuchCode"}, "inftool query: unknown query code NoSuchCode"},
-        {{"query", kWorked, "getappname"}, "inftool query: unknown query code getappname"},
+        {{"query", kWorked, "getappnames"}, "inftool query: unknown query code getappnames"},
         {{"query", kWorked, ""}, "inftool query: unknown query code "},
         {{"query", kWorked, "4294967296"}, "inftool query: unknown query code 4294967296"},
-        {{"query", kWorked, "-1"}, "inftool query: unknown option -1"},
+        {{"query", kWorked, "-1"}, "inftool query: unknown query code -1"},
         {{"query", kWorked, "GetDiskName", "x"},
          "inftool query: INDEX is not an unsigned 32-bit number: x"},
-        {{"query", kWorked, "GetDiskName", "-1"}, "inftool query: unknown option -1"},
-        {{"query", kWorked, "GetDiskName", "--", "-1"},
-         "inftool query: INDEX is not an unsigned 32-bit number: -1"},
+        {{"query", kWorked, "GetDiskName", "-1"}, "inftool query: INDEX is negative: -1"},
+        {{"query", kWorked, "GetDiskName", "--", "-1"}, "inftool query: INDEX is negative: -1"},
+        {{"query", kWorked, "GetDiskName", "-0"}, "inftool query: INDEX is negative: -0"},
+        {{"query", kWorked, "GetDiskName", "-"},
+         "inftool query: INDEX is not an unsigned 32-bit number: -"},
         {{"query", kWorked, "GetDiskName", "4294967296"},
          "inftool query: INDEX is not an unsigned 32-bit number: 4294967296"},
         {{"query", kWorked, "GetDiskName", "99999999999999999999"},
@@ -145,12 +154,22 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
          "inftool query: unexpected argument extra"},
         {{"query", missing, "NoSuchCode"}, "inftool query: unknown query code NoSuchCode"},
         {{"check"}, "inftool check: missing argument FILE"},
-        {{"check", kWorked, "--media"}, "inftool check: option --media needs a value (DIR)"},
+        {{"check", kWorked, "--media"}, "inftool check: option --media needs a value (PATH)"},
         {{"check", kWorked, "--mediums=x"}, "inftool check: unknown option --mediums"},
+        {{"check", kWorked, "--system-codepage", "437"},
+         "inftool check: --system-codepage 437: not an ANSI code page of Windows (874, 932, 936, "
+         "949, 950, 1250 to 1258)"},
+        {{"dump", kWorked, "--system-codepage=x"},
+         "inftool dump: --system-codepage x: not an ANSI code page of Windows (874, 932, 936, "
+         "949, 950, 1250 to 1258)"},
         {{"build", kWorked, "--frm", "x"}, "inftool build: unknown option --frm"},
         {{"build", kWorked, "--from", "o", "--setup", "s", "--follow-on", "f"},
          "inftool build: missing option --out OUT"},
         {{"build", kWorked, "--force=yes"}, "inftool build: option --force takes no value"},
+        {{"build", kWorked, "--from=", "--setup", "s", "--follow-on", "f", "--out", "o"},
+         "inftool build: option --from is empty: it needs a value (DIR)"},
+        {{"build", kWorked, "--from", "d", "--setup", "s", "--follow-on", "f", "--out="},
+         "inftool build: option --out is empty: it needs a value (OUT)"},
         {{"compress", "a"}, "inftool compress: missing argument OUT"},
         {{"init", "originals"}, "inftool init: missing option --out FILE"},
         {{"init", "--out", "S.INF"}, "inftool init: missing argument DIR"},
@@ -164,7 +183,8 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"nosuch"}, "inftool: unknown command nosuch"},
         {{"nosuch", "--help"}, "inftool: unknown command nosuch"},
         {{"--helps"}, "inftool: unknown option --helps"},
-        {{"--help", "dump"}, "inftool: unknown option --help"},
+        {{"--help", "dump"}, "inftool --help: unexpected argument dump"},
+        {{"--version", "extra"}, "inftool --version: unexpected argument extra"},
         {{"help", "nosuch"}, "inftool help: unknown command nosuch"},
         {{"help", "dump", "query"}, "inftool help: unexpected argument query"},
     };
@@ -206,6 +226,15 @@ TEST(Inftool, HelpGoesToStdoutAndExits0) {
     }
 }
 
+// help query lists every code the installer's query knows, with its number.
+TEST(Inftool, HelpQueryListsEveryCode) {
+    const std::string help = RunInftool({"help", "query"}).out;
+    for (uint32_t code = 0; code < InfQueryCodeCount; ++code) {
+        const std::string entry = " " + std::to_string(code) + " " + InfQueryCodeName(code);
+        EXPECT_NE(help.find(entry + ","), help.find(entry + "\n")) << entry << "\n" << help;
+    }
+}
+
 TEST(Inftool, VersionIsTheInstallersVersionRecord) {
     const ProgramRun run = RunInftool({"--version"});
     EXPECT_EQ(run.status, 0);
@@ -237,18 +266,38 @@ TEST(Inftool, AStandardOutputThatCannotBeWrittenExits74) {
     EXPECT_EQ(run.err.rfind("inftool dump: cannot write standard output: ", 0), 0u) << run.err;
 }
 
+// A script that cannot be opened, a folder or a block device is refused with the system's
+// reason, on one line; a pipe is read as a file is.
 TEST(Inftool, UnopenableFileExits2NamingIt) {
-    const std::string missing = kSamples + "/scripts/no such file.inf";
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"dump", missing},
-          std::vector<std::string>{"query", missing, "GetFileCount"}}) {
-        const ProgramRun run = RunInftool(args);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_EQ(run.out, "");
-        EXPECT_NE(run.err.find(missing), std::string::npos) << run.err;
-        EXPECT_EQ(run.err.back(), '\n');
-        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << "one line";
+    struct Row {
+        std::string path;
+        std::string why;
+    };
+    std::vector<Row> rows = {{kSamples + "/scripts/no such file.inf", "No such file or directory"},
+                             {kSamples + "/scripts", "Is a directory"}};
+    for (const auto& entry : std::filesystem::directory_iterator("/dev")) {
+        if (!entry.is_block_file()) continue;
+        rows.push_back({entry.path().string(), "a block device, not a file"});
+        break;
     }
+    for (const Row& row : rows) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"dump", row.path},
+              std::vector<std::string>{"query", row.path, "GetFileCount"},
+              std::vector<std::string>{"check", row.path}}) {
+            SCOPED_TRACE(args[0] + " " + row.path);
+            const ProgramRun run = RunInftool(args);
+            EXPECT_EQ(run.status, 2);
+            EXPECT_EQ(run.out, "");
+            const std::string opened = args[0] == "check" ? row.path + ": cannot read: "
+                                                          : "cannot open " + row.path + ": ";
+            EXPECT_EQ(run.err, "inftool " + args[0] + ": " + opened + row.why + "\n");
+        }
+    }
+    const ProgramRun piped =
+        RunProgram({"sh", "-c", "cat \"$1\" | \"$0\" dump /dev/stdin", INFTOOL_PATH, kWorked});
+    EXPECT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, kWorkedJson);
 }
 
 TEST(Inftool, NoMemoryExits2) {
@@ -260,6 +309,45 @@ TEST(Inftool, NoMemoryExits2) {
     char* query_args[] = {path.data(), code};
     ScriptFailNextAlloc();
     EXPECT_EQ(RunCommand(kQueryCommand, 2, query_args), 2);
+}
+
+// Each byte beyond ASCII is its Latin-1 character, or, with --system-codepage, the text as
+// a Windows of that code page shows it: 83 5C 94 5C B1 are ソ能ｱ in 932 and ѓ\”\± in 1251; 81
+// is a lead byte in 932 and Ѓ in 1251.
+TEST(InftoolDump, SystemCodePageShowsTheTextInUtf8) {
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("inftool-dump-" + std::to_string(getpid()) + ".inf"))
+                                 .string();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("[Application]\r\nAppName = \x83\x5C\x94\x5C\xB1\x81\r\n[End]\r\n", file);
+    std::fclose(file);
+    struct Row {
+        std::vector<std::string> options;
+        std::string appName; // as JSON shows it, "\\" a backslash
+    };
+    const Row rows[] = {
+        {{},
+         R"(\u0083\\\u0094\\)"
+         "\xC2\xB1"
+         R"(\u0081)"},
+        {{"--system-codepage", "932"}, "\xE3\x82\xBD\xE8\x83\xBD\xEF\xBD\xB1\xEF\xBF\xBD"},
+        {{"--system-codepage", "1251"},
+         "\xD1\x93"
+         R"(\\)"
+         "\xE2\x80\x9D"
+         R"(\\)"
+         "\xC2\xB1\xD0\x83"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {"dump", path};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        const ProgramRun run = RunInftool(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("\"AppName\": \"" + row.appName + "\",\n"), std::string::npos)
+            << run.out;
+    }
+    std::remove(path.c_str());
 }
 
 TEST(Json, QueryEncodesScriptAndArgumentBytes) {

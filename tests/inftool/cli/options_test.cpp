@@ -50,7 +50,10 @@ TEST(Options, EachWayOfGivingAValueAndEachFault) {
     const Row rows[] = {
         {{"a", "--out", "o"}, "operands a; out o"},
         {{"--out=o", "a", "b"}, "operands a b; out o"},
-        {{"--out=", "a"}, "operands a; out "},
+        {{"--out=", "a"}, "wrong: option --out is empty: it needs a value (DIR)"},
+        {{"a", "--out", ""}, "wrong: option --out is empty: it needs a value (DIR)"},
+        // A negative number is an operand, for the command to judge.
+        {{"-1", "--out", "o"}, "operands -1; out o"},
         {{"--out=x=y", "a"}, "operands a; out x=y"},
         // A value is the next word, whatever it looks like.
         {{"--out", "--force", "a"}, "operands a; out --force"},

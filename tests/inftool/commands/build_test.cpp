@@ -407,6 +407,15 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              extra = {"--codepage", "1252"};
          },
          script + ":11: error: \"\xC5\x82\" (U+0142) has no character in code page 1252\n", ""},
+        {"characters the code page lacks on several lines",
+         [&](auto& extra) {
+             replace("Settings,", "\xD0\x9F,");
+             replace("AppName = Tools", "AppName = \xD0\xA2");
+             extra = {"--codepage", "1252"};
+         },
+         script + ":2: error: \"\xD0\xA2\" (U+0422) has no character in code page 1252\n" + script +
+             ":11: error: \"\xD0\x9F\" (U+041F) has no character in code page 1252\n",
+         ""},
         {"a script to convert that is not UTF-8",
          [&](auto& extra) {
              replace("Settings,", "R\xE9glages,");
@@ -443,6 +452,10 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
         EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
         EXPECT_EQ(Snapshot(), before);
     }
+    // Originals that are no folder draw one error, not one per file.
+    fs::remove_all(dir / "orig");
+    EXPECT_EQ(Build().err,
+              "inftool build: " + orig + ": not a folder\ninftool build: nothing was built\n");
 }
 
 // Only a failed write exits 74, and it keeps what OUT held: here every temporary name that

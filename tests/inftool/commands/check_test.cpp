@@ -1,3 +1,4 @@
+#include "formats/fat_image.h"
 #include "formats/szdd.h"
 
 #include "run_inftool.h"
@@ -327,6 +328,97 @@ TEST_F(MediaCheckTest, NotesWhetherTheInstallerIsSigned) {
         const std::string expected = row.status == 0 ? media + "/" + row.name + row.line : row.line;
         EXPECT_EQ(run.out, expected + "\n");
         fs::remove(dir / "media" / row.name);
+    }
+}
+
+// A --media path is a folder or an image, each compressed source expanded in memory; anything
+// else, or a damaged source, is an error (exit 2) that names it, with no warning of what the
+// media lack.
+TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
+    const std::string media = (dir / "media").string();
+    const auto image = [this](const std::string& name, const std::string& driver) {
+        std::vector<std::vector<uint8_t>> bytes;
+        for (const std::string& file : {kClean, std::string("MZ"), driver, std::string("[s]")})
+            bytes.emplace_back(file.begin(), file.end());
+        const std::vector<ImageFile> files = {{"SETUP.INF", &bytes[0]},
+                                              {"photo/setup.exe", &bytes[1]},
+                                              {"TW/A.DL_", &bytes[2]},
+                                              {"WIN/A.INI", &bytes[3]}};
+        DiskFormat format{};
+        std::vector<uint8_t> made;
+        std::string why;
+        EXPECT_TRUE(ParseDiskSize("1.44M", format) &&
+                    MakeFatImage(*format.floppy, files, "", FatTimeOf(0), made, why))
+            << why;
+        return Write(name, std::string(made.begin(), made.end()));
+    };
+    const std::string packed = Packed(std::string(3000, 'x') + "driver bytes");
+    const std::string cut = packed.substr(0, packed.size() / 2);
+    const std::string whole = image("whole.img", packed);
+    const std::string halved = image("cut.img", cut);
+    const std::string missing = (dir / "nosuch").string();
+    struct Row {
+        std::string path;
+        int status;
+        std::string err; // the first line on stderr
+    };
+    const Row rows[] = {
+        {media, 0, ""},
+        {whole, 0, ""},
+        {missing, 2, "inftool check: " + missing + ": No such file or directory"},
+        {script, 2, "inftool check: " + script + ": holds 209 bytes, fewer than a boot sector"},
+        {halved, 2,
+         script + ":10: error: disk 1: " + halved +
+             "/TW/A.DL_: stream ends early: fewer bytes than the header's length"},
+        {"cut folder", 2,
+         script + ":10: error: disk 1: " + media +
+             "/tw/a.dl_: stream ends early: fewer bytes than the header's length"},
+        {"short header", 2,
+         script + ":10: error: disk 1: " + media +
+             "/tw/a.dl_: header too short: fewer than 14 bytes"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.path);
+        if (row.path == "cut folder") Write("media/tw/a.dl_", cut);
+        if (row.path == "short header") Write("media/tw/a.dl_", packed.substr(0, 9));
+        const bool folder = row.path.find(' ') != std::string::npos;
+        const ProgramRun run = RunCheck({script, "--media", folder ? media : row.path});
+        EXPECT_EQ(run.status, row.status);
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err.substr(0, run.err.find('\n')), row.err) << run.err;
+    }
+}
+
+// ソ is 83 5C in code page 932: a name that ends in it has no folder on a Japanese Windows.
+TEST_F(MediaCheckTest, SystemCodePageWalksNamesAsThatWindows) {
+    std::string inf = kClean;
+    inf.replace(inf.find("A.INI, A.INI"), 12, "\x83\x5C, \x83\x5C");
+    Write("media/SETUP.INF", inf);
+    Write("media/WIN/\x83\x5C", "[settings]");
+    const std::string media = (dir / "media").string();
+    const std::string bytewise =
+        script +
+        ":11: warning: destination name \"\x83\x5C\" is not a plain file name: the "
+        "installer refuses it\n" +
+        script + ":11: warning: source " + media + "/WIN/\x83/ is missing\n";
+    struct Row {
+        std::vector<std::string> options;
+        int status;
+        std::string out;
+    };
+    const Row rows[] = {
+        {{}, 1, bytewise},
+        {{"--system-codepage", "1252"}, 1, bytewise},
+        {{"--system-codepage", "932"}, 0, ""},
+        {{"--system-codepage=936"}, 0, ""},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> args = {script, "--media", media};
+        args.insert(args.end(), row.options.begin(), row.options.end());
+        SCOPED_TRACE(args.back());
+        const ProgramRun run = RunCheck(args);
+        EXPECT_EQ(run.status, row.status) << run.err;
+        EXPECT_EQ(run.out, row.out);
     }
 }
 

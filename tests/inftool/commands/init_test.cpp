@@ -95,6 +95,12 @@ TEST_F(InitTest, WritesAScriptThatBuildTakesAtOnce) {
     run = Build();
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(RunInftool({"check", script}).status, 0);
+    // "-" is standard output: the same script there, the report on stderr.
+    run = RunInftool({"init", (dir / "Package").string(), "--out", "-"}, dir.string());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, ReadWhole(script));
+    EXPECT_EQ(run.err, "standard output: 10 files, 5 of them compressed, on 1 disk\n");
+    EXPECT_FALSE(fs::exists(dir / "-"));
 }
 
 // Each disk after the first is opened by a compressed entry: the installer asks for a disk
@@ -152,6 +158,13 @@ TEST_F(InitTest, EachRefusalNamesThePathAndWritesNothing) {
          "inftool init: " + script + ": exists (--force replaces it)\n"},
         {"no folder", [&](auto&) { fs::remove_all(dir / "Package"); },
          "inftool init: " + package + ": not a folder\n"},
+        {"no originals",
+         [&](auto&) {
+             fs::remove_all(dir / "Package");
+             fs::create_directories(dir / "Package/WINDOWS");
+         },
+         "inftool init: " + package +
+             ": no originals, in it or in its WINDOWS, TWAIN_32 or TWAIN folder\n"},
         {"too many files",
          [&](auto&) {
              for (int i = 0; i < 196; ++i)

@@ -29,4 +29,22 @@ TEST(Json, EachByteIsItsLatin1CodePoint) {
     EXPECT_EQ(JsonString("a\"b"), R"("a\"b")");
 }
 
+// UTF-8 text keeps its characters, escaped as the Latin-1 form escapes ASCII and the controls.
+TEST(Json, Utf8TextKeepsItsCharacters) {
+    struct Row {
+        std::string in;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"\"\\\t\x01\x7f", R"("\"\\\t\u0001\u007f")"},
+        {"\xC2\x80\xC2\x9F", R"("\u0080\u009f")"},
+        {"\xC2\xA0\xE3\x82\xBD\xF0\x9F\x98\x80", "\"\xC2\xA0\xE3\x82\xBD\xF0\x9F\x98\x80\""},
+    };
+    for (const Row& row : rows) {
+        std::string out;
+        AppendJsonUtf8(out, row.in);
+        EXPECT_EQ(out, row.out);
+    }
+}
+
 } // namespace

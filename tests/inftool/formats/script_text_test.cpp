@@ -36,41 +36,44 @@ TEST(MediaScript, EveryLineEndsInCrLf) {
     for (const Row& row : rows) {
         std::vector<uint8_t> text;
         MediaScriptChanges changes;
-        ScriptTextFault fault{};
-        ASSERT_TRUE(MakeMediaScript(Bytes(row.source), 0, text, changes, fault)) << row.source;
+        std::vector<ScriptTextFault> faults;
+        ASSERT_TRUE(MakeMediaScript(Bytes(row.source), 0, text, changes, faults)) << row.source;
         EXPECT_EQ(std::string(text.begin(), text.end()), row.text) << row.source;
         EXPECT_EQ(DescribeChanges(changes), row.changes) << row.source;
     }
 }
 
+// Every line that cannot be converted, once, with its first character that cannot.
 TEST(MediaScript, ConversionFaultsNameTheEditorsLine) {
     struct Row {
         std::string source;
-        uint32_t line;
-        const char* text;
+        uint32_t codePage;
+        const char* faults; // "line: text" each, one a line
     };
     const Row rows[] = {
-        {"a\nb\r\nc\rd \xC5\x82", 4, "\"\xC5\x82\" (U+0142) has no character in code page 1252"},
-        {"\xF0\x9F\x98\x80", 1,
-         "\"\xF0\x9F\x98\x80\" (U+1F600) has no character in code page 1252"},
-        {"\xC0\xAF", 1, "byte 0xC0 is not UTF-8, which --codepage converts"},
-        {"\xED\xA0\x80", 1, "byte 0xED is not UTF-8, which --codepage converts"},
-        {"x\xE2\x82", 1, "byte 0xE2 is not UTF-8, which --codepage converts"},
+        {"a\nb\r\nc\rd \xC5\x82", 1252,
+         "4: \"\xC5\x82\" (U+0142) has no character in code page 1252\n"},
+        {"\xF0\x9F\x98\x80", 1252,
+         "1: \"\xF0\x9F\x98\x80\" (U+1F600) has no character in code page 1252\n"},
+        {"\xC0\xAF", 1252, "1: byte 0xC0 is not UTF-8, which --codepage converts\n"},
+        {"\xED\xA0\x80", 1252, "1: byte 0xED is not UTF-8, which --codepage converts\n"},
+        {"x\xE2\x82", 1252, "1: byte 0xE2 is not UTF-8, which --codepage converts\n"},
+        {"\xD0\x9F\xD1\x80\r\n\xC3\xA9\r\n\xD1\x8F\r\nx\xC0 \xD1\x8F\r\n", 1252,
+         "1: \"\xD0\x9F\" (U+041F) has no character in code page 1252\n"
+         "3: \"\xD1\x8F\" (U+044F) has no character in code page 1252\n"
+         "4: byte 0xC0 is not UTF-8, which --codepage converts\n"},
+        {"a", 437, "0: this system cannot convert into code page 437\n"},
     };
     for (const Row& row : rows) {
         std::vector<uint8_t> text;
         MediaScriptChanges changes;
-        ScriptTextFault fault{};
-        EXPECT_FALSE(MakeMediaScript(Bytes(row.source), 1252, text, changes, fault));
-        EXPECT_EQ(fault.line, row.line) << row.text;
-        EXPECT_EQ(fault.text, row.text);
+        std::vector<ScriptTextFault> faults;
+        EXPECT_FALSE(MakeMediaScript(Bytes(row.source), row.codePage, text, changes, faults));
+        std::string listed;
+        for (const ScriptTextFault& fault : faults)
+            listed += std::to_string(fault.line) + ": " + fault.text + "\n";
+        EXPECT_EQ(listed, row.faults);
     }
-    std::vector<uint8_t> text;
-    MediaScriptChanges changes;
-    ScriptTextFault fault{};
-    EXPECT_FALSE(MakeMediaScript(Bytes("a"), 437, text, changes, fault));
-    EXPECT_EQ(fault.line, 0u);
-    EXPECT_EQ(fault.text, "this system cannot convert into code page 437");
 }
 
 } // namespace
