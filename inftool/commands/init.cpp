@@ -96,7 +96,7 @@ int RunInit(const Arguments& args) {
         if (given != nullptr) read.push_back({given, false});
     for (const StarterFile& file : plan.files)
         read.push_back({JoinPath(folder, file.path.c_str()), false});
-    if (!OutputSparesInputs(out, read, "init", why)) return Refuse(why);
+    if (!toStdout && !OutputSparesInputs(out, read, "init", why)) return Refuse(why);
     const std::string text = StarterScriptText(AppNameOf(folder), plan);
     if (text.size() > kScriptReadSize)
         return Refuse("the script would be " + std::to_string(text.size()) +
