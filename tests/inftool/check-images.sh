@@ -6,8 +6,8 @@
 #
 #   check-images.sh INFTOOL SAMPLES WORK
 #
-# Checks the demo's two disks (1.44M), a 360K disk of long and lower-case names, and a 1.44M
-# disk filled until less than a cluster is free.
+# Checks the demo's two disks at every floppy size (inftool/formats/floppies.def), a 360K
+# disk of long and lower-case names, and a 1.44M disk filled until less than a cluster is free.
 # shellcheck source=tests/inftool/check-common.sh
 source "$(dirname "$0")/check-common.sh"
 
@@ -67,11 +67,33 @@ check() {
   echo "$name: fsck.fat clean, ${summary#*: } as build counts; $(wc -l <<<"$files") files read back"
 }
 
-build demo "$samples/SETUP.INF" "$samples/originals" 1.44M
-for disk in 1 2; do
-  check "$work/demo/DISK$disk.IMG" "$work/demo.again/DISK$disk.IMG" "$work/demo/DISK$disk" \
-    "$work/demo.table" "$disk" 2880 f0
-done
+# The demo's two disks at every floppy size build takes, then brought back by import, given
+# in shuffled order with disk 1 twice, and built again from what import wrote: the same bytes.
+while read -r size built sectors _ _ _ _ media _; do
+  [ "$built" = 1 ] || continue
+  name=demo-$size
+  build "$name" "$samples/SETUP.INF" "$samples/originals" "$size" || continue
+  for disk in 1 2; do
+    check "$work/$name/DISK$disk.IMG" "$work/$name.again/DISK$disk.IMG" "$work/$name/DISK$disk" \
+      "$work/$name.table" "$disk" "$sectors" "$media"
+  done
+  disks=("$work/$name/DISK2.IMG" "$work/$name/DISK1.IMG" "$work/$name/DISK1.IMG")
+  status=0
+  "$inftool" import "${disks[@]}" --out "$work/$name.imported" >"$work/$name.import" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || { fail "$name: import exited $status: $(cat "$work/$name.import")"; continue; }
+  grep -qF "warning: $work/$name/DISK1.IMG: given twice" "$work/$name.import" ||
+    fail "$name: import names no disk given twice: $(cat "$work/$name.import")"
+  grep -qE "^1 +$work/$name/DISK1.IMG " "$work/$name.import" && grep -qE "^2 +$work/$name/DISK2.IMG " "$work/$name.import" ||
+    fail "$name: import numbers the disks otherwise: $(cat "$work/$name.import")"
+  from=$work/$name.imported
+  "$inftool" build "$from/SETUP.INF" --from "$from" --setup "$from/setup.exe" --follow-on "$from/photo/setup.EXE" \
+    --out "$work/$name.rebuilt" --disk-size "$size" --images >/dev/null || [ $? -eq 1 ] || fail "$name: the build of the import failed"
+  for disk in 1 2; do
+    cmp -s "$work/$name/DISK$disk.IMG" "$work/$name.rebuilt/DISK$disk.IMG" ||
+      fail "$name: DISK$disk.IMG built again from its import differs"
+  done
+  echo "$name: $(stat -c %s "$work/$name/DISK1.IMG") bytes, $(fsck.fat -n -v "$work/$name/DISK1.IMG" | tail -1 | sed 's/.*: //'); round trip $(cmp -s "$work/$name/DISK1.IMG" "$work/$name.rebuilt/DISK1.IMG" && echo same bytes || echo DIFFERS)"
+done < <(floppies)
 
 # One disk of 360K: long and lower-case names of files and folders, a label to mend.
 originals=$work/originals-360

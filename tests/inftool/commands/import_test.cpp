@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -151,9 +152,11 @@ TEST_F(ImportTest, BuildsImagesComeBackAndBuildTheSameImages) {
     }
 }
 
-// One row per disk, in the order given, as images or as folders of any case; a disk the
-// script does not use gives only files that go to the folder of the rest, which a [Dirs]
-// folder called "unlisted" moves aside; a missing installer is only noted.
+// Disks are placed by the files they hold, as images or as folders of any case, and every
+// order of them gives the same rows (in the order of the numbers, then the rest by name) and
+// the same files; a disk the script does not use gives only files that go to the folder of
+// the rest, which a [Dirs] folder called "unlisted" moves aside; a missing installer is only
+// noted.
 TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
     std::string inf = kTwoDisks;
     inf.replace(inf.find("1 = WIN"), 7, "1 = unlisted");
@@ -165,22 +168,20 @@ TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
     fs::remove(media + "/DISK1/setup.exe");
     Write("media/DISK1/EXTRA.TXT", "extra");
     Write("media/DISK2/README.TXT", "read me");
-    const std::string disks[] = {media + "/DISK2.IMG", media + "/DISK1", media + "/DISK2"};
-    ProgramRun run = Import({disks[0], disks[1], disks[2]});
-    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string image2 = media + "/DISK2.IMG", folder1 = media + "/DISK1",
+                      folder2 = media + "/DISK2";
     char table[2048];
     std::snprintf(
         table, sizeof table,
         "disk   from                      files   listed  unlisted\n"
-        "2      %-24s      2        2         0\n"
         "1      %-24s      5        4         1\n"
-        "-      %-24s      3        0         3\n"
+        "2      %-24s      3        2         1\n"
+        "-      %-24s      2        0         2\n"
         "%s: note: no setup.exe beside SETUP.INF\n"
         "%s: note: 4 files the script does not list, kept in %s/unlisted-2: "
-        "disk2/EXTRA.TXT, disk3/README.TXT, disk3/unlisted/B.INI, disk3/unlisted/HELP.HL_\n",
-        disks[0].c_str(), disks[1].c_str(), disks[2].c_str(), disks[1].c_str(), out.c_str(),
+        "disk1/EXTRA.TXT, disk2/README.TXT, disk3/unlisted/HELP.HL_, disk3/unlisted/B.INI\n",
+        folder1.c_str(), folder2.c_str(), image2.c_str(), folder1.c_str(), out.c_str(),
         out.c_str());
-    EXPECT_EQ(run.out, table);
     std::map<std::string, std::string> expected = {
         {"SETUP.INF", inf},
         {"photo/setup.EXE", Read("follow.exe")},
@@ -188,11 +189,94 @@ TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
         {"unlisted/A.INI", Read("orig/unlisted/A.INI")},
         {"unlisted/GUI.INI", Read("orig/unlisted/GUI.INI")},
         {"unlisted/HELP.HLP", Read("orig/unlisted/HELP.HLP")},
-        {"unlisted-2/disk2/EXTRA.TXT", "extra"},
-        {"unlisted-2/disk3/README.TXT", "read me"},
+        {"unlisted-2/disk1/EXTRA.TXT", "extra"},
+        {"unlisted-2/disk2/README.TXT", "read me"},
         {"unlisted-2/disk3/unlisted/B.INI", Read("media/DISK2/unlisted/B.INI")},
         {"unlisted-2/disk3/unlisted/HELP.HL_", Read("media/DISK2/unlisted/HELP.HL_")}};
-    EXPECT_EQ(Tree(out), expected);
+    for (const std::vector<std::string>& disks :
+         {std::vector{image2, folder1, folder2}, std::vector{folder2, image2, folder1},
+          std::vector{folder1, folder2, image2}}) {
+        SCOPED_TRACE(disks[0]);
+        ProgramRun run = Import(disks);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, table);
+        EXPECT_EQ(Tree(out), expected);
+        fs::remove_all(out);
+    }
+}
+
+// A disk given twice, as the same name or another, or as the same files, is read once and
+// named; a disk that holds the files of two numbers is named too, unless it is the only one.
+TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
+    const std::string image1 = media + "/DISK1.IMG", image2 = media + "/DISK2.IMG";
+    const std::string folder1 = media + "/DISK1", folder2 = media + "/DISK2";
+    const std::string warning = "inftool import: warning: ";
+    struct Row {
+        const char* arrangement;
+        std::function<void()> arrange;
+        std::vector<std::string> disks;
+        std::string err;
+        std::vector<std::string> rows; // "number name files listed unlisted"
+    };
+    const Row rows[] = {
+        {"one image twice",
+         [] {},
+         {image2, image1, image1},
+         warning + image1 + ": given twice; read once\n",
+         {"1 " + image1 + " 5 5 0", "2 " + image2 + " 2 2 0", "- " + image1 + " 5 0 0"}},
+        {"one image under two names",
+         [] {},
+         {image1, media + "/../media/DISK1.IMG", image2},
+         warning + image1 + ": given twice, as " + media + "/../media/DISK1.IMG; read once\n",
+         {"1 " + media + "/../media/DISK1.IMG 5 5 0", "2 " + image2 + " 2 2 0",
+          "- " + image1 + " 5 0 0"}},
+        {"an image and a folder of the same files",
+         [] {},
+         {image1, image2, folder1},
+         warning + image1 + ": the same disk as " + folder1 + ", file for file; read once\n",
+         {"1 " + folder1 + " 5 5 0", "2 " + image2 + " 2 2 0", "- " + image1 + " 5 0 0"}},
+        {"a disk of two numbers",
+         [&] { fs::rename(folder2 + "/WIN/B.INI", folder1 + "/WIN/B.INI"); },
+         {folder2, folder1},
+         warning + folder1 + ": holds files of disks 1 and 2\n",
+         {"1 " + folder1 + " 6 6 0", "2 " + folder2 + " 1 1 0"}},
+        {"the only disk, of two numbers",
+         [&] {
+             fs::rename(folder2 + "/WIN/B.INI", folder1 + "/WIN/B.INI");
+             fs::rename(folder2 + "/WIN/HELP.HL_", folder1 + "/WIN/HELP.HL_");
+         },
+         {folder1},
+         "",
+         {"1 " + folder1 + " 7 7 0"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arrangement);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);
+        row.arrange();
+        ProgramRun run = Import(row.disks);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, row.err);
+        std::vector<std::string> printed;
+        std::istringstream lines(run.out);
+        std::string line;
+        while (std::getline(lines, line)) {
+            std::istringstream words(line);
+            std::string number, name, files, listed, unlisted;
+            if (words >> number >> name >> files >> listed >> unlisted && number != "disk" &&
+                number != "inftool")
+                printed.push_back(number + " " + name + " " + files + " " + listed + " " +
+                                  unlisted);
+        }
+        EXPECT_EQ(printed, row.rows);
+        const size_t warnings = row.err.empty() ? 0 : 1;
+        EXPECT_EQ(run.out.find("inftool import: imported, with 1 warning\n") != std::string::npos,
+                  warnings == 1)
+            << run.out;
+        EXPECT_EQ(Tree(out), Originals());
+        fs::remove_all(out);
+    }
 }
 
 // Each damaged or unreadable disk, and each script import cannot follow, is refused with a
@@ -250,26 +334,33 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
          [&](auto&) {
              image(disk1, [](std::string& b) { ++b[b.find("SZDD\x88\xF0\x27\x33") + 10]; });
          },
-         disk1 + ": TW/A.DL_: stream ends early: fewer bytes than the header's length "
-                 "(SETUP.INF line 10)"},
+         disk1 +
+             ": TW/A.DL_: stream ends early: fewer bytes than the header's length "
+             "(" +
+             disk1 + ": SETUP.INF line 10)"},
         {"a compressed file that is not",
          onFolders([&] { Write("media/DISK2/WIN/HELP.HL_", "plain help"); }),
-         folder2 + ": WIN/HELP.HL_: not an SZDD compressed file (wrong signature) (SETUP.INF "
-                   "line 12)"},
+         folder2 + ": WIN/HELP.HL_: not an SZDD compressed file (wrong signature) (" + folder1 +
+             ": SETUP.INF line 12)"},
         {"a listed file missing", onFolders([&] { fs::remove(media + "/DISK1/WIN/A.INI"); }),
-         folder1 + ": WIN/A.INI is missing (SETUP.INF line 11, disk 1)"},
+         folder1 +
+             ": SETUP.INF line 11: WIN/A.INI, of disk 1, is on none of the disks given (disk 1 "
+             "is " +
+             folder1 + ")"},
         {"a disk not given", [&](auto& d) { d.pop_back(); },
-         "WIN/B.INI (SETUP.INF line 13) is on disk 2, which is not among the disks given"},
+         disk1 + ": SETUP.INF line 13: WIN/B.INI, of disk 2, is on none of the disks given, and "
+                 "none holds the files of disk 2"},
         {"no script", [&](auto& d) { d.erase(d.begin()); },
          "none of the disks holds SETUP.INF at its top"},
         {"names one disk cannot tell apart",
          onFolders([&] { Write("media/DISK2/WIN/b.ini", "other"); }),
          folder2 + ": holds both WIN/B.INI and WIN/b.ini, which a FAT disk cannot tell apart"},
         {"a [Dirs] name leading out", onFolders([&] { script("1 = WIN", "1 = ..\\WIN"); }),
-         "SETUP.INF line 11: [Dirs] name \"..\\WIN\" leads out of its folder"},
+         folder1 + ": SETUP.INF line 11: [Dirs] name \"..\\WIN\" leads out of its folder"},
         {"one original, two contents", onFolders([&] { script("B.INI, GUI.INI", "B.INI, A.INI"); }),
-         "SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for line 11 with "
-         "other contents"},
+         folder1 + ": SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for "
+                   "line 11 with "
+                   "other contents"},
         {"an out that is not empty", [&](auto&) { Write("imported/keep.txt", "keep"); },
          out + ": exists and is not empty (--force replaces it)"},
     };
