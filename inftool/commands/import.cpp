@@ -56,6 +56,8 @@ struct Import {
     DiskBuilder out{{0, "", "", {}}, {}, {}};
     std::vector<std::string> errors;
     std::vector<std::string> warnings;
+    std::string outName;  // DIR as given
+    size_t outLength = 0; // of DIR's full path
 
     // "DISK1.IMG: SETUP.INF line N", as every message about an entry names it.
     std::string ScriptLine(uint32_t line) const {
@@ -84,12 +86,19 @@ struct Import {
         return order;
     }
 
-    // Puts bytes at path in DIR, unless another file or a folder takes it. modified: the time
-    // of the file on its disk, which the file in DIR takes; -1 for none.
-    void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line, int64_t modified) {
+    // Puts bytes at path in DIR, unless another file or a folder takes it, or the path is more
+    // than the file system of DIR takes. modified: the time of the file on its disk, which the
+    // file in DIR takes; -1 for none. from: the disk and the path on it, for a message.
+    void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line, int64_t modified,
+             const std::string& from) {
+        const std::string tooLong = TooLongToWrite(outLength, path);
+        if (!tooLong.empty()) {
+            errors.push_back(from + ": cannot be written in " + outName + ": " + tooLong);
+            return;
+        }
         std::string clash;
         if (out.Add({path, std::move(bytes), 0, line, modified}, clash)) return;
-        errors.push_back((line == 0 ? path : ScriptLine(line)) +
+        errors.push_back((line == 0 ? from : ScriptLine(line)) +
                          ": cannot put it in place: " + clash);
     }
 
@@ -98,7 +107,8 @@ struct Import {
         const size_t file = disks[disk].Find(path);
         if (file == SourceDisk::kNone) return false;
         taken[disk][file] = true;
-        Put(as, disks[disk].files[file].bytes, 0, disks[disk].files[file].modified);
+        Put(as, disks[disk].files[file].bytes, 0, disks[disk].files[file].modified,
+            disks[disk].name + ": " + path);
         return true;
     }
 
@@ -147,7 +157,8 @@ struct Import {
             }
             const std::string folder = out.SpellFolder(dirParts);
             Put(folder.empty() ? entry.DestName : folder + "/" + entry.DestName,
-                std::move(original), line, found.modified);
+                std::move(original), line, found.modified,
+                disks[disk].name + ": " + ShownPath(found.path));
             return;
         }
         const std::string disk = std::to_string(entry.DiskNumber);
@@ -176,7 +187,8 @@ struct Import {
                     "disk" + std::to_string(number) + "/" + disks[disk].files[file].path;
                 kept.push_back(path);
                 Put(folder + "/" + path, disks[disk].files[file].bytes, 0,
-                    disks[disk].files[file].modified);
+                    disks[disk].files[file].modified,
+                    disks[disk].name + ": " + ShownPath(disks[disk].files[file].path));
             }
         }
         return kept;
@@ -332,6 +344,8 @@ int RunImport(const Arguments& args) {
     if (!PrepareOut(out, args.Has(kForce), false, inputs, folder, why)) return Refuse({why});
 
     Import import;
+    import.outName = out;
+    import.outLength = folder.path.string().size();
     for (const std::string& input : inputs) {
         import.disks.emplace_back();
         if (!ReadSourceDisk(input, import.disks.back(), why))

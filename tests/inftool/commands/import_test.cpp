@@ -304,6 +304,9 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
             change();
         };
     };
+    std::string deep; // 20 folders of 199 bytes
+    for (int i = 0; i < 20; ++i)
+        deep += (i == 0 ? "" : "/") + std::string(199, static_cast<char>('a' + i));
     struct Row {
         const char* damage;
         std::function<void(std::vector<std::string>& disks)> arrange;
@@ -361,6 +364,12 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
          folder1 + ": SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for "
                    "line 11 with "
                    "other contents"},
+        {"a path too long for DIR",
+         onFolders([&] { Write("media/DISK2/" + deep + "/DEEP.TXT", "deep"); }),
+         folder2 + ": " + deep.substr(0, 60) + "..." + deep.substr(deep.size() - 51) +
+             "/DEEP.TXT (4008 bytes, 20 folders deep): cannot be written in " + out +
+             ": a path of 4023 bytes, more than the " + std::to_string(4095 - 33 - out.size()) +
+             " the file system takes there"},
         {"an out that is not empty", [&](auto&) { Write("imported/keep.txt", "keep"); },
          out + ": exists and is not empty (--force replaces it)"},
     };
@@ -375,6 +384,7 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
         ProgramRun run = Import(disks);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find(row.err + "\n"), std::string::npos) << run.err;
+        EXPECT_LT(run.err.size(), 600u) << "one short error";
         EXPECT_NE(run.err.find("inftool import: nothing was written\n"), std::string::npos);
         EXPECT_EQ(Tree(dir, true), before);
     }
