@@ -69,9 +69,12 @@ check() {
 
 # The demo's two disks at every floppy size build takes, then brought back by import, given
 # in shuffled order with disk 1 twice, and built again from what import wrote: the same bytes.
-while read -r size built sectors _ _ _ _ media _; do
+page=$(dirname "$0")/../../inftool/inftool.1
+while read -r size built sectors cluster root _ _ media _; do
   [ "$built" = 1 ] || continue
   name=demo-$size
+  grep -qP "^\Q$size\E\t$sectors\t$((cluster * 512))\t$root\t${media^^}$" "$page" ||
+    fail "$name: the table of --disk-size in inftool.1 gives other values"
   build "$name" "$samples/SETUP.INF" "$samples/originals" "$size" || continue
   for disk in 1 2; do
     check "$work/$name/DISK$disk.IMG" "$work/$name.again/DISK$disk.IMG" "$work/$name/DISK$disk" \
