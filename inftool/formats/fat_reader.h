@@ -51,8 +51,8 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& geometry, s
 
 // Every file and folder of the image. False, with why (one line that names the file or folder
 // concerned, if any), when it is another image format (named), no FAT12 or FAT16 volume, or
-// damaged: a
-// cluster chain that loops, leaves the disk, meets a free or bad cluster or another's chain,
-// or holds fewer or more clusters than its file's length; a name no folder of the host can
-// take (beyond printable ASCII, ".", "..", a separator); two entries of one name.
+// damaged: a cluster chain that loops, leaves the disk, meets a free or bad cluster or
+// another's chain, or holds fewer or more clusters than its file's length; a name no folder
+// of the host can take (beyond printable ASCII, ".", "..", a separator); two entries of one
+// name.
 bool ReadFatImage(const uint8_t* image, size_t size, FatDisk& disk, std::string& why);
