@@ -75,6 +75,16 @@ TEST(FatReader, ReadsBackWhatTheWriterLaysOutOnEveryFloppy) {
     }
 }
 
+// An entry of a partition table in the first sector, of one sector at least.
+void AddPartition(std::vector<uint8_t>& image, int index, uint8_t type, uint32_t start) {
+    uint8_t* entry = image.data() + kBootPartitionTable + index * 16;
+    entry[4] = type;
+    Put32(entry + 8, start);
+    Put32(entry + 12, 1);
+    image[kBootMark] = 0x55;
+    image[kBootMark + 1] = 0xAA;
+}
+
 // A FAT16 volume of 4200 clusters of 512 bytes, made here as no writer of ours makes one:
 // A.TXT in clusters 2-3, B.TXT in cluster 4000; 17 sectors of FAT each, 16 root entries.
 constexpr uint32_t kFat16Sectors = 1 + 2 * 17 + 1 + 4200;
@@ -130,14 +140,7 @@ TEST(FatReader, ReadsFat16Volumes) {
         {"a FAT too small", [](auto& i) { Put16(i.data() + kBootSectorsPerFat, 16); },
          "error: its boot sector gives an impossible geometry: a FAT of 16 sectors cannot hold "
          "4202 clusters"},
-        {"a partition table after the parameters",
-         [](auto& i) {
-             i[kBootPartitionTable + 4] = 0x06;
-             Put32(i.data() + kBootPartitionTable + 8, 1);
-             Put32(i.data() + kBootPartitionTable + 12, 1);
-             i[kBootMark] = 0x55;
-             i[kBootMark + 1] = 0xAA;
-         },
+        {"a partition table after the parameters", [](auto& i) { AddPartition(i, 0, 0x06, 1); },
          "A.TXT 1000 A B.TXT 5 B 16"},
     };
     for (const Row& row : rows) {
@@ -316,19 +319,14 @@ TEST(FatReader, RefusesDamagedImages) {
         {"a partition table",
          [](auto& i) {
              std::fill_n(i.begin(), 446, 0);
-             uint8_t* second = i.data() + kBootPartitionTable + 16;
-             second[4] = 0x0E;
-             Put32(second + 8, 63);
-             Put32(second + 12, 2880);
+             AddPartition(i, 1, 0x0E, 63);
          },
          "a partitioned image: its first sector holds a partition table (partition 2, of type "
          "0x0E, starts at sector 63); give that partition alone"},
         {"a partition table behind a jump",
          [](auto& i) {
              Put16(i.data() + kBootBytesPerSector, 0);
-             i[kBootPartitionTable + 4] = 0x06;
-             Put32(i.data() + kBootPartitionTable + 8, 1);
-             Put32(i.data() + kBootPartitionTable + 12, 1);
+             AddPartition(i, 0, 0x06, 1);
          },
          "a partitioned image: its first sector holds a partition table (partition 1, of type "
          "0x06, starts at sector 1); give that partition alone"},
