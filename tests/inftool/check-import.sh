@@ -105,8 +105,9 @@ for refused in "fat32.img:a FAT32 volume" "partitioned.img:a partitioned image";
   image=${refused%%:*} why=${refused#*:}
   status=0
   "$inftool" import "$image" --out refused >refused.out 2>&1 || status=$?
-  [ "$status" -eq 2 ] && grep -qF "inftool import: $image: $why" refused.out && [ ! -e refused ] ||
+  if [ "$status" -ne 2 ] || ! grep -qF "inftool import: $image: $why" refused.out || [ -e refused ]; then
     fail "$image: import exited $status: $(cat refused.out)"
+  fi
   echo "$image: $(head -1 refused.out)"
 done
 
