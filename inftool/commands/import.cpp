@@ -317,15 +317,25 @@ void PrintTable(const Import& import) {
 
 // Each file written takes the time its disk gave it, so that build, which dates images by
 // their newest input, makes the same images of them again.
-bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, std::string& why) {
+bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, const std::string& out,
+               std::string& why) {
     for (const MediaFile& file : layout.files) {
         const std::string path = (staged.folder / file.path).string();
         if (file.modified >= 0 && !SetModifiedTime(path.c_str(), file.modified, why)) {
-            why = path + ": cannot set its time: " + why;
+            why = JoinPath(out, file.path.c_str()) + ": cannot set its time: " + why;
             return false;
         }
     }
     return true;
+}
+
+// why with the folder written beside DIR named as DIR, where the user looks.
+std::string AsInOut(std::string why, const StagedMedia& staged, const std::string& out) {
+    const std::string temporary = staged.folder.string();
+    for (size_t at = temporary.empty() ? std::string::npos : why.find(temporary);
+         at != std::string::npos; at = why.find(temporary, at + out.size()))
+        why.replace(at, temporary.size(), out);
+    return why;
 }
 
 // Damaged or unreadable input is kExitRefused; an output that cannot be written kExitWrite.
@@ -379,8 +389,9 @@ int RunImport(const Arguments& args) {
         std::fprintf(stderr, "inftool import: warning: %s\n", warning.c_str());
     PrintTable(import);
     StagedMedia staged;
-    if (!StageMedia(folder, {import.out.layout}, {}, staged, why)) return Refuse({why}, kExitWrite);
-    if (!KeepTimes(import.out.layout, staged, why)) {
+    if (!StageMedia(folder, {import.out.layout}, {}, staged, why))
+        return Refuse({AsInOut(why, staged, out)}, kExitWrite);
+    if (!KeepTimes(import.out.layout, staged, out, why)) {
         DiscardStagedMedia(staged);
         return Refuse({why}, kExitWrite);
     }

@@ -385,7 +385,9 @@ TEST_F(ImportTest, AFailedWriteExits74) {
     ProgramRun run = RunInftool(
         {"import", media + "/DISK1.IMG", media + "/DISK2.IMG", "--out", "/proc/self/imported"});
     EXPECT_EQ(run.status, 74);
-    EXPECT_NE(run.err.find(": cannot create: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("inftool import: /proc/self/imported: cannot create: "),
+              std::string::npos)
+        << run.err;
 }
 
 } // namespace
