@@ -33,7 +33,7 @@ constexpr NamedFloppy kFloppies[] = {
 
 // The --disk-size values, as the help of build and init gives them.
 constexpr char kDiskSizeHelp[] =
-    "160K, 180K, 320K, 360K, 720K, 1.2M, 1.44M, 1.68M, 2.88M (floppies) or a byte count";
+    "160K, 180K, 320K, 360K, 720K, 1.2M, 1.44M, 1.68M, 2.88M or a byte count";
 
 constexpr uint32_t kSectorBytes = 512;
 constexpr uint32_t kReservedSectors = 1;
