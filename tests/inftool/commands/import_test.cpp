@@ -222,7 +222,8 @@ TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
         std::function<void()> arrange;
         std::vector<std::string> disks;
         std::string err;
-        std::string rows; // of the report, its blanks squeezed
+        std::string rows;           // of the report, its blanks squeezed
+        const char* kept = nullptr; // a file in DIR beside the originals
     };
     const Row rows[] = {
         {"one image twice",
@@ -250,6 +251,14 @@ TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
          {folder1},
          "",
          "1 " + folder1 + " 7 7 0\n"},
+        {"a second disk with a script",
+         [&] { fs::copy_file(folder1 + "/SETUP.INF", folder2 + "/SETUP.INF"); },
+         {folder2, folder1},
+         warning + folder2 + ": holds SETUP.INF too; the start disk is " + folder1 + "\n",
+         "1 " + folder1 + " 5 5 0\n2 " + folder2 + " 3 2 1\n" + out +
+             ": note: 1 files the script does not list, kept in " + out +
+             "/unlisted: disk2/SETUP.INF\n",
+         "unlisted/disk2/SETUP.INF"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.arrangement);
@@ -263,7 +272,9 @@ TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
         EXPECT_EQ(std::regex_replace(run.out, std::regex(" +"), " "),
                   "disk from files listed unlisted\n" + row.rows +
                       (row.err.empty() ? "" : "inftool import: imported, with 1 warning\n"));
-        EXPECT_EQ(Tree(out), Originals());
+        std::map<std::string, std::string> expected = Originals();
+        if (row.kept) expected[row.kept] = Read("media/DISK1/SETUP.INF");
+        EXPECT_EQ(Tree(out), expected);
         fs::remove_all(out);
     }
 }
