@@ -2,7 +2,8 @@
 # The floppy images of inftool build --images, judged by tools no one here wrote: fsck.fat
 # finds nothing to mend and counts the clusters build's table counts, mtools lists every file
 # under its name and reads each back byte for byte, file(1) sees FAT12 of the right size and
-# media byte, and a second build of the same inputs gives the same bytes.
+# media byte, a second build of the same inputs gives the same bytes, and so does a build of
+# what import brings back of them.
 #
 #   check-images.sh INFTOOL SAMPLES WORK
 #
