@@ -42,7 +42,7 @@ constexpr Option kBuildOptions[] = {
     {"setup", "FILE", kRequired, "the installer, setup.exe on the first disk"},
     {"follow-on", "FILE", kRequired, "the main setup, photo/setup.EXE on the first disk"},
     {"out", "OUT", kRequired, "the media: made whole or not at all"},
-    {"disk-size", "SIZE", 0, "1.44M, 1.2M, 720K, 360K (floppies) or a byte count"},
+    {"disk-size", "SIZE", 0, kDiskSizeHelp},
     {"images", nullptr, 0, "also a FAT12 image of each floppy: OUT/DISK<n>.IMG or OUT.IMG"},
     {"force", nullptr, 0, "replaces an OUT (and OUT.IMG) that is not empty"},
     {"strict", nullptr, 0, "builds nothing when the script or the media draw a warning"},

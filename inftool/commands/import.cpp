@@ -14,10 +14,12 @@
 #include "inf_query.h"
 #include "transfer/copy_rules.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,27 +34,71 @@ constexpr Option kImportOptions[] = {
 constexpr char kNothingWritten[] = "inftool import: nothing was written\n";
 constexpr char kUnlistedFolder[] = "unlisted";
 
-// "SETUP.INF line N", as every message about an entry names it.
-std::string ScriptLine(uint32_t line) {
-    return kScriptName + std::string(" line ") + std::to_string(line);
+constexpr size_t kNone = SourceDisk::kNone;
+
+// "1, 2 and 3".
+std::string Listed(const std::set<uint16_t>& numbers) {
+    std::string text;
+    size_t left = numbers.size();
+    for (uint16_t number : numbers)
+        text += std::to_string(number) + (--left > 1 ? ", " : left == 1 ? " and " : "");
+    return text;
 }
 
 // What import writes into DIR, laid out as one disk, and which file of which disk each
 // came from.
 struct Import {
     std::vector<SourceDisk> disks;
+    std::vector<size_t> repeatOf;            // of each disk: the disk it repeats; kNone
     size_t scriptDisk = 0;                   // the disk that holds SETUP.INF
     std::map<uint16_t, size_t> diskOfNumber; // [Disks] number -> index in disks
     std::vector<std::vector<bool>> taken;    // of each file of each disk
     DiskBuilder out{{0, "", "", {}}, {}, {}};
     std::vector<std::string> errors;
+    std::vector<std::string> warnings;
+    std::string outName;  // DIR as given
+    size_t outLength = 0; // of DIR's full path
 
-    // Puts bytes at path in DIR, unless another file or a folder takes it. modified: the time
-    // of the file on its disk, which the file in DIR takes; -1 for none.
-    void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line, int64_t modified) {
+    // "DISK1.IMG: SETUP.INF line N", as every message about an entry names it.
+    std::string ScriptLine(uint32_t line) const {
+        return disks[scriptDisk].name + ": " + kScriptName + " line " + std::to_string(line);
+    }
+
+    // The number a disk is placed as; 0 for none.
+    uint16_t NumberOf(size_t disk) const {
+        for (const auto& [number, at] : diskOfNumber)
+            if (at == disk) return number;
+        return 0;
+    }
+
+    // The disks in the order of their numbers, then the others by name: an order that does
+    // not follow the order given.
+    std::vector<size_t> Order() const {
+        std::vector<size_t> order;
+        for (const auto& [number, at] : diskOfNumber)
+            order.push_back(at);
+        std::vector<size_t> rest;
+        for (size_t disk = 0; disk < disks.size(); ++disk)
+            if (NumberOf(disk) == 0) rest.push_back(disk);
+        std::stable_sort(rest.begin(), rest.end(),
+                         [&](size_t a, size_t b) { return disks[a].name < disks[b].name; });
+        order.insert(order.end(), rest.begin(), rest.end());
+        return order;
+    }
+
+    // Puts bytes at path in DIR, unless another file or a folder takes it, or the path is more
+    // than the file system of DIR takes. modified: the time of the file on its disk, which the
+    // file in DIR takes; -1 for none. from: the disk and the path on it, for a message.
+    void Put(const std::string& path, std::vector<uint8_t> bytes, uint32_t line, int64_t modified,
+             const std::string& from) {
+        const std::string tooLong = TooLongToWrite(outLength, path);
+        if (!tooLong.empty()) {
+            errors.push_back(from + ": cannot be written in " + outName + ": " + tooLong);
+            return;
+        }
         std::string clash;
         if (out.Add({path, std::move(bytes), 0, line, modified, {}}, clash)) return;
-        errors.push_back((line == 0 ? path : ScriptLine(line)) +
+        errors.push_back((line == 0 ? from : ScriptLine(line)) +
                          ": cannot put it in place: " + clash);
     }
 
@@ -61,7 +107,8 @@ struct Import {
         const size_t file = disks[disk].Find(path);
         if (file == SourceDisk::kNone) return false;
         taken[disk][file] = true;
-        Put(as, disks[disk].files[file].bytes, 0, disks[disk].files[file].modified);
+        Put(as, disks[disk].files[file].bytes, 0, disks[disk].files[file].modified,
+            disks[disk].name + ": " + path);
         return true;
     }
 
@@ -70,8 +117,9 @@ struct Import {
         std::vector<size_t> order;
         const auto own = diskOfNumber.find(number);
         if (own != diskOfNumber.end()) order.push_back(own->second);
-        for (size_t disk = 0; disk < disks.size(); ++disk)
-            if (own == diskOfNumber.end() || disk != own->second) order.push_back(disk);
+        for (size_t disk : Order())
+            if (repeatOf[disk] == kNone && (own == diskOfNumber.end() || disk != own->second))
+                order.push_back(disk);
         return order;
     }
 
@@ -109,17 +157,16 @@ struct Import {
             }
             const std::string folder = out.SpellFolder(dirParts);
             Put(folder.empty() ? entry.DestName : folder + "/" + entry.DestName,
-                std::move(original), line, found.modified);
+                std::move(original), line, found.modified,
+                disks[disk].name + ": " + ShownPath(found.path));
             return;
         }
         const std::string disk = std::to_string(entry.DiskNumber);
         const auto own = diskOfNumber.find(entry.DiskNumber);
-        if (own == diskOfNumber.end())
-            errors.push_back(source + " (" + ScriptLine(line) + ") is on disk " + disk +
-                             ", which is not among the disks given");
-        else
-            errors.push_back(disks[own->second].name + ": " + source + " is missing (" +
-                             ScriptLine(line) + ", disk " + disk + ")");
+        errors.push_back(at + source + ", of disk " + disk + ", is on none of the disks given" +
+                         (own == diskOfNumber.end()
+                              ? ", and none holds the files of disk " + disk
+                              : " (disk " + disk + " is " + disks[own->second].name + ")"));
     }
 
     // Every file of the disks that nothing above took, in folder/disk<n>/, folder being a
@@ -130,72 +177,165 @@ struct Import {
              out.folders.count(FoldedName(folder)) + out.files.count(FoldedName(folder)) != 0; ++n)
             folder = kUnlistedFolder + std::string("-") + std::to_string(n);
         std::vector<std::string> kept;
-        for (size_t disk = 0; disk < disks.size(); ++disk) {
+        uint32_t unplaced = diskOfNumber.empty() ? 0 : diskOfNumber.rbegin()->first;
+        for (size_t disk : Order()) {
+            if (repeatOf[disk] != kNone) continue;
+            const uint32_t number = NumberOf(disk) != 0 ? NumberOf(disk) : ++unplaced;
             for (size_t file = 0; file < disks[disk].files.size(); ++file) {
                 if (taken[disk][file]) continue;
                 const std::string path =
-                    "disk" + std::to_string(disk + 1) + "/" + disks[disk].files[file].path;
+                    "disk" + std::to_string(number) + "/" + disks[disk].files[file].path;
                 kept.push_back(path);
                 Put(folder + "/" + path, disks[disk].files[file].bytes, 0,
-                    disks[disk].files[file].modified);
+                    disks[disk].files[file].modified,
+                    disks[disk].name + ": " + ShownPath(disks[disk].files[file].path));
             }
         }
         return kept;
     }
 };
 
-// The disk that holds the installer's script at its top: the first of them.
-bool FindScriptDisk(Import& import) {
-    import.scriptDisk = SourceDisk::kNone;
-    for (size_t disk = 0; disk < import.disks.size(); ++disk) {
-        if (import.disks[disk].Find(kScriptName) != SourceDisk::kNone) {
-            import.scriptDisk = disk;
+// Whether two disks are one: the same file or folder, or the same files, byte for byte.
+bool SameDisk(const SourceDisk& a, const SourceDisk& b, bool& given) {
+    std::error_code error;
+    given = a.name == b.name || std::filesystem::equivalent(a.name, b.name, error);
+    if (given) return true;
+    if (a.files.size() != b.files.size()) return false;
+    for (const SourceFile& file : a.files) {
+        const size_t other = b.Find(file.path);
+        if (other == kNone || b.files[other].path != file.path ||
+            b.files[other].bytes != file.bytes)
+            return false;
+    }
+    return true;
+}
+
+// A disk given twice is read once: the first of its copies by name, whatever the order given.
+void FindRepeats(Import& import) {
+    import.repeatOf.assign(import.disks.size(), kNone);
+    for (size_t disk : import.Order()) {
+        for (size_t kept : import.Order()) {
+            if (kept == disk) break;
+            bool given = false;
+            if (import.repeatOf[kept] != kNone ||
+                !SameDisk(import.disks[kept], import.disks[disk], given))
+                continue;
+            import.repeatOf[disk] = kept;
+            const std::string& name = import.disks[disk].name;
+            const std::string& first = import.disks[kept].name;
+            import.warnings.push_back(
+                name +
+                (given ? name == first ? ": given twice" : ": given twice, as " + first
+                       : ": the same disk as " + first + ", file for file") +
+                "; read once");
             break;
         }
     }
-    return import.scriptDisk != SourceDisk::kNone;
 }
 
-// The script's disk is the start disk; the others are the rest of the disks in use, in the
-// order of their numbers.
-void NumberDisks(Import& import) {
+// The start disk holds the installer's script at its top; of several, the first by name.
+bool FindScriptDisk(Import& import) {
+    import.scriptDisk = kNone;
+    for (size_t disk : import.Order()) {
+        if (import.repeatOf[disk] != kNone || import.disks[disk].Find(kScriptName) == kNone)
+            continue;
+        if (import.scriptDisk == kNone)
+            import.scriptDisk = disk;
+        else
+            import.warnings.push_back(import.disks[disk].name + ": holds " + kScriptName +
+                                      " too; the start disk is " +
+                                      import.disks[import.scriptDisk].name);
+    }
+    return import.scriptDisk != kNone;
+}
+
+// Each disk is placed as the number whose files it holds most of, a file counting for the
+// number of every entry that lists it; the start disk as the start number. A disk that holds
+// files of two numbers draws a warning, unless it is the only disk given.
+void PlaceDisks(Import& import) {
     const uint16_t start = StartDisk();
-    std::vector<uint16_t> numbers = DisksInUse();
+    std::map<std::string, std::set<uint16_t>> numbersOfPath;
+    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i) {
+        if (!IsCopiedEntry(i)) continue;
+        char dirName[kDirNameWidth];
+        InfQuery(GetFileDir, i, dirName);
+        numbersOfPath[JoinPath(dirName, g_Catalogue.Files[i].SourceName)].insert(
+            g_Catalogue.Files[i].DiskNumber);
+    }
+    struct Claim {
+        size_t count;
+        uint16_t number;
+        size_t disk;
+    };
+    std::vector<Claim> claims;
+    const size_t read =
+        static_cast<size_t>(std::count(import.repeatOf.begin(), import.repeatOf.end(), kNone));
+    for (size_t disk : import.Order()) {
+        if (import.repeatOf[disk] != kNone) continue;
+        std::map<uint16_t, size_t> held;
+        for (const auto& [path, numbers] : numbersOfPath)
+            if (import.disks[disk].Find(path) != kNone)
+                for (uint16_t number : numbers)
+                    ++held[number];
+        std::set<uint16_t> numbers;
+        for (const auto& [number, count] : held) {
+            numbers.insert(number);
+            claims.push_back({count, number, disk});
+        }
+        if (numbers.size() > 1 && read > 1)
+            import.warnings.push_back(import.disks[disk].name + ": holds files of disks " +
+                                      Listed(numbers));
+    }
+    std::stable_sort(claims.begin(), claims.end(), [](const Claim& a, const Claim& b) {
+        return a.count != b.count ? a.count > b.count : a.number < b.number;
+    });
     import.diskOfNumber[start] = import.scriptDisk;
-    size_t next = 0;
-    for (uint16_t number : numbers) {
-        if (number == start) continue;
-        if (next == import.scriptDisk) ++next;
-        if (next >= import.disks.size()) break;
-        import.diskOfNumber[number] = next++;
+    for (const Claim& claim : claims) {
+        if (import.diskOfNumber.count(claim.number) != 0 || import.NumberOf(claim.disk) != 0 ||
+            claim.disk == import.scriptDisk)
+            continue;
+        import.diskOfNumber[claim.number] = claim.disk;
     }
 }
 
+// One row a disk, in the order of their numbers: "-" for a disk placed as none, whose files
+// go to unlisted/ but for a repeat's, of which nothing is taken.
 void PrintTable(const Import& import) {
     std::printf("%-6s %-24s %6s %8s %9s\n", "disk", "from", "files", "listed", "unlisted");
-    for (size_t disk = 0; disk < import.disks.size(); ++disk) {
-        std::string number = "-";
-        for (const auto& [n, at] : import.diskOfNumber)
-            if (at == disk) number = std::to_string(n);
+    for (size_t disk : import.Order()) {
+        const uint16_t number = import.NumberOf(disk);
         size_t listed = 0;
         for (bool taken : import.taken[disk])
             listed += taken ? 1 : 0;
-        std::printf("%-6s %-24s %6zu %8zu %9zu\n", number.c_str(), import.disks[disk].name.c_str(),
-                    import.taken[disk].size(), listed, import.taken[disk].size() - listed);
+        const size_t files = import.taken[disk].size();
+        const bool repeat = import.repeatOf[disk] != kNone;
+        std::printf("%-6s %-24s %6zu %8zu %9zu\n",
+                    number == 0 ? "-" : std::to_string(number).c_str(),
+                    import.disks[disk].name.c_str(), files, listed, repeat ? 0 : files - listed);
     }
 }
 
 // Each file written takes the time its disk gave it, so that build, which dates images by
 // their newest input, makes the same images of them again.
-bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, std::string& why) {
+bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, const std::string& out,
+               std::string& why) {
     for (const MediaFile& file : layout.files) {
         const std::string path = (staged.folder / file.path).string();
         if (file.modified >= 0 && !SetModifiedTime(path.c_str(), file.modified, why)) {
-            why = path + ": cannot set its time: " + why;
+            why = JoinPath(out, file.path.c_str()) + ": cannot set its time: " + why;
             return false;
         }
     }
     return true;
+}
+
+// why with the folder written beside DIR named as DIR, where the user looks.
+std::string AsInOut(std::string why, const StagedMedia& staged, const std::string& out) {
+    const std::string temporary = staged.folder.string();
+    for (size_t at = temporary.empty() ? std::string::npos : why.find(temporary);
+         at != std::string::npos; at = why.find(temporary, at + out.size()))
+        why.replace(at, temporary.size(), out);
+    return why;
 }
 
 // Damaged or unreadable input is kExitRefused; an output that cannot be written kExitWrite.
@@ -218,6 +358,8 @@ int RunImport(const Arguments& args) {
         return Refuse({why});
 
     Import import;
+    import.outName = out;
+    import.outLength = folder.path.string().size();
     for (const std::string& input : inputs) {
         import.disks.emplace_back();
         if (!ReadSourceDisk(input, import.disks.back(), why))
@@ -225,13 +367,14 @@ int RunImport(const Arguments& args) {
         import.taken.emplace_back(import.disks.back().files.size(), false);
     }
     if (!import.errors.empty()) return Refuse(import.errors);
+    FindRepeats(import);
     if (!FindScriptDisk(import))
         return Refuse({std::string("none of the disks holds ") + kScriptName + " at its top"});
 
     const SourceDisk& scriptDisk = import.disks[import.scriptDisk];
     ScriptReport report;
     CheckScriptText(scriptDisk.files[scriptDisk.Find(kScriptName)].bytes, report);
-    NumberDisks(import);
+    PlaceDisks(import);
     import.TakeAsFound(import.scriptDisk, kScriptName, kScriptName);
     std::vector<std::string> notes;
     for (const char* own : {kInstallerName, kFollowOnSetup}) {
@@ -246,10 +389,13 @@ int RunImport(const Arguments& args) {
     const std::vector<std::string> kept = import.KeepTheRest(unlisted);
     if (!import.errors.empty()) return Refuse(import.errors);
 
+    for (const std::string& warning : import.warnings)
+        std::fprintf(stderr, "inftool import: warning: %s\n", warning.c_str());
     PrintTable(import);
     StagedMedia staged;
-    if (!StageMedia(folder, {import.out.layout}, {}, staged, why)) return Refuse({why}, kExitWrite);
-    if (!KeepTimes(import.out.layout, staged, why)) {
+    if (!StageMedia(folder, {import.out.layout}, {}, staged, why))
+        return Refuse({AsInOut(why, staged, out)}, kExitWrite);
+    if (!KeepTimes(import.out.layout, staged, out, why)) {
         DiscardStagedMedia(staged);
         return Refuse({why}, kExitWrite);
     }
@@ -263,6 +409,10 @@ int RunImport(const Arguments& args) {
         std::printf("%s: note: %zu files the script does not list, kept in %s: %s\n", out.c_str(),
                     kept.size(), JoinPath(out, unlisted.c_str()).c_str(), list.c_str());
     }
+    const size_t warnings = import.warnings.size();
+    if (warnings != 0)
+        std::printf("inftool import: imported, with %zu warning%s\n", warnings,
+                    warnings == 1 ? "" : "s");
     return kExitOk;
 }
 
@@ -274,8 +424,9 @@ const Command kImportCommand = {
     1,
     kAnyCount,
     "brings a finished set of disks back to what build takes",
-    "IMAGE|FOLDER: each disk of the set, as a raw FAT12 image or a folder of its files, in\n"
-    "  the order of their numbers; the first that holds SETUP.INF is the start disk\n"
+    "IMAGE|FOLDER: each disk of the set, as a raw FAT12 or FAT16 image or a folder of its\n"
+    "  files, in any order: each is placed by the files it holds, the one with SETUP.INF\n"
+    "  as the start disk\n"
     "Writes DIR/SETUP.INF, DIR/setup.exe and DIR/photo/setup.EXE as found, and every file the\n"
     "script lists as its original in DIR/<[Dirs] name>/<destination name>, expanded and\n"
     "checked against the length its header gives; every other file of the disks goes to\n"

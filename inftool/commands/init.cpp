@@ -24,7 +24,7 @@ constexpr size_t kAppNameLength = 29; // it is also GroupName's title, of width 
 enum InitOption { kOut, kDiskSize, kSetup, kFollowOn, kForce };
 constexpr Option kInitOptions[] = {
     {"out", "FILE", kRequired, "the script to write; - writes it to standard output"},
-    {"disk-size", "SIZE", 0, "1.44M, 1.2M, 720K, 360K (floppies) or a byte count"},
+    {"disk-size", "SIZE", 0, kDiskSizeHelp},
     {"setup", "FILE", 0, "the installer, to count its size on the first disk"},
     {"follow-on", "FILE", 0, "the main setup, to count its size on the first disk"},
     {"force", nullptr, 0, "replaces a FILE that exists"},

@@ -4,7 +4,7 @@
 
 // What a FAT12 disk keeps where, as the image writer and the image reader both take it: the
 // boot sector's parameter block, the fields of a directory entry, and the 12-bit entries of
-// the FAT.
+// the FAT; and the 16-bit entries of FAT16, which the reader takes too.
 
 // Byte offsets in the boot sector; the counts of two bytes are little-endian.
 enum FatBootField : uint32_t {
@@ -25,7 +25,8 @@ enum FatBootField : uint32_t {
     kBootSerial = 39,
     kBootLabel = 43,
     kBootFileSystemType = 54,
-    kBootMark = 510, // 55 AA
+    kBootPartitionTable = 446, // of a partitioned disk's first sector: 4 entries of 16 bytes
+    kBootMark = 510,           // 55 AA
 };
 
 // Byte offsets in a directory entry of 32 bytes.
@@ -53,11 +54,15 @@ constexpr uint8_t kEntryDeleted = 0xE5;
 constexpr uint8_t kEntryNameE5 = 0x05;
 
 constexpr uint32_t kFirstCluster = 2;
-// Readers take a disk of more clusters for FAT16.
+// Readers take a disk of more clusters for FAT16, and one of more than kFat16MaxClusters for
+// FAT32.
 constexpr uint32_t kFat12MaxClusters = 4084;
 constexpr uint16_t kFat12BadCluster = 0xFF7;
 constexpr uint16_t kFat12FirstEndMark = 0xFF8; // FF8 to FFF end a chain
 constexpr uint16_t kFat12EndOfChain = 0xFFF;
+constexpr uint32_t kFat16MaxClusters = 65524;
+constexpr uint16_t kFat16BadCluster = 0xFFF7;
+constexpr uint16_t kFat16FirstEndMark = 0xFFF8;
 
 struct FatTime {
     uint16_t date; // (year - 1980) << 9 | month << 5 | day

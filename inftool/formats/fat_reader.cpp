@@ -45,6 +45,35 @@ const char* OtherImageFormat(const uint8_t* data, size_t size) {
     return nullptr;
 }
 
+// File systems whose boot sector names them where FAT's gives the formatter's name.
+constexpr Signature kOtherFileSystems[] = {
+    {"EXFAT   ", 8, "an exFAT volume"},
+    {"NTFS    ", 8, "an NTFS volume"},
+};
+
+constexpr uint32_t kPartitionEntryBytes = 16;
+constexpr uint32_t kPartitionEntries = 4;
+
+// A partitioned disk's first sector: a boot mark and four entries, each marked active or not,
+// one at least of a type and a place. why names the first.
+bool HoldsPartitionTable(const uint8_t* sector, std::string& why) {
+    if (sector[kBootMark] != 0x55 || sector[kBootMark + 1] != 0xAA) return false;
+    bool found = false;
+    for (uint32_t i = 0; i < kPartitionEntries; ++i) {
+        const uint8_t* entry = sector + kBootPartitionTable + i * kPartitionEntryBytes;
+        if (entry[0] != 0 && entry[0] != 0x80) return false;
+        const uint8_t type = entry[4];
+        if (found || type == 0 || Get32(entry + 8) == 0 || Get32(entry + 12) == 0) continue;
+        static constexpr char kHex[] = "0123456789ABCDEF";
+        why = "a partitioned image: its first sector holds a partition table (partition " +
+              std::to_string(i + 1) + ", of type 0x" + kHex[type >> 4] + kHex[type & 15] +
+              ", starts at sector " + std::to_string(Get32(entry + 8)) +
+              "); give that partition alone";
+        found = true;
+    }
+    return found;
+}
+
 bool IsPowerOfTwo(uint32_t n) {
     return n != 0 && (n & (n - 1)) == 0;
 }
@@ -160,12 +189,14 @@ struct Reader {
                                       " at cluster " + std::to_string(cluster));
             owners[cluster] = static_cast<int32_t>(file);
             chain.push_back(cluster);
-            const uint16_t next = Fat12Entry(fat, cluster);
-            if (next >= kFat12FirstEndMark) return true;
+            const bool wide = g.fatBits == 16;
+            const uint32_t next =
+                wide ? Get16(fat + size_t{cluster} * 2) : Fat12Entry(fat, cluster);
+            if (next >= (wide ? kFat16FirstEndMark : kFat12FirstEndMark)) return true;
             if (next == 0)
                 return Fail(path, "its cluster chain holds cluster " + std::to_string(cluster) +
                                       ", which the FAT marks free");
-            if (next == kFat12BadCluster)
+            if (next == (wide ? kFat16BadCluster : kFat12BadCluster))
                 return Fail(path, "its cluster chain holds cluster " + std::to_string(cluster) +
                                       ", which the FAT marks bad");
             cluster = next;
@@ -277,11 +308,24 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
         why = "holds " + std::to_string(size) + " bytes, fewer than a boot sector";
         return false;
     }
-    if (image[kBootJump] != 0xEB && image[kBootJump] != 0xE9) {
+    const std::string onlyFat = ", which is not read: only FAT12 and FAT16 volumes are";
+    for (const Signature& system : kOtherFileSystems) {
+        if (std::memcmp(image + kBootOemName, system.bytes, system.length) == 0) {
+            why = system.format + onlyFat;
+            return false;
+        }
+    }
+    g.bytesPerSector = Get16(image + kBootBytesPerSector);
+    const bool sectorBytesPossible = IsPowerOfTwo(g.bytesPerSector) &&
+                                     g.bytesPerSector >= kMinSectorBytes &&
+                                     g.bytesPerSector <= kMaxSectorBytes;
+    // A FAT boot sector may end in what looks like a partition table; its parameters decide.
+    const bool jump = image[kBootJump] == 0xEB || image[kBootJump] == 0xE9;
+    if ((!jump || !sectorBytesPossible) && HoldsPartitionTable(image, why)) return false;
+    if (!jump) {
         why = "no FAT disk: its boot sector does not begin with a jump";
         return false;
     }
-    g.bytesPerSector = Get16(image + kBootBytesPerSector);
     g.sectorsPerCluster = image[kBootSectorsPerCluster];
     g.reservedSectors = Get16(image + kBootReservedSectors);
     g.fatCount = image[kBootFatCount];
@@ -291,8 +335,7 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
     g.media = image[kBootMedia];
     g.sectorsPerFat = Get16(image + kBootSectorsPerFat);
     const std::string geometry = "its boot sector gives an impossible geometry: ";
-    if (!IsPowerOfTwo(g.bytesPerSector) || g.bytesPerSector < kMinSectorBytes ||
-        g.bytesPerSector > kMaxSectorBytes) {
+    if (!sectorBytesPossible) {
         why = geometry + std::to_string(g.bytesPerSector) + " bytes per sector";
         return false;
     }
@@ -301,14 +344,15 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
         why = geometry + std::to_string(g.sectorsPerCluster) + " sectors per cluster";
         return false;
     }
+    // FAT32 keeps its FAT size further on and its root folder in clusters: no root entries.
+    if (g.sectorsPerFat == 0) {
+        why = "a FAT32 volume (its boot sector gives no FAT size of 16 bits)" + onlyFat;
+        return false;
+    }
     if (g.reservedSectors == 0 || g.fatCount == 0 || g.rootEntries == 0) {
         why = geometry + std::to_string(g.reservedSectors) + " reserved sectors, " +
               std::to_string(g.fatCount) + " FATs, " + std::to_string(g.rootEntries) +
               " root directory entries";
-        return false;
-    }
-    if (g.sectorsPerFat == 0) {
-        why = "no FAT12 disk: its boot sector gives no FAT size, as FAT32 does";
         return false;
     }
     if (g.media != kMedia3Inch && g.media < kLowestMedia) {
@@ -321,7 +365,8 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
         uint64_t{g.reservedSectors} + uint64_t{g.fatCount} * g.sectorsPerFat + rootSectors;
     const uint64_t declared = uint64_t{g.sectors} * g.bytesPerSector;
     if (declared > kMaxFatImageBytes) {
-        why = "no FAT12 disk: its boot sector declares " + std::to_string(declared) + " bytes";
+        why = "its boot sector declares " + std::to_string(declared) + " bytes, more than the " +
+              std::to_string(kMaxFatImageBytes) + " read here";
         return false;
     }
     if (firstData > g.sectors) {
@@ -332,11 +377,12 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
     g.rootSector = static_cast<uint32_t>(firstData - rootSectors);
     g.firstDataSector = static_cast<uint32_t>(firstData);
     g.clusters = (g.sectors - g.firstDataSector) / g.sectorsPerCluster;
-    if (g.clusters > kFat12MaxClusters) {
-        why = "no FAT12 disk: " + std::to_string(g.clusters) + " clusters make it FAT16";
+    if (g.clusters > kFat16MaxClusters) {
+        why = "a FAT32 volume by its " + std::to_string(g.clusters) + " clusters" + onlyFat;
         return false;
     }
-    const uint64_t fatBytes = (uint64_t{g.clusters + kFirstCluster} * 3 + 1) / 2;
+    g.fatBits = g.clusters > kFat12MaxClusters ? 16 : 12;
+    const uint64_t fatBytes = (uint64_t{g.clusters + kFirstCluster} * g.fatBits + 7) / 8;
     if (fatBytes > uint64_t{g.sectorsPerFat} * g.bytesPerSector) {
         why = geometry + "a FAT of " + std::to_string(g.sectorsPerFat) + " sectors cannot hold " +
               std::to_string(g.clusters) + " clusters";

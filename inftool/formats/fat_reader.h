@@ -7,12 +7,13 @@
 #include <string>
 #include <vector>
 
-// A raw sector image of a FAT12 disk, read without mounting it: the geometry its boot sector
-// gives, the FAT and every directory. An image may come from anywhere, so every number in it
-// is checked against the others before it is followed, and each cluster may belong to one
-// file or folder only; a damaged image is refused whole rather than read in part.
+// A raw sector image of a FAT12 or FAT16 volume, read without mounting it: the geometry its
+// boot sector gives, the FAT and every directory. An image may come from anywhere, so every
+// number in it is checked against the others before it is followed, and each cluster may
+// belong to one file or folder only; a damaged image is refused whole rather than read in part.
 
-// Far above any FAT12 disk: 4084 clusters of 32K, with room to spare for its FATs.
+// Far above any FAT12 disk (4084 clusters of 32K, with room to spare for its FATs); FAT16
+// volumes are read up to this size.
 constexpr uint64_t kMaxFatImageBytes = 160u * 1024u * 1024u;
 
 struct FatGeometry {
@@ -27,6 +28,7 @@ struct FatGeometry {
     uint32_t rootSector;      // the first of the root directory
     uint32_t firstDataSector; // that of cluster 2
     uint32_t clusters;        // 2 to clusters + 1
+    uint32_t fatBits;         // 12 or 16, as the count of clusters makes it
 };
 
 struct FatFile {
@@ -43,12 +45,14 @@ struct FatDisk {
 };
 
 // The geometry of the boot sector at the start of size bytes. False, with why, when they are
-// no FAT12 disk or its geometry is impossible; the image may be shorter than it declares.
+// no FAT12 or FAT16 volume (a partition table, FAT32, exFAT and NTFS named) or its geometry is
+// impossible; the image may be shorter than it declares.
 bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& geometry, std::string& why);
 
 // Every file and folder of the image. False, with why (one line that names the file or folder
-// concerned, if any), when it is another image format (named), no FAT12 disk, or damaged: a
-// cluster chain that loops, leaves the disk, meets a free or bad cluster or another's chain,
-// or holds fewer or more clusters than its file's length; a name no folder of the host can
-// take (beyond printable ASCII, ".", "..", a separator); two entries of one name.
+// concerned, if any), when it is another image format (named), no FAT12 or FAT16 volume, or
+// damaged: a cluster chain that loops, leaves the disk, meets a free or bad cluster or
+// another's chain, or holds fewer or more clusters than its file's length; a name no folder
+// of the host can take (beyond printable ASCII, ".", "..", a separator); two entries of one
+// name.
 bool ReadFatImage(const uint8_t* image, size_t size, FatDisk& disk, std::string& why);

@@ -6,26 +6,20 @@
 
 namespace {
 
-struct NamedFloppy {
-    const char* name;
-    FloppyGeometry geometry;
-};
-
-constexpr NamedFloppy kFloppies[] = {
-    {"1.44M", {2880, 1, 224, 18, 2, 0xF0, 9}},
-    {"1.2M", {2400, 1, 224, 15, 2, 0xF9, 7}},
-    {"720K", {1440, 2, 112, 9, 2, 0xF9, 3}},
-    {"360K", {720, 2, 112, 9, 2, 0xFD, 2}},
-};
-
 // Readers tell FAT12 by fewer than 4085 clusters; a FAT holds an entry of 1.5 bytes for each,
 // after the two that the media byte and the end mark take.
 constexpr bool HoldsItsClusters(const FloppyGeometry& g) {
     return DataClusters(g) < 4085 &&
            ((DataClusters(g) + 2) * 3 + 1) / 2 <= g.sectorsPerFat * kSectorBytes;
 }
-static_assert(HoldsItsClusters(kFloppies[0].geometry) && HoldsItsClusters(kFloppies[1].geometry) &&
-              HoldsItsClusters(kFloppies[2].geometry) && HoldsItsClusters(kFloppies[3].geometry));
+constexpr bool AllHoldTheirClusters() {
+    for (const NamedFloppy& floppy : kFloppies)
+        if (!HoldsItsClusters(floppy.geometry) ||
+            floppy.geometry.rootEntries * kDirEntryBytes % kSectorBytes != 0)
+            return false;
+    return true;
+}
+static_assert(AllHoldTheirClusters());
 
 uint64_t RoundUp(uint64_t bytes, uint32_t cluster) {
     return (bytes + cluster - 1) / cluster * cluster;
@@ -35,7 +29,7 @@ uint64_t RoundUp(uint64_t bytes, uint32_t cluster) {
 
 bool ParseDiskSize(const char* text, DiskFormat& format) {
     for (const NamedFloppy& floppy : kFloppies) {
-        if (std::strcmp(text, floppy.name) == 0) {
+        if (floppy.built && std::strcmp(text, floppy.name) == 0) {
             const FloppyGeometry& g = floppy.geometry;
             const uint32_t cluster = g.sectorsPerCluster * kSectorBytes;
             format = {uint64_t{DataClusters(g)} * cluster, cluster, g.rootEntries, &g};

@@ -18,6 +18,23 @@ struct FloppyGeometry {
     uint8_t sectorsPerFat;
 };
 
+// A floppy of floppies.def; built: one that build and init lay out, not only one import reads.
+struct NamedFloppy {
+    const char* name;
+    bool built;
+    FloppyGeometry geometry;
+};
+
+constexpr NamedFloppy kFloppies[] = {
+#define FLOPPY(name, built, ...) {name, built != 0, {__VA_ARGS__}},
+#include "formats/floppies.def"
+#undef FLOPPY
+};
+
+// The --disk-size values, as the help of build and init gives them.
+constexpr char kDiskSizeHelp[] =
+    "160K, 180K, 320K, 360K, 720K, 1.2M, 1.44M, 1.68M, 2.88M or a byte count";
+
 constexpr uint32_t kSectorBytes = 512;
 constexpr uint32_t kReservedSectors = 1;
 constexpr uint32_t kFatCount = 2;
@@ -43,7 +60,7 @@ struct DiskFormat {
 
 constexpr DiskFormat kUnlimitedDisk{0, 512, 0};
 
-// "1.44M", "1.2M", "720K", "360K", or a byte count (512-byte clusters, no entry limit).
+// The name of a built floppy of kFloppies, or a byte count (512-byte clusters, no entry limit).
 bool ParseDiskSize(const char* text, DiskFormat& format);
 
 struct SizedFile {

@@ -7,6 +7,7 @@
 
 #include "transfer/copy_rules.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -34,12 +35,14 @@ bool Add(SourceDisk& disk, SourceFile file, std::string& why) {
 bool ReadFolder(const fs::path& root, SourceDisk& disk, std::string& why) {
     std::error_code error;
     std::map<std::string, fs::path> paths;
+    std::string last; // the entry read last: where a failure to go on happened
     fs::recursive_directory_iterator entry(root, error), end;
-    for (; !error && entry != end; entry.increment(error))
-        if (entry->is_regular_file(error))
-            paths.emplace(fs::relative(entry->path(), root, error).generic_string(), entry->path());
+    for (; !error && entry != end; entry.increment(error)) {
+        last = entry->path().lexically_relative(root).generic_string();
+        if (entry->is_regular_file(error)) paths.emplace(last, entry->path());
+    }
     if (error) {
-        why = "cannot read: " + error.message();
+        why = (last.empty() ? "" : ShownPath(last) + ": ") + "cannot read: " + error.message();
         return false;
     }
     for (const auto& [path, host] : paths) {
@@ -47,7 +50,7 @@ bool ReadFolder(const fs::path& root, SourceDisk& disk, std::string& why) {
         std::string readWhy;
         if (!ModifiedTime(host.string().c_str(), file.modified, readWhy)) file.modified = -1;
         if (!ReadWholeFile(host.string().c_str(), file.bytes, readWhy)) {
-            why = path + ": cannot read: " + readWhy;
+            why = ShownPath(path) + ": cannot read: " + readWhy;
             return false;
         }
         if (!Add(disk, std::move(file), why)) return false;
@@ -72,7 +75,36 @@ bool ReadImage(const std::string& name, SourceDisk& disk, std::string& why) {
     return true;
 }
 
+constexpr size_t kShownPathBytes = 120;
+constexpr size_t kMaxNameBytes = 255;
+// The temporary folder beside DIR takes a longer name than DIR's.
+constexpr size_t kTemporaryNameRoom = 32;
+#ifdef _WIN32
+constexpr size_t kMaxPathBytes = 259; // MAX_PATH less its terminating null
+#else
+constexpr size_t kMaxPathBytes = 4095; // PATH_MAX less its terminating null
+#endif
+
 } // namespace
+
+std::string ShownPath(const std::string& path) {
+    if (path.size() <= kShownPathBytes) return path;
+    const size_t depth = static_cast<size_t>(std::count(path.begin(), path.end(), '/'));
+    return path.substr(0, kShownPathBytes / 2) + "..." +
+           path.substr(path.size() - kShownPathBytes / 2) + " (" + std::to_string(path.size()) +
+           " bytes, " + std::to_string(depth) + " folders deep)";
+}
+
+std::string TooLongToWrite(size_t dirLength, const std::string& path) {
+    for (const std::string& part : PathParts(path))
+        if (part.size() > kMaxNameBytes)
+            return "a name of " + std::to_string(part.size()) + " bytes, more than the " +
+                   std::to_string(kMaxNameBytes) + " a folder takes";
+    const size_t room = kMaxPathBytes - std::min(kMaxPathBytes, dirLength + 1 + kTemporaryNameRoom);
+    if (path.size() <= room) return "";
+    return "a path of " + std::to_string(path.size()) + " bytes, more than the " +
+           std::to_string(room) + " the file system takes there";
+}
 
 size_t SourceDisk::Find(const std::string& path) const {
     std::string joined;

@@ -30,3 +30,12 @@ struct SourceDisk {
 // why (one line that does not repeat the name), when it cannot be read, is no FAT12 image,
 // is damaged, or holds two files whose names differ only in case.
 bool ReadSourceDisk(const std::string& name, SourceDisk& disk, std::string& why);
+
+// path as a message shows it: whole, or, when long, its start and end around "...", with its
+// length and depth.
+std::string ShownPath(const std::string& path);
+
+// Why path, "/"-separated, cannot be written below a folder whose full path is dirLength bytes
+// long: a name longer than a folder takes, or a whole longer than the file system takes,
+// less room for the temporary name the folder is written under first; "" when it can.
+std::string TooLongToWrite(size_t dirLength, const std::string& path);

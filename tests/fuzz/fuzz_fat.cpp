@@ -10,10 +10,10 @@
 
 namespace {
 
-// The seeds are build's images without their trailing zeros (tests/fuzz/make-fat-seeds.sh);
-// an input as short, and of even length, comes back to the length its boot sector declares,
-// so that mutations land in the sectors that matter. One of odd length stays as it is, so
-// that images shorter than they declare are tried too.
+// The seeds are build's images, and a FAT16 volume, without their trailing zeros
+// (tests/fuzz/make-fat-seeds.sh); an input as short, and of even length, comes back to the
+// length its boot sector declares, so that mutations land in the sectors that matter. One of
+// odd length stays as it is, so that images shorter than they declare are tried too.
 constexpr uint64_t kMaxRestored = 3u * 1024u * 1024u;
 
 bool HoldsTogether(const FatDisk& disk) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Writes the seeds of fuzz_fat: the images inftool build writes of the demo's two disks
-# (1.44M) and of a 360K disk of long, lower-case and nested names, each cut after its last
-# byte that is not zero, which the fuzz target restores.
+# (1.44M) and of a disk of long, lower-case and nested names (360K, and DMF's 1.68M), and a
+# FAT16 volume that mkfs.fat formats and mcopy fills with the same names, each cut after its
+# last byte that is not zero, which the fuzz target restores.
 #   tests/fuzz/make-fat-seeds.sh INFTOOL
 set -euo pipefail
 inftool=${1:?inftool}
@@ -30,9 +31,16 @@ printf '%s\r\n' '[Application]' 'AppName = Names' '[Disks]' '1 = small disk' '[D
   'Help, ScanUtil.Hlp, SCANUTIL.HLP, 1, 1, N' 'Long, Long Name.txt, LONGNAME.TXT, 1, 1, N' \
   'Settings, scands.INI, SCANDS.INI, 2, 1, N' '[End]' >"$work/names.inf"
 build names "$work/names.inf" "$work/orig-names" 360K
+build names-dmf "$work/names.inf" "$work/orig-names" 1.68M
+# The smallest FAT16 volume of 512-byte clusters: 4,400 sectors, past FAT12's 4,084 clusters.
+export PATH=$PATH:/usr/sbin:/sbin MTOOLS_NO_VFAT=0
+mkfs.fat -C -F 16 -s 1 -n NAMES "$work/fat16.img" 2200 >/dev/null
+mcopy -s -i "$work/fat16.img" "$work/names/"* ::/
 
 mkdir -p "$seeds"
 cut_zeros "$work/demo/DISK1.IMG" "$seeds/demo1.img"
 cut_zeros "$work/demo/DISK2.IMG" "$seeds/demo2.img"
 cut_zeros "$work/names.IMG" "$seeds/names360.img"
+cut_zeros "$work/names-dmf.IMG" "$seeds/names-dmf.img"
+cut_zeros "$work/fat16.img" "$seeds/fat16.img"
 ls -l "$seeds"

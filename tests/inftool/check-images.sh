@@ -2,12 +2,13 @@
 # The floppy images of inftool build --images, judged by tools no one here wrote: fsck.fat
 # finds nothing to mend and counts the clusters build's table counts, mtools lists every file
 # under its name and reads each back byte for byte, file(1) sees FAT12 of the right size and
-# media byte, and a second build of the same inputs gives the same bytes.
+# media byte, a second build of the same inputs gives the same bytes, and so does a build of
+# what import brings back of them.
 #
 #   check-images.sh INFTOOL SAMPLES WORK
 #
-# Checks the demo's two disks (1.44M), a 360K disk of long and lower-case names, and a 1.44M
-# disk filled until less than a cluster is free.
+# Checks the demo's two disks at every floppy size (inftool/formats/floppies.def), a 360K
+# disk of long and lower-case names, and a 1.44M disk filled until less than a cluster is free.
 # shellcheck source=tests/inftool/check-common.sh
 source "$(dirname "$0")/check-common.sh"
 
@@ -67,11 +68,38 @@ check() {
   echo "$name: fsck.fat clean, ${summary#*: } as build counts; $(wc -l <<<"$files") files read back"
 }
 
-build demo "$samples/SETUP.INF" "$samples/originals" 1.44M
-for disk in 1 2; do
-  check "$work/demo/DISK$disk.IMG" "$work/demo.again/DISK$disk.IMG" "$work/demo/DISK$disk" \
-    "$work/demo.table" "$disk" 2880 f0
-done
+# The demo's two disks at every floppy size build takes, then brought back by import, given
+# in shuffled order with disk 1 twice, and built again from what import wrote: the same bytes.
+page=$(dirname "$0")/../../inftool/inftool.1
+while read -r size built sectors cluster root _ _ media _; do
+  [ "$built" = 1 ] || continue
+  name=demo-$size
+  grep -qP "^\Q$size\E\t$sectors\t$((cluster * 512))\t$root\t${media^^}$" "$page" ||
+    fail "$name: the table of --disk-size in inftool.1 gives other values"
+  build "$name" "$samples/SETUP.INF" "$samples/originals" "$size" || continue
+  for disk in 1 2; do
+    check "$work/$name/DISK$disk.IMG" "$work/$name.again/DISK$disk.IMG" "$work/$name/DISK$disk" \
+      "$work/$name.table" "$disk" "$sectors" "$media"
+  done
+  disks=("$work/$name/DISK2.IMG" "$work/$name/DISK1.IMG" "$work/$name/DISK1.IMG")
+  status=0
+  "$inftool" import "${disks[@]}" --out "$work/$name.imported" >"$work/$name.import" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || { fail "$name: import exited $status: $(cat "$work/$name.import")"; continue; }
+  grep -qF "warning: $work/$name/DISK1.IMG: given twice" "$work/$name.import" ||
+    fail "$name: import names no disk given twice: $(cat "$work/$name.import")"
+  for disk in 1 2; do
+    grep -qE "^$disk +$work/$name/DISK$disk.IMG " "$work/$name.import" ||
+      fail "$name: import numbers the disks otherwise: $(cat "$work/$name.import")"
+  done
+  from=$work/$name.imported
+  "$inftool" build "$from/SETUP.INF" --from "$from" --setup "$from/setup.exe" --follow-on "$from/photo/setup.EXE" \
+    --out "$work/$name.rebuilt" --disk-size "$size" --images >/dev/null || [ $? -eq 1 ] || fail "$name: the build of the import failed"
+  for disk in 1 2; do
+    cmp -s "$work/$name/DISK$disk.IMG" "$work/$name.rebuilt/DISK$disk.IMG" ||
+      fail "$name: DISK$disk.IMG built again from its import differs"
+  done
+  echo "$name: imported from DISK2, DISK1, DISK1 and built again"
+done < <(floppies)
 
 # One disk of 360K: long and lower-case names of files and folders, a label to mend.
 originals=$work/originals-360

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# inftool import of images that tools no one here wrote made: mkfs.fat formats each FAT12
-# geometry (the floppies, DMF, 2.88M, sectors of 1024 bytes), mcopy fills it from a script and
-# files this test writes itself, under long and lower-case names as mtools writes them. Every
-# listed file must come back as its original, byte for byte, and every other file of the
-# disk, as mtools reads it, under unlisted/.
+# inftool import of images that tools no one here wrote made: mformat formats each floppy of
+# inftool/formats/floppies.def, whose boot sector must carry the values that file gives, and
+# mkfs.fat the forms it makes of its own (DMF, sectors of 1024 bytes, a FAT16 volume); mcopy
+# fills each from a script and files this test writes itself, under long and lower-case names
+# as mtools writes them. Every listed file must come back as its original, byte for byte, and
+# every other file of the disk, as mtools reads it, under unlisted/. A FAT32 volume and a
+# partitioned image are refused by name.
 #
 #   check-import.sh INFTOOL WORK
 # shellcheck source=tests/inftool/check-common.sh
@@ -11,7 +13,7 @@ source "$(dirname "$0")/check-common.sh"
 
 inftool=${1:?inftool} work=${2:?work folder}
 export MTOOLS_NO_VFAT=0
-need mkfs.fat fsck.fat mmd mcopy mdir
+need mkfs.fat mformat fsck.fat mmd mcopy mdir python3
 
 rm -rf "$work"
 mkdir -p "$work/orig/WINDOWS" "$work/orig/TWAIN" "$work/files"
@@ -39,13 +41,28 @@ expected=(
   "unlisted/disk1/Extra Folder/notes.txt files/notes.txt"
 )
 
-# geometry: mkfs.fat's block count (1 KiB) and options
-for geometry in "160" "360" "720" "1200" "1440" "1680 -s 4 -r 16" "2880" "1440 -S 1024"; do
-  read -r blocks options <<<"$geometry"
-  name="fat-${geometry// /}"
+# name, the formatter's call, and for a floppy of floppies.def the values its boot sector
+# must carry (bytes per sector to heads): each floppy by mformat, from its tracks, heads and
+# sectors, with the cluster and root folder DMF needs; then forms mkfs.fat makes of its own.
+formats=()
+while read -r name _ sectors cluster root track heads media fat; do
+  formats+=("$name|mformat -C -i IMAGE -v FOREIGN -t $((sectors / track / heads)) -h $heads -s $track -c $cluster -r $((root * 32 / 512)) ::|512 $cluster 1 2 $root $sectors $((16#$media)) $fat $track $heads")
+done < <(floppies)
+formats+=("mkfs-DMF|mkfs.fat -C -n FOREIGN -s 4 -r 16 IMAGE 1680|"
+  "mkfs-1024|mkfs.fat -C -n FOREIGN -S 1024 IMAGE 1440|" "mkfs-FAT16|mkfs.fat -C -n FOREIGN -F 16 IMAGE 16384|")
+
+parameters() { # IMAGE
+  python3 -c 'import struct, sys; print(*struct.unpack_from("<HBHBHHBHHH", open(sys.argv[1], "rb").read(), 11))' "$1"
+}
+
+for format in "${formats[@]}"; do
+  IFS='|' read -r name formatter want <<<"$format"
   image=$name.img
-  # shellcheck disable=SC2086 # the options are words
-  mkfs.fat -C $options -n FOREIGN "$image" "$blocks" >/dev/null
+  rm -f "$image"
+  read -ra call <<<"${formatter//IMAGE/$image}"
+  MTOOLS_SKIP_CHECK=1 "${call[@]}" >/dev/null
+  [ -z "$want" ] || [ "$(parameters "$image")" = "$want" ] ||
+    fail "$name: ${call[0]} writes the values $(parameters "$image"), floppies.def $want"
   mmd -i "$image" ::/windows "::/Twain Files" ::/photo "::/Extra Folder"
   mcopy -i "$image" files/SETUP.INF files/setup.exe files/README.TXT ::/
   mcopy -i "$image" files/main.exe ::/photo/setup.EXE
@@ -72,7 +89,26 @@ for geometry in "160" "360" "720" "1200" "1440" "1680 -s 4 -r 16" "2880" "1440 -
     mcopy -n -i "$image" "::/$file" - | cmp -s - "$name/unlisted/disk1/$file" ||
       fail "$name: unlisted/disk1/$file is not what mcopy reads"
   done < <(cd "$name/unlisted/disk1" && find . -type f | sed 's|^\./||')
-  echo "$name: $imported files back, $(file -b "$image" | grep -o 'sectors [0-9]*' | head -1)"
+  echo "$name: $imported files back from $(stat -c %s "$image") bytes"
+done
+
+# Refused by name, nothing written: a FAT32 volume, and a FAT16 one behind a partition table.
+mkfs.fat -C -F 32 -n FOREIGN fat32.img 40000 >/dev/null
+mkfs.fat -C -F 16 --offset 2048 partitioned.img 9216 >/dev/null
+python3 -c 'import struct, sys
+with open(sys.argv[1], "r+b") as image:
+    image.seek(446)
+    image.write(struct.pack("<B3sB3sII", 0, b"\0\x21\0", 6, b"\xfe\xff\xff", 2048, 16384))
+    image.seek(510)
+    image.write(b"\x55\xaa")' partitioned.img
+for refused in "fat32.img:a FAT32 volume" "partitioned.img:a partitioned image"; do
+  image=${refused%%:*} why=${refused#*:}
+  status=0
+  "$inftool" import "$image" --out refused >refused.out 2>&1 || status=$?
+  if [ "$status" -ne 2 ] || ! grep -qF "inftool import: $image: $why" refused.out || [ -e refused ]; then
+    fail "$image: import exited $status: $(cat refused.out)"
+  fi
+  echo "$image: $(head -1 refused.out)"
 done
 
 finish check-import

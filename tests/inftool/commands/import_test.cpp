@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -151,9 +152,11 @@ TEST_F(ImportTest, BuildsImagesComeBackAndBuildTheSameImages) {
     }
 }
 
-// One row per disk, in the order given, as images or as folders of any case; a disk the
-// script does not use gives only files that go to the folder of the rest, which a [Dirs]
-// folder called "unlisted" moves aside; a missing installer is only noted.
+// Disks are placed by the files they hold, as images or as folders of any case, and every
+// order of them gives the same rows (in the order of the numbers, then the rest by name) and
+// the same files; a disk the script does not use gives only files that go to the folder of
+// the rest, which a [Dirs] folder called "unlisted" moves aside; a missing installer is only
+// noted.
 TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
     std::string inf = kTwoDisks;
     inf.replace(inf.find("1 = WIN"), 7, "1 = unlisted");
@@ -165,22 +168,20 @@ TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
     fs::remove(media + "/DISK1/setup.exe");
     Write("media/DISK1/EXTRA.TXT", "extra");
     Write("media/DISK2/README.TXT", "read me");
-    const std::string disks[] = {media + "/DISK2.IMG", media + "/DISK1", media + "/DISK2"};
-    ProgramRun run = Import({disks[0], disks[1], disks[2]});
-    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string image2 = media + "/DISK2.IMG", folder1 = media + "/DISK1",
+                      folder2 = media + "/DISK2";
     char table[2048];
     std::snprintf(
         table, sizeof table,
         "disk   from                      files   listed  unlisted\n"
-        "2      %-24s      2        2         0\n"
         "1      %-24s      5        4         1\n"
-        "-      %-24s      3        0         3\n"
+        "2      %-24s      3        2         1\n"
+        "-      %-24s      2        0         2\n"
         "%s: note: no setup.exe beside SETUP.INF\n"
         "%s: note: 4 files the script does not list, kept in %s/unlisted-2: "
-        "disk2/EXTRA.TXT, disk3/README.TXT, disk3/unlisted/B.INI, disk3/unlisted/HELP.HL_\n",
-        disks[0].c_str(), disks[1].c_str(), disks[2].c_str(), disks[1].c_str(), out.c_str(),
+        "disk1/EXTRA.TXT, disk2/README.TXT, disk3/unlisted/HELP.HL_, disk3/unlisted/B.INI\n",
+        folder1.c_str(), folder2.c_str(), image2.c_str(), folder1.c_str(), out.c_str(),
         out.c_str());
-    EXPECT_EQ(run.out, table);
     std::map<std::string, std::string> expected = {
         {"SETUP.INF", inf},
         {"photo/setup.EXE", Read("follow.exe")},
@@ -188,11 +189,94 @@ TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
         {"unlisted/A.INI", Read("orig/unlisted/A.INI")},
         {"unlisted/GUI.INI", Read("orig/unlisted/GUI.INI")},
         {"unlisted/HELP.HLP", Read("orig/unlisted/HELP.HLP")},
-        {"unlisted-2/disk2/EXTRA.TXT", "extra"},
-        {"unlisted-2/disk3/README.TXT", "read me"},
+        {"unlisted-2/disk1/EXTRA.TXT", "extra"},
+        {"unlisted-2/disk2/README.TXT", "read me"},
         {"unlisted-2/disk3/unlisted/B.INI", Read("media/DISK2/unlisted/B.INI")},
         {"unlisted-2/disk3/unlisted/HELP.HL_", Read("media/DISK2/unlisted/HELP.HL_")}};
-    EXPECT_EQ(Tree(out), expected);
+    for (const std::vector<std::string>& disks :
+         {std::vector{image2, folder1, folder2}, std::vector{folder2, image2, folder1},
+          std::vector{folder1, folder2, image2}}) {
+        SCOPED_TRACE(disks[0]);
+        ProgramRun run = Import(disks);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, table);
+        EXPECT_EQ(Tree(out), expected);
+        fs::remove_all(out);
+    }
+}
+
+// A disk given twice, as the same name or another, or as the same files, is read once and
+// named; a disk that holds the files of two numbers is named too, unless it is the only one.
+TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
+    const std::string image1 = media + "/DISK1.IMG", image2 = media + "/DISK2.IMG";
+    const std::string folder1 = media + "/DISK1", folder2 = media + "/DISK2";
+    const std::string twice = media + "/../media/DISK1.IMG", warning = "inftool import: warning: ";
+    const auto moveToDisk1 = [&](std::vector<const char*> files) {
+        return [&, files] {
+            for (const char* file : files)
+                fs::rename(folder2 + "/WIN/" + file, folder1 + "/WIN/" + file);
+        };
+    };
+    struct Row {
+        const char* arrangement;
+        std::function<void()> arrange;
+        std::vector<std::string> disks;
+        std::string err;
+        std::string rows;           // of the report, its blanks squeezed
+        const char* kept = nullptr; // a file in DIR beside the originals
+    };
+    const Row rows[] = {
+        {"one image twice",
+         [] {},
+         {image2, image1, image1},
+         warning + image1 + ": given twice; read once\n",
+         "1 " + image1 + " 5 5 0\n2 " + image2 + " 2 2 0\n- " + image1 + " 5 0 0\n"},
+        {"one image under two names",
+         [] {},
+         {image1, twice, image2},
+         warning + image1 + ": given twice, as " + twice + "; read once\n",
+         "1 " + twice + " 5 5 0\n2 " + image2 + " 2 2 0\n- " + image1 + " 5 0 0\n"},
+        {"an image and a folder of the same files",
+         [] {},
+         {image1, image2, folder1},
+         warning + image1 + ": the same disk as " + folder1 + ", file for file; read once\n",
+         "1 " + folder1 + " 5 5 0\n2 " + image2 + " 2 2 0\n- " + image1 + " 5 0 0\n"},
+        {"a disk of two numbers",
+         moveToDisk1({"B.INI"}),
+         {folder2, folder1},
+         warning + folder1 + ": holds files of disks 1 and 2\n",
+         "1 " + folder1 + " 6 6 0\n2 " + folder2 + " 1 1 0\n"},
+        {"the only disk, of two numbers",
+         moveToDisk1({"B.INI", "HELP.HL_"}),
+         {folder1},
+         "",
+         "1 " + folder1 + " 7 7 0\n"},
+        {"a second disk with a script",
+         [&] { fs::copy_file(folder1 + "/SETUP.INF", folder2 + "/SETUP.INF"); },
+         {folder2, folder1},
+         warning + folder2 + ": holds SETUP.INF too; the start disk is " + folder1 + "\n",
+         "1 " + folder1 + " 5 5 0\n2 " + folder2 + " 3 2 1\n" + out +
+             ": note: 1 files the script does not list, kept in " + out +
+             "/unlisted: disk2/SETUP.INF\n",
+         "unlisted/disk2/SETUP.INF"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arrangement);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);
+        row.arrange();
+        ProgramRun run = Import(row.disks);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.err, row.err);
+        EXPECT_EQ(std::regex_replace(run.out, std::regex(" +"), " "),
+                  "disk from files listed unlisted\n" + row.rows +
+                      (row.err.empty() ? "" : "inftool import: imported, with 1 warning\n"));
+        std::map<std::string, std::string> expected = Originals();
+        if (row.kept) expected[row.kept] = Read("media/DISK1/SETUP.INF");
+        EXPECT_EQ(Tree(out), expected);
+        fs::remove_all(out);
+    }
 }
 
 // Each damaged or unreadable disk, and each script import cannot follow, is refused with a
@@ -220,6 +304,9 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
             change();
         };
     };
+    std::string deep; // 20 folders of 199 bytes
+    for (int i = 0; i < 20; ++i)
+        deep += (i == 0 ? "" : "/") + std::string(199, static_cast<char>('a' + i));
     struct Row {
         const char* damage;
         std::function<void(std::vector<std::string>& disks)> arrange;
@@ -250,26 +337,39 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
          [&](auto&) {
              image(disk1, [](std::string& b) { ++b[b.find("SZDD\x88\xF0\x27\x33") + 10]; });
          },
-         disk1 + ": TW/A.DL_: stream ends early: fewer bytes than the header's length "
-                 "(SETUP.INF line 10)"},
+         disk1 +
+             ": TW/A.DL_: stream ends early: fewer bytes than the header's length "
+             "(" +
+             disk1 + ": SETUP.INF line 10)"},
         {"a compressed file that is not",
          onFolders([&] { Write("media/DISK2/WIN/HELP.HL_", "plain help"); }),
-         folder2 + ": WIN/HELP.HL_: not an SZDD compressed file (wrong signature) (SETUP.INF "
-                   "line 12)"},
+         folder2 + ": WIN/HELP.HL_: not an SZDD compressed file (wrong signature) (" + folder1 +
+             ": SETUP.INF line 12)"},
         {"a listed file missing", onFolders([&] { fs::remove(media + "/DISK1/WIN/A.INI"); }),
-         folder1 + ": WIN/A.INI is missing (SETUP.INF line 11, disk 1)"},
+         folder1 +
+             ": SETUP.INF line 11: WIN/A.INI, of disk 1, is on none of the disks given (disk 1 "
+             "is " +
+             folder1 + ")"},
         {"a disk not given", [&](auto& d) { d.pop_back(); },
-         "WIN/B.INI (SETUP.INF line 13) is on disk 2, which is not among the disks given"},
+         disk1 + ": SETUP.INF line 13: WIN/B.INI, of disk 2, is on none of the disks given, and "
+                 "none holds the files of disk 2"},
         {"no script", [&](auto& d) { d.erase(d.begin()); },
          "none of the disks holds SETUP.INF at its top"},
         {"names one disk cannot tell apart",
          onFolders([&] { Write("media/DISK2/WIN/b.ini", "other"); }),
          folder2 + ": holds both WIN/B.INI and WIN/b.ini, which a FAT disk cannot tell apart"},
         {"a [Dirs] name leading out", onFolders([&] { script("1 = WIN", "1 = ..\\WIN"); }),
-         "SETUP.INF line 11: [Dirs] name \"..\\WIN\" leads out of its folder"},
+         folder1 + ": SETUP.INF line 11: [Dirs] name \"..\\WIN\" leads out of its folder"},
         {"one original, two contents", onFolders([&] { script("B.INI, GUI.INI", "B.INI, A.INI"); }),
-         "SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for line 11 with "
-         "other contents"},
+         folder1 + ": SETUP.INF line 13: cannot put it in place: WIN/A.INI is also written for "
+                   "line 11 with "
+                   "other contents"},
+        {"a path too long for DIR",
+         onFolders([&] { Write("media/DISK2/" + deep + "/DEEP.TXT", "deep"); }),
+         folder2 + ": " + deep.substr(0, 60) + "..." + deep.substr(deep.size() - 51) +
+             "/DEEP.TXT (4008 bytes, 20 folders deep): cannot be written in " + out +
+             ": a path of 4023 bytes, more than the " + std::to_string(4095 - 33 - out.size()) +
+             " the file system takes there"},
         {"an out that is not empty", [&](auto&) { Write("imported/keep.txt", "keep"); },
          out + ": exists and is not empty (--force replaces it)"},
     };
@@ -284,6 +384,7 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
         ProgramRun run = Import(disks);
         EXPECT_EQ(run.status, 2);
         EXPECT_NE(run.err.find(row.err + "\n"), std::string::npos) << run.err;
+        EXPECT_LT(run.err.size(), 600u) << "one short error";
         EXPECT_NE(run.err.find("inftool import: nothing was written\n"), std::string::npos);
         EXPECT_EQ(Tree(dir, true), before);
     }
@@ -295,7 +396,9 @@ TEST_F(ImportTest, AFailedWriteExits74) {
     ProgramRun run = RunInftool(
         {"import", media + "/DISK1.IMG", media + "/DISK2.IMG", "--out", "/proc/self/imported"});
     EXPECT_EQ(run.status, 74);
-    EXPECT_NE(run.err.find(": cannot create: "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("inftool import: /proc/self/imported: cannot create: "),
+              std::string::npos)
+        << run.err;
 }
 
 } // namespace

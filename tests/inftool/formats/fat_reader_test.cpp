@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -38,20 +40,9 @@ std::vector<uint8_t> Image(const FloppyGeometry& geometry, const std::vector<Tes
     return image;
 }
 
-// Every geometry a boot sector of the era gives, DMF and 2.88M included: what the writer
+// Every geometry of floppies.def, the read-only ones too: what the writer
 // lays out, the reader reads back whole, in folders of more than one cluster too.
 TEST(FatReader, ReadsBackWhatTheWriterLaysOutOnEveryFloppy) {
-    struct Row {
-        const char* name;
-        FloppyGeometry geometry;
-    };
-    const Row rows[] = {
-        {"160K", {320, 1, 64, 8, 1, 0xFE, 1}},       {"180K", {360, 1, 64, 9, 1, 0xFC, 2}},
-        {"320K", {640, 2, 112, 8, 2, 0xFF, 1}},      {"360K", {720, 2, 112, 9, 2, 0xFD, 2}},
-        {"720K", {1440, 2, 112, 9, 2, 0xF9, 3}},     {"1.2M", {2400, 1, 224, 15, 2, 0xF9, 7}},
-        {"1.44M", {2880, 1, 224, 18, 2, 0xF0, 9}},   {"DMF 1024", {3360, 2, 224, 21, 2, 0xF0, 5}},
-        {"DMF 2048", {3360, 4, 16, 21, 2, 0xF0, 3}}, {"2.88M", {5760, 2, 240, 36, 2, 0xF0, 9}},
-    };
     std::vector<TestFile> files = {
         {"setup.exe", std::vector<uint8_t>(5000, 'x')},
         {"SETUP.INF", Bytes("[End]\r\n")},
@@ -64,7 +55,7 @@ TEST(FatReader, ReadsBackWhatTheWriterLaysOutOnEveryFloppy) {
     std::string written;
     for (const TestFile& file : files)
         written += Line(file.path, file.bytes);
-    for (const Row& row : rows) {
+    for (const NamedFloppy& row : kFloppies) {
         SCOPED_TRACE(row.name);
         const std::vector<uint8_t> image = Image(row.geometry, files);
         FatDisk disk;
@@ -81,6 +72,92 @@ TEST(FatReader, ReadsBackWhatTheWriterLaysOutOnEveryFloppy) {
         }
         EXPECT_EQ(read, written);
         EXPECT_EQ(disk.files.size(), files.size() + 2) << "with photo and Windows Files";
+    }
+}
+
+// An entry of a partition table in the first sector, of one sector at least.
+void AddPartition(std::vector<uint8_t>& image, int index, uint8_t type, uint32_t start) {
+    uint8_t* entry = image.data() + kBootPartitionTable + index * 16;
+    entry[4] = type;
+    Put32(entry + 8, start);
+    Put32(entry + 12, 1);
+    image[kBootMark] = 0x55;
+    image[kBootMark + 1] = 0xAA;
+}
+
+// A FAT16 volume of 4200 clusters of 512 bytes, made here as no writer of ours makes one:
+// A.TXT in clusters 2-3, B.TXT in cluster 4000; 17 sectors of FAT each, 16 root entries.
+constexpr uint32_t kFat16Sectors = 1 + 2 * 17 + 1 + 4200;
+std::vector<uint8_t> Fat16Image() {
+    std::vector<uint8_t> image(size_t{kFat16Sectors} * 512);
+    uint8_t* boot = image.data();
+    const uint8_t jump[] = {0xEB, 0x3C, 0x90};
+    std::copy(std::begin(jump), std::end(jump), boot);
+    Put16(boot + kBootBytesPerSector, 512);
+    boot[kBootSectorsPerCluster] = 1;
+    Put16(boot + kBootReservedSectors, 1);
+    boot[kBootFatCount] = 2;
+    Put16(boot + kBootRootEntries, 16);
+    Put16(boot + kBootSectors, kFat16Sectors);
+    boot[kBootMedia] = 0xF8;
+    Put16(boot + kBootSectorsPerFat, 17);
+    uint8_t* fat = image.data() + 512;
+    for (auto [cluster, next] :
+         {std::pair{0u, 0xFFF8u}, {1u, 0xFFFFu}, {2u, 3u}, {3u, 0xFFF8u}, {4000u, 0xFFFFu}})
+        Put16(fat + cluster * 2, next);
+    uint8_t* root = image.data() + 35 * 512;
+    for (auto [name, cluster, size] :
+         {std::tuple{"A       TXT", 2u, 1000u}, std::tuple{"B       TXT", 4000u, 5u}}) {
+        std::copy_n(name, kShortNameBytes, root);
+        root[kEntryAttributes] = kAttributeArchive;
+        Put16(root + kEntryCluster, cluster);
+        Put32(root + kEntrySize, size);
+        std::fill_n(image.data() + (36 + cluster - 2) * 512, 1024, static_cast<uint8_t>(name[0]));
+        root += kDirEntryBytes;
+    }
+    return image;
+}
+
+// FAT16 is read as FAT12 is, with its own entries, marks and FAT size; a FAT boot sector
+// that ends in what looks like a partition table stays a FAT volume.
+TEST(FatReader, ReadsFat16Volumes) {
+    struct Row {
+        const char* change;
+        std::function<void(std::vector<uint8_t>&)> apply;
+        std::string listing;
+    };
+    const auto setFat = [](uint32_t cluster, uint16_t next) {
+        return
+            [cluster, next](std::vector<uint8_t>& i) { Put16(i.data() + 512 + cluster * 2, next); };
+    };
+    const Row rows[] = {
+        {"none", [](auto&) {}, "A.TXT 1000 A B.TXT 5 B 16"},
+        {"an end mark of FFFF", setFat(3, 0xFFFF), "A.TXT 1000 A B.TXT 5 B 16"},
+        {"a bad cluster", setFat(2, 0xFFF7),
+         "error: A.TXT: its cluster chain holds cluster 2, which the FAT marks bad"},
+        {"FAT12's end mark, a cluster in FAT16", setFat(3, 0x0FF8),
+         "error: A.TXT: its cluster chain holds cluster 4088, which the FAT marks free"},
+        {"a FAT too small", [](auto& i) { Put16(i.data() + kBootSectorsPerFat, 16); },
+         "error: its boot sector gives an impossible geometry: a FAT of 16 sectors cannot hold "
+         "4202 clusters"},
+        {"a partition table after the parameters", [](auto& i) { AddPartition(i, 0, 0x06, 1); },
+         "A.TXT 1000 A B.TXT 5 B 16"},
+    };
+    for (const Row& row : rows) {
+        std::vector<uint8_t> image = Fat16Image();
+        row.apply(image);
+        FatDisk disk;
+        std::string why;
+        std::string listing;
+        if (ReadFatImage(image.data(), image.size(), disk, why)) {
+            for (const FatFile& file : disk.files)
+                listing += file.path + " " + std::to_string(file.bytes.size()) + " " +
+                           static_cast<char>(file.bytes.empty() ? '-' : file.bytes.back()) + " ";
+            listing += std::to_string(disk.geometry.fatBits);
+        } else {
+            listing = "error: " + why;
+        }
+        EXPECT_EQ(listing, row.listing) << row.change;
     }
 }
 
@@ -162,6 +239,7 @@ TEST(FatReader, RefusesDamagedImages) {
     };
     const std::string outside = ", outside the disk's clusters 2 to 2848";
     const std::string geometry = "its boot sector gives an impossible geometry: ";
+    const std::string onlyFat = ", which is not read: only FAT12 and FAT16 volumes are";
     const Row rows[] = {
         {"a chain that leaves the disk", [&](auto& i) { SetFat12Entry(fat(i), 3, 2849); },
          "A.TXT: its cluster chain leads to cluster 2849" + outside},
@@ -208,20 +286,50 @@ TEST(FatReader, RefusesDamagedImages) {
         {"no FAT", setBoot8(kBootFatCount, 0),
          geometry + "1 reserved sectors, 0 FATs, 224 root directory entries"},
         {"a FAT of no size", setBoot16(kBootSectorsPerFat, 0),
-         "no FAT12 disk: its boot sector gives no FAT size, as FAT32 does"},
+         "a FAT32 volume (its boot sector gives no FAT size of 16 bits)" + onlyFat},
+        {"FAT32, told before its root entries",
+         [](auto& i) {
+             Put16(i.data() + kBootSectorsPerFat, 0);
+             Put16(i.data() + kBootRootEntries, 0);
+         },
+         "a FAT32 volume (its boot sector gives no FAT size of 16 bits)" + onlyFat},
         {"a FAT too small for the clusters", setBoot16(kBootSectorsPerFat, 8),
          geometry + "a FAT of 8 sectors cannot hold 2849 clusters"},
         {"a root folder past the disk", setBoot16(kBootRootEntries, 0xFFFF),
          geometry + "its FATs and root directory run past the disk's 2880 sectors"},
         {"a media byte of none", setBoot8(kBootMedia, 0x12), geometry + "media descriptor 18"},
-        {"FAT16 clusters", setBoot16(kBootSectors, 40000),
-         "no FAT12 disk: 39967 clusters make it FAT16"},
-        {"a size beyond FAT12",
+        {"FAT16 clusters in a FAT12 FAT", setBoot16(kBootSectors, 40000),
+         geometry + "a FAT of 9 sectors cannot hold 39967 clusters"},
+        {"FAT32 clusters",
+         [](auto& i) {
+             Put16(i.data() + kBootSectors, 0);
+             Put32(i.data() + kBootLargeSectors, 65525 + 33);
+         },
+         "a FAT32 volume by its 65525 clusters" + onlyFat},
+        {"a size beyond the reader's",
          [](auto& i) {
              Put16(i.data() + kBootSectors, 0);
              Put32(i.data() + kBootLargeSectors, 0xFFFFFFFF);
          },
-         "no FAT12 disk: its boot sector declares 2199023255040 bytes"},
+         "its boot sector declares 2199023255040 bytes, more than the 167772160 read here"},
+        {"exFAT", [](auto& i) { std::copy_n("EXFAT   ", 8, i.begin() + kBootOemName); },
+         "an exFAT volume" + onlyFat},
+        {"NTFS", [](auto& i) { std::copy_n("NTFS    ", 8, i.begin() + kBootOemName); },
+         "an NTFS volume" + onlyFat},
+        {"a partition table",
+         [](auto& i) {
+             std::fill_n(i.begin(), 446, 0);
+             AddPartition(i, 1, 0x0E, 63);
+         },
+         "a partitioned image: its first sector holds a partition table (partition 2, of type "
+         "0x0E, starts at sector 63); give that partition alone"},
+        {"a partition table behind a jump",
+         [](auto& i) {
+             Put16(i.data() + kBootBytesPerSector, 0);
+             AddPartition(i, 0, 0x06, 1);
+         },
+         "a partitioned image: its first sector holds a partition table (partition 1, of type "
+         "0x06, starts at sector 1); give that partition alone"},
         {"a TeleDisk image", [](auto& i) { std::copy_n("TD\0\x15", 4, i.begin()); },
          "a TeleDisk image, not a raw sector image: expand or convert it first"},
         {"a gzipped image", [](auto& i) { std::copy_n("\x1F\x8B\x08", 3, i.begin()); },

@@ -13,10 +13,18 @@ TEST(DiskSize, FloppyNamesAndByteCounts) {
         DiskFormat format;
         uint32_t imageBytes; // 0: no image
     };
-    const Row rows[] = {
-        {"1.44M", {1457664, 512, 224}, 1474560}, {"1.2M", {1213952, 512, 224}, 1228800},
-        {"720K", {730112, 1024, 112}, 737280},   {"360K", {362496, 1024, 112}, 368640},
-        {"100000", {100000, 512, 0}, 0},         {"1", {1, 512, 0}, 0}};
+    const Row rows[] = {{"1.44M", {1457664, 512, 224}, 1474560},
+                        {"1.2M", {1213952, 512, 224}, 1228800},
+                        {"720K", {730112, 1024, 112}, 737280},
+                        {"360K", {362496, 1024, 112}, 368640},
+                        {"160K", {160256, 512, 64}, 163840},
+                        {"180K", {179712, 512, 64}, 184320},
+                        {"320K", {322560, 1024, 112}, 327680},
+                        {"1.68M", {1716224, 2048, 16}, 1720320},
+                        {"2.88M", {2931712, 1024, 240}, 2949120},
+                        {"100000", {100000, 512, 0}, 0},
+                        {"1", {1, 512, 0}, 0},
+                        {"1440", {1440, 512, 0}, 0}};
     for (const Row& row : rows) {
         DiskFormat format{};
         EXPECT_TRUE(ParseDiskSize(row.text, format)) << row.text;
@@ -25,8 +33,8 @@ TEST(DiskSize, FloppyNamesAndByteCounts) {
         EXPECT_EQ(format.rootEntries, row.format.rootEntries) << row.text;
         EXPECT_EQ(format.floppy ? format.floppy->sectors * 512u : 0, row.imageBytes) << row.text;
     }
-    for (const char* wrong :
-         {"", "0", "1.44m", "1.4M", "720k", "12K", "-5", " 100", "99999999999999999999999"}) {
+    for (const char* wrong : {"", "0", "1.44m", "1.4M", "720k", "12K", "-5", " 100",
+                              "99999999999999999999999", "DMF-1024"}) {
         DiskFormat format{};
         EXPECT_FALSE(ParseDiskSize(wrong, format)) << wrong;
     }
