@@ -329,12 +329,14 @@ bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, const std::s
     return true;
 }
 
-// why with the folder written beside DIR named as DIR, where the user looks.
-std::string AsInOut(std::string why, const StagedMedia& staged, const std::string& out) {
-    const std::string temporary = staged.folder.string();
-    for (size_t at = temporary.empty() ? std::string::npos : why.find(temporary);
-         at != std::string::npos; at = why.find(temporary, at + out.size()))
-        why.replace(at, temporary.size(), out);
+// why with the folder written beside DIR, and DIR as the writer resolved it, named as DIR, where
+// the user looks.
+std::string AsInOut(std::string why, const StagedMedia& staged, const OutFolder& folder,
+                    const std::string& out) {
+    for (const std::string& written : {staged.folder.string(), folder.path.string()})
+        for (size_t at = written.empty() ? std::string::npos : why.find(written);
+             at != std::string::npos; at = why.find(written, at + out.size()))
+            why.replace(at, written.size(), out);
     return why;
 }
 
@@ -394,7 +396,7 @@ int RunImport(const Arguments& args) {
     PrintTable(import);
     StagedMedia staged;
     if (!StageMedia(folder, {import.out.layout}, {}, staged, why))
-        return Refuse({AsInOut(why, staged, out)}, kExitWrite);
+        return Refuse({AsInOut(why, staged, folder, out)}, kExitWrite);
     if (!KeepTimes(import.out.layout, staged, out, why)) {
         DiscardStagedMedia(staged);
         return Refuse({why}, kExitWrite);

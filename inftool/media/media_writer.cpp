@@ -20,7 +20,7 @@ fs::path MakeBeside(const fs::path& target, const std::vector<uint8_t>* bytes, s
                              : CreateNewFile(candidate, *bytes, why, &taken))
             return candidate;
         if (!taken) {
-            why = candidate.string() + ": cannot create: " + why;
+            why = target.string() + ": cannot create: " + why;
             return {};
         }
     }
