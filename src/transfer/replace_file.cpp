@@ -34,17 +34,27 @@ bool ReplaceOld(const char* tempPath, const char* finalPath) {
     const MoveFileExAFn moveFileEx = ReplacingMove();
     if (moveFileEx != nullptr)
         return moveFileEx(tempPath, finalPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    // No one call replaces a file there: the old one goes first.
-    if (!DeleteFileA(finalPath) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-    return MoveFileA(tempPath, finalPath) != 0;
+    // No one call replaces a file there, and a deleted old file would be lost if the rename
+    // then failed: it is renamed aside, and deleted only once the new one has its name.
+    char aside[MAX_PATH];
+    if (!BuildAsidePath(aside, MAX_PATH, finalPath) || !MoveFileA(finalPath, aside)) return false;
+    if (!MoveFileA(tempPath, finalPath)) {
+        MoveFileA(aside, finalPath);
+        return false;
+    }
+    // Where this fails, the next run removes it.
+    DeleteFileA(aside);
+    return true;
 }
 
 // The copy's data on the disk, not only in the system's cache, before it can take the old
-// file's name. A read-only copy (from a CD) is made writable for the flush and read-only again,
-// so that the installed file keeps the attribute as the copy gave it.
-bool FlushCopy(const char* tempPath) {
+// file's name; and all of it: a copy call can report success for a short copy (Wine's stops at
+// a failed read), so the copy counts only at its source's size, read through the handle the
+// flush opens anyway. A read-only copy (from a CD) is made writable for the flush and read-only
+// again, so that the installed file keeps the attribute as the copy gave it.
+bool FlushWholeCopy(const char* tempPath, LONG sourceSize) {
     const DWORD attributes = GetFileAttributesA(tempPath);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    if (attributes == INVALID_FILE_ATTRIBUTES || sourceSize < 0) return false;
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && !SetFileAttributesA(tempPath, attributes & ~FILE_ATTRIBUTE_READONLY))
         return false;
@@ -52,7 +62,8 @@ bool FlushCopy(const char* tempPath) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     bool flushed = false;
     if (file != INVALID_HANDLE_VALUE) {
-        flushed = FlushFileBuffers(file) != 0;
+        flushed = FlushFileBuffers(file) &&
+                  OpenFileSize(static_cast<INT>(HandleToLong(file))) == sourceSize;
         CloseHandle(file);
     }
     return (!readOnly || SetFileAttributesA(tempPath, attributes)) && flushed;
@@ -81,7 +92,7 @@ bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath)
     for (uint32_t number = 0; number < kTempNumbers; ++number) {
         if (!BuildTempPath(tempPath, MAX_PATH, finalPath, static_cast<uint16_t>(number))) break;
         if (MakeTemp(tempPath, copyFrom)) {
-            if (copyFrom == nullptr || FlushCopy(tempPath)) return true;
+            if (copyFrom == nullptr || FlushWholeCopy(tempPath, FileSizeOf(copyFrom))) return true;
             RemoveTemp(tempPath);
             break;
         }
@@ -111,6 +122,18 @@ bool FlushWritten(INT file) {
     return FlushFileBuffers(LongToHandle(file)) != 0;
 }
 
+LONG OpenFileSize(INT file) {
+    return g_lz.seek(file, 0, 2);
+}
+
+LONG FileSizeOf(const char* path) {
+    const HFILE file = _lopen(path, OF_READ | OF_SHARE_DENY_NONE);
+    if (file == HFILE_ERROR) return -1;
+    const LONG size = OpenFileSize(file);
+    _lclose(file);
+    return size;
+}
+
 namespace {
 
 char s_clearedFolders[kClearedFolders][MAX_PATH];
@@ -134,6 +157,18 @@ void RemoveIfUnused(const char* path) {
     RemoveTemp(path);
 }
 
+// An old file that a run ended between the two renames of the 9x way left aside goes back to its
+// name where that is free; where the new file took it, the old one is removed like a leftover.
+// It is never removed while its name is free.
+void RestoreOrRemove(const char* aside, const char* finalName, const char* finalPath) {
+    char restored[MAX_PATH];
+    if (!BuildBesidePath(restored, MAX_PATH, finalPath, finalName)) return;
+    if (GetFileAttributesA(restored) != INVALID_FILE_ATTRIBUTES)
+        RemoveIfUnused(aside);
+    else if (GetLastError() == ERROR_FILE_NOT_FOUND)
+        MoveFileA(aside, restored);
+}
+
 } // namespace
 
 void RemoveLeftoversBeside(const char* finalPath) {
@@ -147,10 +182,14 @@ void RemoveLeftoversBeside(const char* finalPath) {
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         char leftover[MAX_PATH];
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            IsTempName(found.cFileName) &&
-            BuildBesidePath(leftover, MAX_PATH, finalPath, found.cFileName))
+        char finalName[kFileNameWidth];
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            !BuildBesidePath(leftover, MAX_PATH, finalPath, found.cFileName))
+            continue;
+        if (IsTempName(found.cFileName))
             RemoveIfUnused(leftover);
+        else if (AsideFinalName(found.cFileName, finalName, kFileNameWidth))
+            RestoreOrRemove(leftover, finalName, finalPath);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }
