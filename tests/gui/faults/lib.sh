@@ -11,10 +11,16 @@ readonly MEDIA=gui-faults
 readonly SETUP_WIN="C:\\$MEDIA\\setup.exe"
 readonly SCRATCH=$WINEPREFIX/../faults
 readonly KILLED=137
-# Each temporary name the installer may give in a folder: the copy's, and one set aside.
-readonly TEMP_NAMES="~setup0000.tmp ~setup0001.tmp ~setup0002.tmp"
+# The temporary names the installer gives in a folder, beside the one it sets an old file aside
+# under on the 9x way.
+readonly TEMP_NAMES="~setup0000.tmp ~setup0001.tmp"
 
-mkdir -p "$SCRATCH" || exit 1
+if ! strace -f -o /dev/null true 2>/dev/null; then
+    echo "SKIPPED: strace cannot trace here"
+    exit 77
+fi
+mkdir -p "$SCRATCH" "$(dirname "$LOG")" || exit 1
+: >"$LOG"
 passed=0
 failed=0
 
@@ -55,10 +61,15 @@ watch() {
     done
 }
 
-# watch_temps DIR: every temporary name the installer may give in DIR (relative to C:).
+aside_of() {
+    echo "$(dirname "$1")/~setup~$(basename "$1").tmp"
+}
+
+# watch_temps DEST: the names the installer writes under for DEST (relative to C:).
 watch_temps() {
     local name
-    for name in $TEMP_NAMES; do watch "$1/$name"; done
+    for name in $TEMP_NAMES; do watch "$(dirname "$1")/$name"; done
+    watch "$(aside_of "$1")"
 }
 
 temps_left() {

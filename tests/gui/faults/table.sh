@@ -13,8 +13,9 @@ readonly GUIDRIVER=$1 LOG=$2 PATTERN=${3:-.} KIND=fault
 # call only, "k+" for it and every later one. entry: plain (150,000 bytes over 30,000), packed
 # (expanded over an old file in TWAIN_32), twain (expanded into a TWAIN_32 yet to be made).
 # watched: src, tmp (the temporary names), dst, dir (TWAIN_32). answers: the questions in turn
-# and the buttons given. dest: what the destination holds after the run (old, new, none). temp:
-# gone, or left by a delete that failed, which the next run removes. code: the exit code.
+# and the buttons given. dest: what the destination holds after the run (old, new, none; aside:
+# the old bytes under the name they were set aside under). temp: gone, or left, which the next run
+# removes, or restores where the old file's name is free. code: the exit code.
 table() {
     cat <<'EOF'
 # name                        path who     faults                       entry  watched answers                  dest temp code
@@ -40,7 +41,7 @@ twain_create_once             nt   server  mkdir:EACCES:1               twain  d
 twain_create_always           nt   server  mkdir:EACCES:1+              twain  dir     1012:cancel,1005:yes     none gone 1
 9x_plain_rename_aside_always  9x   server  rename:EIO:1+                plain  tmp+dst 1011:cancel,1005:yes     old  gone 1
 9x_plain_rename_in_once       9x   server  rename:EIO:2                 plain  tmp+dst 1011:retry               new  gone 0
-9x_packed_rename_in_always    9x   server  rename:EIO:2+                packed tmp+dst 1012:cancel,1005:yes     old  gone 1
+9x_packed_rename_in_always    9x   server  rename:EIO:2+                packed tmp+dst 1012:cancel,1005:yes     aside left 1
 9x_plain_delete_aside_always  9x   server  unlink:EACCES:1+             plain  tmp+dst -                        new  left 0
 EOF
 }
@@ -76,7 +77,7 @@ run_row() {
     [ "$entry" != twain ] || rmdir "$DRIVE_C/windows/TWAIN_32"
     [ ! -f "$SCRATCH/old" ] || cp "$SCRATCH/old" "$DRIVE_C/$dest"
     [[ $watch_list != *src* ]] || watch "$MEDIA/$src"
-    [[ $watch_list != *tmp* ]] || watch_temps "$(dirname "$dest")"
+    [[ $watch_list != *tmp* ]] || watch_temps "$dest"
     [[ $watch_list != *dst* ]] || watch "$dest"
     [[ $watch_list != *dir* ]] || watch windows/TWAIN_32
     for fault in ${faults//,/ }; do
@@ -90,6 +91,8 @@ run_row() {
     old) holds "$DRIVE_C/$dest" "$SCRATCH/old" || why+=" the old file was not kept ($(describe "$DRIVE_C/$dest"))" ;;
     new) holds "$DRIVE_C/$dest" "$new" || why+=" the new file is not in place ($(describe "$DRIVE_C/$dest"))" ;;
     none) [ ! -e "$DRIVE_C/$dest" ] || why+=" a file was put in place ($(describe "$DRIVE_C/$dest"))" ;;
+    aside) [ ! -e "$DRIVE_C/$dest" ] && holds "$DRIVE_C/$(aside_of "$dest")" "$SCRATCH/old" ||
+        why+=" the old file is not aside ($(describe "$DRIVE_C/$dest"))" ;;
     esac
     left=$(temps_left)
     if [ "$want_temp" = gone ]; then
