@@ -44,9 +44,12 @@ bool ParseLocaleText(const char* text, uint16_t* language) {
     uint32_t digits = 0;
     for (const char* p = text; *p != '\0'; ++p, ++digits) {
         const int c = *p;
-        // Below '0', between '9' and 'A', and past 'f' or 'F' the difference wraps or exceeds 15.
-        const uint32_t digit = c <= '9' ? static_cast<uint32_t>(c - '0')
-                                        : static_cast<uint32_t>((c | 0x20) - 'a' + 10);
+        const int lower = c | 0x20;
+        // Below '0' and past 'f' or 'F' the difference wraps or exceeds 15; '@' and '`', which
+        // the case fold makes one, and the rest between '9' and 'A' come out as 16.
+        const uint32_t digit = c <= '9'       ? static_cast<uint32_t>(c - '0')
+                               : lower >= 'a' ? static_cast<uint32_t>(lower - 'a' + 10)
+                                              : 16;
         if (digit > 15 || digits == 8) return false;
         value = value << 4 | digit;
     }

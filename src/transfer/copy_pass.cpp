@@ -33,6 +33,7 @@ struct FileJob {
     int32_t dirNumber;
     int32_t diskNumber;
     bool destUsable; // the path was built and the name stays inside the destination
+    char destDir[MAX_PATH];
     char destPath[MAX_PATH];
 };
 
@@ -144,12 +145,19 @@ struct Staging {
     OldFile old;
 };
 
+// TWAIN_32 is made at each attempt, so that Retry succeeds once the user has cleared what kept
+// it from being made. A file of that name fails the attempt when the file is written.
+bool MakeDestDir(const FileJob* job) {
+    return job->dirNumber != kDestTwain || CreateDirectoryA(job->destDir, nullptr) ||
+           GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
 // Writes the temporary file, a copy of copyFrom or an empty file for an expansion to fill;
 // false, with nothing made, when the entry's file cannot be written: no usable destination, an
 // old file that is never replaced, no source, or no room.
 bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
     staging->temp[0] = '\0';
-    if (!job->destUsable) return false;
+    if (!job->destUsable || !MakeDestDir(job)) return false;
     RemoveLeftoversBeside(job->destPath);
     staging->old = InspectOldFile(job->destPath);
     return staging->old != OldFile::Kept && MakeTempBeside(job->destPath, copyFrom, staging->temp);
@@ -192,12 +200,15 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
 
     const LONG copied = g_lz.copy(sourceFile, destFile);
     // The length the SZDD header promises, or for a source without one (copied as it is) its
-    // size. Only after the copy: on such a source it moves the file pointer to the end.
-    const LONG expected = g_lz.seek(sourceFile, 0, 2);
+    // size. Only after the copy: on such a source it moves the file pointer to the end. On an
+    // SZDD source it only reads the header's length; it can fail only in the seek of a source
+    // without one, whose size its folder's entry gives.
+    LONG expected = g_lz.seek(sourceFile, 0, 2);
     const bool flushed = FlushWritten(destFile);
     g_lz.close(sourceFile);
     g_lz.close(destFile);
-    if (!ExpansionComplete(copied, expected >= 0, static_cast<uint32_t>(expected)))
+    if (expected < 0) expected = FileSizeOf(source);
+    if (!ExpansionComplete(copied, expected, FileSizeOf(staging.temp)))
         return AfterFailedExpansion(progress, job, &staging);
     if (FinishStaging(job, &staging, flushed)) return Attempt::Finished;
     return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
@@ -235,16 +246,13 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
     }
 }
 
-// Destination directory (created for TWAIN_32) and path; false when either does not fit.
+// Destination directory and path; false when either does not fit.
 bool PrepareDestination(FileJob* job) {
     // WinMain read the Windows directory before the pass; empty when it could not.
     if (g_szWindowsDir[0] == '\0') return false;
-    char destDir[MAX_PATH];
-    if (!BuildDestDir(destDir, MAX_PATH, g_szWindowsDir, static_cast<uint32_t>(job->dirNumber))) {
-        return false;
-    }
-    if (job->dirNumber == kDestTwain) CreateDirectoryA(destDir, nullptr);
-    return BuildDestPath(job->destPath, MAX_PATH, destDir, job->destName);
+    return BuildDestDir(job->destDir, MAX_PATH, g_szWindowsDir,
+                        static_cast<uint32_t>(job->dirNumber)) &&
+           BuildDestPath(job->destPath, MAX_PATH, job->destDir, job->destName);
 }
 
 EntryEnd CopyEntry(HWND progress, uint16_t index) {

@@ -100,11 +100,21 @@ bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* d
     return EndPath(&path);
 }
 
-bool BuildBesidePath(char* out, uint32_t width, const char* finalPath, const char* name) {
-    const char* folderEnd = finalPath;
-    for (const char* c = finalPath; *c != '\0'; c = NextChar(c)) {
-        if (IsSeparator(*c)) folderEnd = c + 1;
+namespace {
+
+// Where the last part of the path starts: after its last "\" or "/".
+const char* LastPart(const char* path) {
+    const char* part = path;
+    for (const char* c = path; *c != '\0'; c = NextChar(c)) {
+        if (IsSeparator(*c)) part = c + 1;
     }
+    return part;
+}
+
+} // namespace
+
+bool BuildBesidePath(char* out, uint32_t width, const char* finalPath, const char* name) {
+    const char* folderEnd = LastPart(finalPath);
     PathBuilder path;
     BeginPath(&path, out, width);
     AppendPathPrefix(&path, finalPath, static_cast<uint32_t>(folderEnd - finalPath));
@@ -155,7 +165,35 @@ bool IsTempName(const char* name) {
     return rest != nullptr && *rest == '\0';
 }
 
-bool ExpansionComplete(int32_t copied, bool haveLength, uint32_t expectedLength) {
-    if (copied < 0) return false;
-    return !haveLength || static_cast<uint32_t>(copied) == expectedLength;
+bool BuildAsidePath(char* out, uint32_t width, const char* finalPath) {
+    char name[sizeof kTempPrefix + 1 + kFileNameWidth + sizeof kTempSuffix];
+    PathBuilder path;
+    BeginPath(&path, name, sizeof name);
+    AppendPath(&path, kTempPrefix);
+    const char mark[] = {kAsideMark, '\0'};
+    AppendPath(&path, mark);
+    AppendPath(&path, LastPart(finalPath));
+    AppendPath(&path, kTempSuffix);
+    return EndPath(&path) && BuildBesidePath(out, width, finalPath, name);
+}
+
+bool AsideFinalName(const char* name, char* out, uint32_t width) {
+    out[0] = '\0';
+    const char* rest = SkipText(name, kTempPrefix);
+    if (rest == nullptr || *rest++ != kAsideMark) return false;
+    const char* end = rest;
+    while (*end != '\0')
+        end = NextChar(end);
+    const int32_t length = static_cast<int32_t>(end - rest) - int32_t{sizeof kTempSuffix - 1};
+    if (length <= 0 || SkipText(rest + length, kTempSuffix) == nullptr) return false;
+    PathBuilder path;
+    BeginPath(&path, out, width);
+    AppendPathPrefix(&path, rest, static_cast<uint32_t>(length));
+    if (EndPath(&path) && IsPlainFileName(out)) return true;
+    out[0] = '\0';
+    return false;
+}
+
+bool ExpansionComplete(int32_t copied, int32_t expected, int32_t written) {
+    return copied >= 0 && expected >= 0 && written == expected;
 }

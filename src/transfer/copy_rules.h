@@ -53,7 +53,20 @@ constexpr char kTempPattern[] = "~setup*.tmp";
 // A temporary name of the installer's own, in any letter case.
 bool IsTempName(const char* name);
 
-// An expansion counts as done when LZCopy reported no error and, where the length is known,
-// wrote that many bytes: for an SZDD source what the header promises (LZCopy reports a
-// truncated source as success), for any other the source's size.
-bool ExpansionComplete(int32_t copied, bool haveLength, uint32_t expectedLength);
+// Where the system has no call that replaces a file (the 9x family), the old file is renamed
+// aside until the new one has its name: kTempPrefix, kAsideMark, the final name, kTempSuffix
+// ("~setup~SCAN.DLL.tmp"). The name it goes back to is its own part, so a run ended between
+// the two renames leaves all the next run needs to put it back, and no second file that could
+// be lost or disagree. Longer than a temporary name, so no entry can name one either.
+constexpr char kAsideMark = '~';
+// The aside name of finalPath in its folder.
+bool BuildAsidePath(char* out, uint32_t width, const char* finalPath);
+// The final name that an aside name found in a folder goes back to, in out (its width at
+// least kFileNameWidth); false when name is not an aside name of the installer's own.
+bool AsideFinalName(const char* name, char* out, uint32_t width);
+
+// An expansion counts as done when LZCopy reported no error and the temporary file holds the
+// length the source promises: for an SZDD source what the header says (LZCopy reports a
+// truncated source as success, and Wine's copy calls a failed read the end), for any other the
+// source's size. -1 is a length that could not be read, which is never done.
+bool ExpansionComplete(int32_t copied, int32_t expected, int32_t written);

@@ -34,17 +34,43 @@ bool ReplaceOld(const char* tempPath, const char* finalPath) {
     const MoveFileExAFn moveFileEx = ReplacingMove();
     if (moveFileEx != nullptr)
         return moveFileEx(tempPath, finalPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    // No one call replaces a file there: the old one goes first.
-    if (!DeleteFileA(finalPath) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
-    return MoveFileA(tempPath, finalPath) != 0;
+    // No one call replaces a file there, and a deleted old file would be lost if the rename
+    // then failed: it is renamed aside, and deleted only once the new one has its name.
+    char aside[MAX_PATH];
+    if (!BuildAsidePath(aside, MAX_PATH, finalPath) || !MoveFileA(finalPath, aside)) return false;
+    if (!MoveFileA(tempPath, finalPath)) {
+        MoveFileA(aside, finalPath);
+        return false;
+    }
+    // Where this fails, the next run removes it.
+    DeleteFileA(aside);
+    return true;
+}
+
+// The entry of path in its folder: its size as it reached the disk, whatever the call that
+// wrote it reported, and its attributes.
+bool ReadEntry(const char* path, WIN32_FIND_DATAA* found) {
+    HANDLE search = FindFirstFileA(path, found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return true;
+}
+
+// A copy call can report success for a short copy (Wine's stops at a failed read), so the copy
+// counts when it is as long as its source. Gives the copy's attributes.
+bool CopyComplete(const char* source, const char* copy, DWORD* attributes) {
+    WIN32_FIND_DATAA sourceEntry;
+    WIN32_FIND_DATAA copyEntry;
+    if (!ReadEntry(source, &sourceEntry) || !ReadEntry(copy, &copyEntry)) return false;
+    *attributes = copyEntry.dwFileAttributes;
+    return copyEntry.nFileSizeLow == sourceEntry.nFileSizeLow &&
+           copyEntry.nFileSizeHigh == sourceEntry.nFileSizeHigh;
 }
 
 // The copy's data on the disk, not only in the system's cache, before it can take the old
 // file's name. A read-only copy (from a CD) is made writable for the flush and read-only again,
 // so that the installed file keeps the attribute as the copy gave it.
-bool FlushCopy(const char* tempPath) {
-    const DWORD attributes = GetFileAttributesA(tempPath);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+bool FlushCopy(const char* tempPath, DWORD attributes) {
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && !SetFileAttributesA(tempPath, attributes & ~FILE_ATTRIBUTE_READONLY))
         return false;
@@ -81,7 +107,10 @@ bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath)
     for (uint32_t number = 0; number < kTempNumbers; ++number) {
         if (!BuildTempPath(tempPath, MAX_PATH, finalPath, static_cast<uint16_t>(number))) break;
         if (MakeTemp(tempPath, copyFrom)) {
-            if (copyFrom == nullptr || FlushCopy(tempPath)) return true;
+            DWORD attributes;
+            if (copyFrom == nullptr ||
+                (CopyComplete(copyFrom, tempPath, &attributes) && FlushCopy(tempPath, attributes)))
+                return true;
             RemoveTemp(tempPath);
             break;
         }
@@ -111,6 +140,13 @@ bool FlushWritten(INT file) {
     return FlushFileBuffers(LongToHandle(file)) != 0;
 }
 
+int32_t FileSizeOf(const char* path) {
+    WIN32_FIND_DATAA found;
+    if (!ReadEntry(path, &found) || found.nFileSizeHigh != 0 || found.nFileSizeLow > 0x7FFFFFFF)
+        return -1;
+    return static_cast<int32_t>(found.nFileSizeLow);
+}
+
 namespace {
 
 char s_clearedFolders[kClearedFolders][MAX_PATH];
@@ -134,6 +170,18 @@ void RemoveIfUnused(const char* path) {
     RemoveTemp(path);
 }
 
+// An old file that a run ended between the two renames of the 9x way left aside goes back to its
+// name where that is free; where the new file took it, the old one is removed like a leftover.
+// It is never removed while its name is free.
+void RestoreOrRemove(const char* aside, const char* finalName, const char* finalPath) {
+    char restored[MAX_PATH];
+    if (!BuildBesidePath(restored, MAX_PATH, finalPath, finalName)) return;
+    if (GetFileAttributesA(restored) != INVALID_FILE_ATTRIBUTES)
+        RemoveIfUnused(aside);
+    else if (GetLastError() == ERROR_FILE_NOT_FOUND)
+        MoveFileA(aside, restored);
+}
+
 } // namespace
 
 void RemoveLeftoversBeside(const char* finalPath) {
@@ -147,10 +195,14 @@ void RemoveLeftoversBeside(const char* finalPath) {
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         char leftover[MAX_PATH];
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
-            IsTempName(found.cFileName) &&
-            BuildBesidePath(leftover, MAX_PATH, finalPath, found.cFileName))
+        char finalName[kFileNameWidth];
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            !BuildBesidePath(leftover, MAX_PATH, finalPath, found.cFileName))
+            continue;
+        if (IsTempName(found.cFileName))
             RemoveIfUnused(leftover);
+        else if (AsideFinalName(found.cFileName, finalName, kFileNameWidth))
+            RestoreOrRemove(leftover, finalName, finalPath);
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }

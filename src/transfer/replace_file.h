@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
 // A file goes in place whole or not at all: it is written under a temporary name in the folder
 // of its final path, then renamed over the old file in one step. A failed copy never costs
 // the user the file that was there.
@@ -16,15 +18,15 @@ enum class OldFile {
 // system file, and so does the installer, even where a rename would get past it.
 OldFile InspectOldFile(const char* finalPath);
 
-// Makes a temporary file beside finalPath, a copy of copyFrom (its data flushed to the disk) or,
-// where that is null, an empty one, and names it in tempPath (MAX_PATH characters); false, with
-// nothing made and tempPath empty, when it cannot (a missing source or folder, a full disk, no
-// free name, a failed flush).
+// Makes a temporary file beside finalPath, a copy of copyFrom (as long as its source, its data
+// flushed to the disk) or, where that is null, an empty one, and names it in tempPath (MAX_PATH
+// characters); false, with nothing made and tempPath empty, when it cannot (a missing source or
+// folder, a full disk, a short copy, no free name, a failed flush).
 bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath);
 
-// Renames the temporary file to finalPath, replacing the old file when replace is set; false
-// when that cannot be done (the old file is in use, access is denied, or something appeared
-// at finalPath where replace is not set).
+// Renames the temporary file to finalPath, replacing the old file when replace is set; false,
+// with the old file at finalPath as it was, when that cannot be done (the old file is in use,
+// access is denied, or something appeared at finalPath where replace is not set).
 bool PutInPlace(const char* tempPath, const char* finalPath, bool replace);
 
 // Deletes the temporary file, whatever attributes the copy gave it; nothing for an empty path.
@@ -34,6 +36,11 @@ void RemoveTemp(const char* tempPath);
 // A copy that MakeTempBeside made is flushed already.
 bool FlushWritten(INT file);
 
+// The size of the file at path as its folder's entry gives it; -1 when there is none or it is
+// 2 GiB or more.
+int32_t FileSizeOf(const char* path);
+
 // Removes the temporary files that a run ended before its time (killed, a power cut, a restart)
-// left in the folder of finalPath, once per folder and run, and only those no one holds open.
+// left in the folder of finalPath, once per folder and run, and only those no one holds open;
+// an old file that such a run left aside goes back to its name first, where that is free.
 void RemoveLeftoversBeside(const char* finalPath);

@@ -35,7 +35,8 @@ TEST(ParseLocaleText, HexadecimalLocalesOnly) {
     EXPECT_TRUE(ParseLocaleText("00000c0A", &language)); // either case
     EXPECT_EQ(language, 0x0C0A);
     language = 0x1234;
-    for (const char* bad : {"", "0x0407", "00000407 ", "000000407", "-407", "04G7"}) {
+    for (const char* bad :
+         {"", "0x0407", "00000407 ", "000000407", "-407", "04G7", "0@09", "0`09", "04:7", "04/7"}) {
         EXPECT_FALSE(ParseLocaleText(bad, &language)) << bad;
         EXPECT_EQ(language, 0x1234) << bad;
     }

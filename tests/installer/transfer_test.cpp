@@ -287,24 +287,70 @@ TEST(SzddParseHeader, RejectsOtherFiles) {
 }
 
 struct ExpansionCase {
-    int32_t copied;
-    bool haveLength;
-    uint32_t expected;
+    int32_t copied;   // what LZCopy reported
+    int32_t expected; // the header's length, or the source's size
+    int32_t written;  // the temporary file's size on the disk
     bool complete;
 };
 
-TEST(ExpansionComplete, ErrorsAndShortCopiesFail) {
+TEST(ExpansionComplete, TheDiskMustHoldTheWholeLength) {
     const ExpansionCase cases[] = {
-        {100, true, 100, true},  {0, true, 0, true},
-        {60, true, 100, false}, // truncated source reported as success
-        {120, true, 100, false}, {-1, true, 100, false},
-        {-5, false, 0, false},   {100, false, 0, true}, // not SZDD: copied as it is
-        {0, false, 0, true},
+        {100, 100, 100, true},  {0, 0, 0, true},
+        {60, 100, 60, false},  // truncated source reported as success
+        {100, 100, 60, false}, // reported whole, short on the disk
+        {120, 100, 120, false}, {-1, 100, 100, false},
+        {100, -1, 100, false}, // no length to judge by: neither seek nor the source's entry
+        {100, 100, -1, false}, // the temporary file's entry unreadable
+        {-1, -1, -1, false},
     };
     for (const ExpansionCase& c : cases) {
-        EXPECT_EQ(ExpansionComplete(c.copied, c.haveLength, c.expected), c.complete)
-            << c.copied << " of " << c.expected;
+        EXPECT_EQ(ExpansionComplete(c.copied, c.expected, c.written), c.complete)
+            << c.copied << " of " << c.expected << ", " << c.written << " written";
     }
+}
+
+// The old file set aside by the 9x way names the file it goes back to, and only such names are
+// taken for one.
+TEST(AsideName, NamesTheFinalFileItGoesBackTo) {
+    const CodePage932 japanese;
+    struct {
+        const char* finalPath;
+        const char* aside;
+        const char* name; // the aside name as a folder's search finds it
+        const char* back; // the final name it gives back
+    } const cases[] = {
+        {"C:\\WINDOWS\\TWAIN_32\\SCAN.DLL", "C:\\WINDOWS\\TWAIN_32\\~setup~SCAN.DLL.tmp",
+         "~setup~SCAN.DLL.tmp", "SCAN.DLL"},
+        {"C:\\W\\SYS/X.TMP", "C:\\W\\SYS/~setup~X.TMP.tmp", "~SETUP~X.TMP.TMP", "X.TMP"},
+        {"C:\\W\\\x83\x5c\x94\x5c.DLL", "C:\\W\\~setup~\x83\x5c\x94\x5c.DLL.tmp", // ソ能.DLL
+         "~setup~\x83\x5c\x94\x5c.DLL.tmp", "\x83\x5c\x94\x5c.DLL"},
+    };
+    for (const auto& c : cases) {
+        char path[80];
+        ASSERT_TRUE(BuildAsidePath(path, sizeof path, c.finalPath)) << c.finalPath;
+        EXPECT_STREQ(path, c.aside);
+        char back[kFileNameWidth];
+        ASSERT_TRUE(AsideFinalName(c.name, back, sizeof back)) << c.name;
+        EXPECT_STREQ(back, c.back);
+        EXPECT_FALSE(IsTempName(c.name)) << c.name;
+    }
+    const std::string full(kFileNameWidth - 1, 'N');
+    char back[kFileNameWidth];
+    EXPECT_TRUE(AsideFinalName(("~SETUP~" + full + ".TMP").c_str(), back, sizeof back));
+    EXPECT_EQ(back, full);
+    for (const char* name :
+         {"~setup0000.tmp", "~setup~.tmp", "~setup~X.DLL", "~setup-X.DLL.tmp", "setup~X.DLL.tmp",
+          "~setup~NUL.tmp", "~setup~..tmp", "~setup~X\\Y.tmp", "~setup~X. .tmp", ""}) {
+        std::strcpy(back, "stale");
+        EXPECT_FALSE(AsideFinalName(name, back, sizeof back)) << name;
+        EXPECT_STREQ(back, "") << name;
+    }
+    EXPECT_FALSE(AsideFinalName(("~setup~" + full + "N.tmp").c_str(), back, sizeof back));
+    // A path that only just takes the temporary name has no room for the aside name.
+    char path[80];
+    std::memset(path, '#', sizeof path);
+    EXPECT_FALSE(BuildAsidePath(path, 20, "C:\\W\\SCAN.DLL"));
+    EXPECT_STREQ(path, "");
 }
 
 } // namespace

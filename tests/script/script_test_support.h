@@ -7,6 +7,7 @@
 #include "parser.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -49,8 +50,10 @@ inline std::string SamplePath(const char* name) {
 struct TempScript {
     std::string path;
     explicit TempScript(const std::string& bytes) {
+        // CTest runs each case as a process of its own, and several builds may test at once.
         static int serial = 0;
-        path = testing::TempDir() + "script_test_" + std::to_string(serial++) + ".inf";
+        path = testing::TempDir() + "script_test_" + std::to_string(getpid()) + "_" +
+               std::to_string(serial++) + ".inf";
         std::FILE* file = std::fopen(path.c_str(), "wb");
         EXPECT_NE(file, nullptr);
         if (file == nullptr) return;

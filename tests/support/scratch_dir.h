@@ -1,6 +1,7 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,8 +11,11 @@
 // tests run at once by CTest never share one.
 inline std::filesystem::path ScratchDir(const std::string& prefix) {
     const ::testing::UnitTest* unit = ::testing::UnitTest::GetInstance();
+    // The seed is 0 unless the tests are shuffled, and two suites may have a test of one name:
+    // the process tells them apart, and the builds of other checkouts that test at once.
     return std::filesystem::temp_directory_path() /
-           (prefix + std::to_string(unit->random_seed()) + "-" + unit->current_test_info()->name());
+           (prefix + std::to_string(getpid()) + "-" + unit->current_test_info()->test_suite_name() +
+            "." + unit->current_test_info()->name());
 }
 
 // Writes bytes as the file name (a relative path) below dir, making the folders it needs;

@@ -9,14 +9,10 @@ constexpr const char* kPlain1 = "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, 
 constexpr const char* kOther1 = "Other settings, OTHER.INI, GUIOTHER.INI, 1, 1, N\r\n";
 constexpr const char* kText2 = "Text driver, TEXT.DL_, GUITEXT.DLL, 2, 2, Y\r\n";
 
-// Wine answers GetVersion for setup.exe as Windows 95 does, for one scope.
+// Wine answers GetVersion for setup.exe as Windows 95 does, for one scope; then as the run's.
 struct ScopedWindows95 {
-    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\setup.exe";
-    ScopedWindows95() {
-        Check(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, "win95", 6) == 0,
-              "cannot set %s", kKey);
-    }
-    ~ScopedWindows95() { RegDeleteKeyA(HKEY_CURRENT_USER, kKey); }
+    ScopedWindows95() { ShowSetupWindows("win95"); }
+    ~ScopedWindows95() { ShowSetupWindows(RunWindowsVersion()); }
 };
 
 // An old file of a destination, which a failed replacement must leave as it was.
@@ -399,6 +395,44 @@ void ReplaceRefused9x() {
     ReplaceRefused();
 }
 
+// A file named TWAIN_32 keeps the folder from being made: the question comes, and Retry succeeds
+// once the user has removed the file, as TWAIN_32 is made at each attempt.
+void TwainRetry() {
+    Run r;
+    if (!Prepare(r, WorkDir() + "\\twainretry",
+                 Script("Plain settings, PLAIN.INI, GUIPLAIN.INI, 2, 1, N\r\n").c_str()) ||
+        !PutSources(r.media, {"PLAIN.INI"}) || !WriteBytes(TwainDir(), "not a folder") ||
+        !Start(r) || !WaitMessageBox(r.inst))
+        return;
+    DeleteFileA(TwainDir().c_str());
+    if (!Answer(r.inst, kMsg1011, kCaption, IDRETRY)) return;
+    Check(StaysQuiet(r.inst), "a question came up after a successful retry");
+    FinishWithLaunch(r);
+    CheckSameAsData(TwainFile("GUIPLAIN.INI"), "PLAIN.INI");
+}
+
+// On the 9x way an old file is renamed aside, under a name that holds its own, until the new
+// one has its name. A run ended between the two renames leaves it there; the next run into that
+// folder puts it back where its name is free and removes it where the new file took the name,
+// before it replaces a file itself.
+void AsideRestored9x() {
+    ScopedWindows95 version;
+    Run r;
+    std::string inf = Script("Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n");
+    const std::string lost = WinFile("GUILOST.INI"), kept = WinFile("GUIKEPT.INI");
+    if (!Prepare(r, WorkDir() + "\\asiderestored", inf.c_str()) ||
+        !PutSources(r.media, {"PLAIN.INI"}) || !PutOld(WinFile("~setup~GUILOST.INI.tmp")) ||
+        !PutOld(WinFile("~setup~GUIKEPT.INI.tmp")) || !WriteBytes(kept, "new") ||
+        !PutOld(WinFile("GUIPLAIN.INI")) || !Start(r))
+        return;
+    Check(StaysQuiet(r.inst), "a question came up on a copy that cannot fail");
+    FinishWithLaunch(r);
+    CheckOld(lost);
+    std::string bytes;
+    Check(ReadBytes(kept, bytes) && bytes == "new", "the new file that took its name was changed");
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+}
+
 // Cancel in the progress dialog, clicked the moment the dialog comes back after a prompt.
 void ProgressCancel(int answer) {
     Run r;
@@ -468,6 +502,8 @@ const Scenario kCopyScenarios[] = {
     {"copy_replace_refused", ReplaceRefused},
     {"copy_replace_refused_9x", ReplaceRefused9x},
     {"copy_leftover_removed", LeftoverRemoved},
+    {"copy_twain_retry", TwainRetry},
+    {"copy_aside_restored_9x", AsideRestored9x},
     {"copy_progress_cancel_no", ProgressCancelNo},
     {"copy_progress_cancel_yes", ProgressCancelYes},
     {nullptr, nullptr},

@@ -44,6 +44,30 @@ int Expect(int count, char** names) {
     return missing ? 1 : 0;
 }
 
+// What cannot apply at a Windows version that the suite runs at (GUI_WINDOWS_VERSION), and why;
+// each is reported as skipped with its reason, never left out unsaid. "*" is every version.
+struct NotApplicable {
+    const char* version;
+    const char* name; // a scenario, or "--fit"
+    const char* reason;
+};
+const NotApplicable kNotApplicable[] = {
+    {"*", "--fit",
+     "it measures the dialogs in the driver's own process: setup.exe, whose Windows version is "
+     "set, never runs"},
+};
+constexpr int kNotApplicableCode = 77; // ctest's skip
+
+const char* WhyNotApplicable(const char* name) {
+    const char* version = RunWindowsVersion();
+    if (version == nullptr) return nullptr;
+    for (const NotApplicable& n : kNotApplicable)
+        if ((!std::strcmp(n.version, "*") || !std::strcmp(n.version, version)) &&
+            !std::strcmp(n.name, name))
+            return n.reason;
+    return nullptr;
+}
+
 } // namespace
 
 int RunDemo(int argc, char** argv);
@@ -51,6 +75,11 @@ int RunFit(int argc, char** argv);
 int RunAnswers(int argc, char** argv);
 
 int main(int argc, char** argv) {
+    if (argc >= 2)
+        if (const char* reason = WhyNotApplicable(argv[1])) {
+            std::printf("NOT APPLICABLE at %s: %s: %s\n", RunWindowsVersion(), argv[1], reason);
+            return kNotApplicableCode;
+        }
     if (argc >= 2 && !std::strcmp(argv[1], "--demo")) return RunDemo(argc - 2, argv + 2);
     if (argc >= 2 && !std::strcmp(argv[1], "--expect")) return Expect(argc - 2, argv + 2);
     if (argc >= 2 && !std::strcmp(argv[1], "--fit")) return RunFit(argc - 2, argv + 2);
@@ -68,9 +97,12 @@ int main(int argc, char** argv) {
         std::printf("unknown scenario %s\n", argv[1]);
         return 2;
     }
-    std::printf("scenario %s\n", s->name);
+    std::printf("scenario %s%s%s\n", s->name, RunWindowsVersion() ? " at " : "",
+                RunWindowsVersion() ? RunWindowsVersion() : "");
     std::fflush(stdout);
+    ShowSetupWindows(RunWindowsVersion());
     s->run();
+    ShowSetupWindows(nullptr);
     // Whatever a scenario did, the installer leaves none of its temporary files behind; they are
     // removed here, so that only the scenario that left them fails.
     for (const std::string& left : FindBelow(WindowsDir(), kTempPrefix, kTempSuffix)) {

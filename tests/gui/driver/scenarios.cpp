@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 void CleanDestinations() {
@@ -23,6 +26,22 @@ bool SameName(const std::string& a, const std::string& b) {
 }
 
 } // namespace
+
+const char* RunWindowsVersion() {
+    const char* version = std::getenv("GUI_WINDOWS_VERSION");
+    return version != nullptr && version[0] != '\0' ? version : nullptr;
+}
+
+void ShowSetupWindows(const char* version) {
+    static constexpr const char* kKey = "Software\\Wine\\AppDefaults\\setup.exe";
+    if (version == nullptr) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, kKey);
+        return;
+    }
+    Check(RegSetKeyValueA(HKEY_CURRENT_USER, kKey, "Version", REG_SZ, version,
+                          static_cast<DWORD>(std::strlen(version) + 1)) == 0,
+          "cannot set %s to %s", kKey, version);
+}
 
 void PrepareDrive(Run& r, const std::string& mediaDir) {
     r.media = WithBackslash(mediaDir);

@@ -32,6 +32,13 @@ constexpr const char* kMsg2012 =
     "Fail to copy this file.\nDo you still want to continue the installation?";
 constexpr const char* kMsg2014 = "Invalid path !\nPlease enter the correct path . ";
 
+// The Windows that Wine shows setup.exe (its answer to GetVersion), "win98" or "nt40", as set
+// by GUI_WINDOWS_VERSION for a whole run of the suite; null for Wine's own default.
+const char* RunWindowsVersion();
+// Makes Wine show setup.exe that Windows from its next start on (null: Wine's default), through
+// HKCU\Software\Wine\AppDefaults\setup.exe, which leaves the driver as it is.
+void ShowSetupWindows(const char* version);
+
 // Clears what earlier runs left in the Windows directory and lays out the media.
 bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn = true);
 // Clears what earlier runs left in the Windows directory for media that are already there.
