@@ -8,6 +8,9 @@
 
 namespace {
 
+// A traced wineserver answers every process slowly.
+constexpr DWORD kSlowMs = 3 * kWaitMs;
+
 struct Question {
     const char* id;
     const char* text; // null for the disk prompt
@@ -36,8 +39,14 @@ bool GiveAnswer(const Installer& inst, const char* answer) {
     for (const Button& b : kButtons)
         if (colon && !std::strcmp(colon + 1, b.name)) button = &b;
     if (!Check(question && button, "bad answer \"%s\"", answer)) return false;
-    if (!question->text) return AnswerPrompt(inst, nullptr, button->id);
-    return Answer(inst, question->text, kCaption, button->id);
+    HWND box = question->text ? WaitMessageBox(inst, kSlowMs) : WaitDiskPrompt(inst, kSlowMs);
+    if (!box) return false;
+    if (question->text) {
+        CheckText(ItemText(box, kMsgTextId), question->text, "message text");
+        CheckText(Caption(box), kCaption, "message caption");
+    }
+    Click(box, button->id);
+    return WaitGone(box, kSlowMs);
 }
 
 } // namespace
@@ -52,12 +61,12 @@ int RunAnswers(int argc, char** argv) {
     for (int i = 1; i < argc && FailureCount() == 0; ++i)
         if (!GiveAnswer(inst, argv[i])) Check(false, "no answer \"%s\" was asked for", argv[i]);
     DWORD code = 99;
-    if (FailureCount() == 0 && !StaysQuiet(inst, kWaitMs)) {
+    if (FailureCount() == 0 && !StaysQuiet(inst, kSlowMs)) {
         HWND box = WaitMessageBox(inst, 0);
         Check(false, "an unexpected question came: \"%s\"",
               box ? ItemText(box, kMsgTextId).c_str() : "the disk prompt");
     }
-    if (FailureCount() == 0 && WaitExit(inst, kWaitMs, &code))
+    if (FailureCount() == 0 && WaitExit(inst, kSlowMs, &code))
         std::printf("installer exit code %lu\n", code);
     const int failures = FailureCount();
     std::printf("%s: %d failed check(s)\n", failures ? "FAILED" : "PASSED", failures);

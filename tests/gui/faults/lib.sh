@@ -90,18 +90,26 @@ attach() {
     done
 }
 
-# The Linux process of the installer that the driver has made and holds: Wine names it after the
-# program's path.
-installer_pid() {
+# The Linux processes of the installer in this prefix: Wine names each after the program's path.
+installer_pids() {
     local pid
     for pid in /proc/[0-9]*; do
         if [ "$(tr '\0' '\n' 2>/dev/null <"$pid/cmdline" | head -n1)" = "$SETUP_WIN" ] &&
             tr '\0' '\n' 2>/dev/null <"$pid/environ" | grep -qFx "WINEPREFIX=$WINEPREFIX"; then
             echo "${pid#/proc/}"
-            return 0
         fi
     done
-    return 1
+}
+
+# No installer of an earlier run is left: one that a driver gave up on is ended here.
+no_installer_left() {
+    local waited=0 pids
+    while pids=$(installer_pids) && [ -n "$pids" ]; do
+        # shellcheck disable=SC2086 # one id a word
+        [ $waited -lt 100 ] || kill -KILL $pids 2>/dev/null
+        sleep 0.05
+        waited=$((waited + 1))
+    done
 }
 
 # run_setup WHO ARGS...: one run of the installer. With WHO program, server or both, strace with
@@ -114,19 +122,21 @@ run_setup() {
     local -a tracers=()
     shift
     if [ "$who" = - ] && [ ${#answers[@]} -eq 0 ]; then
+        no_installer_left
         timeout -s KILL 60 "$WINE" "$SETUP_WIN" >"$SCRATCH/run.out" 2>&1
         code=$?
         out=$(tr '\n' ' ' <"$SCRATCH/run.out")
         return
     fi
+    no_installer_left
     rm -rf "$hold" "$SCRATCH"/*.trace
     mkdir -p "$hold"
-    GUI_HOLD_DIR='C:\gui-faults-hold' timeout -s KILL 90 "$WINE" "$GUIDRIVER" --answer "$SETUP_WIN" \
+    GUI_HOLD_DIR='C:\gui-faults-hold' timeout -s KILL 300 "$WINE" "$GUIDRIVER" --answer "$SETUP_WIN" \
         "${answers[@]}" >"$SCRATCH/run.out" 2>&1 &
     driver=$!
     while [ ! -s "$hold/ready" ] && kill -0 "$driver" 2>/dev/null; do sleep 0.02; done
     if [ "$who" = program ] || [ "$who" = both ]; then
-        pid=$(installer_pid) && attach "$pid" "$SCRATCH/program.trace" "$@" ||
+        pid=$(installer_pids) && attach "$pid" "$SCRATCH/program.trace" "$@" ||
             echo "cannot trace the installer" >>"$SCRATCH/run.out"
     fi
     if [ "$who" = server ] || [ "$who" = both ]; then
@@ -134,7 +144,8 @@ run_setup() {
             echo "cannot trace the wineserver" >>"$SCRATCH/run.out"
     fi
     touch "$hold/go"
-    wait "$driver"
+    # Without the shell's word of a driver that a stop in the wineserver killed.
+    { wait "$driver"; } 2>/dev/null
     code=$?
     # A tracer ended by SIGTERM lets go of its processes and leaves them running.
     if [ ${#tracers[@]} -gt 0 ]; then

@@ -1,14 +1,15 @@
 #!/bin/bash
-# sweep.sh GUIDRIVER LOG nt|9x: stops the installer at every step of a pass over two entries,
+# sweep.sh GUIDRIVER LOG nt|9x [PATTERN]: stops the installer at every step of a pass over two entries,
 # one plain and one compressed, each over an old file: for each call that the pass makes on
 # their files, in the installer's process or in the wineserver, and each k up to the number of
 # such calls, a run is killed at the k-th (the wineserver's death ends every process of the
 # prefix). Each destination must then hold its old bytes or its new ones, and a second run must
-# install both and leave no temporary file. Prints and logs "stop: ok: PATH.WHO.CALL.K" lines.
+# install both and leave no temporary file. Prints and logs "stop: ok: WAY.WHO.CALL.K" lines (for
+# the points whose name matches PATTERN).
 # The calls are those that open, read, write, flush, cut, rename, delete or make a file: between
 # two of them nothing on the disk changes. Run under "wine-env.sh STATE exec".
 set -u
-readonly GUIDRIVER=$1 LOG=$2 WAY=$3 KIND=stop
+readonly GUIDRIVER=$1 LOG=$2 WAY=$3 PATTERN=${4:-.} KIND=stop
 # shellcheck source=tests/gui/faults/lib.sh
 . "$(dirname "$0")/lib.sh"
 
@@ -94,7 +95,9 @@ stop_at() {
 [ "$WAY" = nt ] || windows_version win95
 if census; then
     while read -r who call count _; do
-        for ((k = 1; k <= count; k++)); do stop_at "$who" "$call" "$k"; done
+        for ((k = 1; k <= count; k++)); do
+            [[ $WAY.$who.$call.$k =~ $PATTERN ]] && stop_at "$who" "$call" "$k"
+        done
     done <"$SCRATCH/census"
 fi
 [ "$WAY" = nt ] || windows_version -

@@ -10,7 +10,8 @@ readonly GUIDRIVER=$1 LOG=$2 PATTERN=${3:-.} KIND=fault
 # One row a fault. path: nt (MoveFileExA) or 9x (Wine answers as Windows 95 does). who: the
 # process that makes the call, the installer's (program) or the wineserver. faults:
 # CALL:ERRNO:WHEN,... as strace counts the calls on the watched files, WHEN "k" for the k-th
-# call only, "k+" for it and every later one. entry: plain (150,000 bytes over 30,000), packed
+# call only, "k+" for it and every later one, "j..k" for those. A compressed source is opened
+# twice before the prompt: LZOpenFileA tries the name again with its last letter "_". entry: plain (150,000 bytes over 30,000), packed
 # (expanded over an old file in TWAIN_32), twain (expanded into a TWAIN_32 yet to be made).
 # watched: src, tmp (the temporary names), dst, dir (TWAIN_32). answers: the questions in turn
 # and the buttons given. dest: what the destination holds after the run (old, new, none; aside:
@@ -23,7 +24,7 @@ plain_source_open_once        nt   server  openat:EIO:1                 plain  s
 plain_source_open_always      nt   server  openat:EIO:1+                plain  src     1011:cancel,1005:yes     old  gone 1
 plain_source_read_once        nt   program read:EIO:1                   plain  src     1011:retry               new  gone 0
 plain_source_read_always      nt   program read:EIO:2+                  plain  src     1011:cancel,1005:yes     old  gone 1
-packed_source_open_once       nt   server  openat:EIO:1                 packed src     prompt:ok                new  gone 0
+packed_source_open_once       nt   server  openat:EIO:1..2              packed src     prompt:ok                new  gone 0
 packed_source_open_always     nt   server  openat:EIO:1+                packed src     prompt:cancel,1005:yes   old  gone 1
 packed_source_read_once       nt   program read:EIO:2                   packed src     2012:no                  old  gone 1
 packed_source_read_always     nt   program read:EIO:2+                  packed src     2012:yes                 old  gone 3
