@@ -55,6 +55,8 @@ const NotApplicable kNotApplicable[] = {
     {"*", "--fit",
      "it measures the dialogs in the driver's own process: setup.exe, whose Windows version is "
      "set, never runs"},
+    {"*", "copy_replace_refused_9x", "it shows setup.exe Windows 95 itself, at every version"},
+    {"*", "copy_aside_restored_9x", "it shows setup.exe Windows 95 itself, at every version"},
 };
 constexpr int kNotApplicableCode = 77; // ctest's skip
 
