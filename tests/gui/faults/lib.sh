@@ -92,8 +92,9 @@ attach() {
 
 # The Linux processes of the installer in this prefix: Wine names each after the program's path.
 installer_pids() {
-    local pid
-    for pid in /proc/[0-9]*; do
+    local comm pid
+    for comm in $(grep -lx setup.exe /proc/[0-9]*/comm 2>/dev/null); do
+        pid=${comm%/comm}
         if [ "$(tr '\0' '\n' 2>/dev/null <"$pid/cmdline" | head -n1)" = "$SETUP_WIN" ] &&
             tr '\0' '\n' 2>/dev/null <"$pid/environ" | grep -qFx "WINEPREFIX=$WINEPREFIX"; then
             echo "${pid#/proc/}"
