@@ -90,12 +90,13 @@ attach() {
     done
 }
 
-# The Linux processes of the installer in this prefix: Wine names each after the program's path.
+# The Linux processes of the installer in this prefix: Wine names each after the program, and
+# gives the program's path as its first argument, or its third under qemu-i386.
 installer_pids() {
     local comm pid
     for comm in $(grep -lx setup.exe /proc/[0-9]*/comm 2>/dev/null); do
         pid=${comm%/comm}
-        if [ "$(tr '\0' '\n' 2>/dev/null <"$pid/cmdline" | head -n1)" = "$SETUP_WIN" ] &&
+        if tr '\0' '\n' 2>/dev/null <"$pid/cmdline" | grep -qFx "$SETUP_WIN" &&
             tr '\0' '\n' 2>/dev/null <"$pid/environ" | grep -qFx "WINEPREFIX=$WINEPREFIX"; then
             echo "${pid#/proc/}"
         fi
