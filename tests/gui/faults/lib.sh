@@ -4,13 +4,14 @@
 # are made to fail or are stopped by strace, in its own process or in the wineserver, which
 # opens, renames and deletes files for it. Files are judged from here, outside Wine.
 # shellcheck shell=bash
+# shellcheck disable=SC2154,SC2034 # answers and out are the caller's
 
-readonly ENV_SCRIPT=$(dirname "$0")/../wine-env.sh
+ENV_SCRIPT=$(dirname "$0")/../wine-env.sh
+readonly ENV_SCRIPT
 readonly DRIVE_C=$WINEPREFIX/drive_c
 readonly MEDIA=gui-faults
 readonly SETUP_WIN="C:\\$MEDIA\\setup.exe"
 readonly SCRATCH=$WINEPREFIX/../faults
-readonly KILLED=137
 # The temporary names the installer gives in a folder, beside the one it sets an old file aside
 # under on the 9x way.
 readonly TEMP_NAMES="~setup0000.tmp ~setup0001.tmp"
@@ -94,6 +95,7 @@ attach() {
 # gives the program's path as its first argument, or its third under qemu-i386.
 installer_pids() {
     local comm pid
+    # shellcheck disable=SC2013 # file names without blanks
     for comm in $(grep -lx setup.exe /proc/[0-9]*/comm 2>/dev/null); do
         pid=${comm%/comm}
         if tr '\0' '\n' 2>/dev/null <"$pid/cmdline" | grep -qFx "$SETUP_WIN" &&
@@ -118,7 +120,7 @@ no_installer_left() {
 # ARGS attaches to the installer, the wineserver or both while the GUI driver holds the installer
 # made but not started, leaving program.trace and server.trace; the driver then gives the
 # answers of the array answers. WHO "-" without answers: the installer alone. Sets code to its
-# exit code (-1 when the driver failed) and out to what was said.
+# exit code (-1 when the driver failed) and out (the caller's) to what was said.
 run_setup() {
     local who=$1 hold=$DRIVE_C/gui-faults-hold driver pid server
     local -a tracers=()

@@ -69,7 +69,7 @@ entry_of() {
 
 run_row() {
     local name=$1 path=$2 who=$3 faults=$4 entry=$5 watch_list=$6 answer_list=$7 want_dest=$8
-    local want_temp=$9 want_code=${10} line src dest new fault why= left
+    local want_temp=$9 want_code=${10} line src dest new fault why='' left
     local -a watched=() injected=() answers=()
     entry_of "$entry"
     lay_out "$line" "$src"
