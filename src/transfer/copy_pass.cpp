@@ -205,10 +205,11 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     // without one, whose size its folder's entry gives.
     LONG expected = g_lz.seek(sourceFile, 0, 2);
     const bool flushed = FlushWritten(destFile);
+    const LONG written = OpenFileSize(destFile);
     g_lz.close(sourceFile);
     g_lz.close(destFile);
     if (expected < 0) expected = FileSizeOf(source);
-    if (!ExpansionComplete(copied, expected, FileSizeOf(staging.temp)))
+    if (!ExpansionComplete(copied, expected, written))
         return AfterFailedExpansion(progress, job, &staging);
     if (FinishStaging(job, &staging, flushed)) return Attempt::Finished;
     return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
@@ -273,7 +274,13 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     return RunAttempts(progress, &job);
 }
 
+// Only a new figure is shown: under Wine each text set is a round trip to the server and a
+// repaint, and past 100 entries most of them would change nothing.
+int32_t s_shownPercent = -1;
+
 void ShowProgress(int32_t percent) {
+    if (percent == s_shownPercent) return;
+    s_shownPercent = percent;
     SendMessageA(s_items.bar, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
     char text[kPercentWidth];
     wsprintfA(text, "%d%%", percent);

@@ -47,30 +47,14 @@ bool ReplaceOld(const char* tempPath, const char* finalPath) {
     return true;
 }
 
-// The entry of path in its folder: its size as it reached the disk, whatever the call that
-// wrote it reported, and its attributes.
-bool ReadEntry(const char* path, WIN32_FIND_DATAA* found) {
-    HANDLE search = FindFirstFileA(path, found);
-    if (search == INVALID_HANDLE_VALUE) return false;
-    FindClose(search);
-    return true;
-}
-
-// A copy call can report success for a short copy (Wine's stops at a failed read), so the copy
-// counts when it is as long as its source. Gives the copy's attributes.
-bool CopyComplete(const char* source, const char* copy, DWORD* attributes) {
-    WIN32_FIND_DATAA sourceEntry;
-    WIN32_FIND_DATAA copyEntry;
-    if (!ReadEntry(source, &sourceEntry) || !ReadEntry(copy, &copyEntry)) return false;
-    *attributes = copyEntry.dwFileAttributes;
-    return copyEntry.nFileSizeLow == sourceEntry.nFileSizeLow &&
-           copyEntry.nFileSizeHigh == sourceEntry.nFileSizeHigh;
-}
-
 // The copy's data on the disk, not only in the system's cache, before it can take the old
-// file's name. A read-only copy (from a CD) is made writable for the flush and read-only again,
-// so that the installed file keeps the attribute as the copy gave it.
-bool FlushCopy(const char* tempPath, DWORD attributes) {
+// file's name; and all of it: a copy call can report success for a short copy (Wine's stops at
+// a failed read), so the copy counts only at its source's size, read through the handle the
+// flush opens anyway. A read-only copy (from a CD) is made writable for the flush and read-only
+// again, so that the installed file keeps the attribute as the copy gave it.
+bool FlushWholeCopy(const char* tempPath, LONG sourceSize) {
+    const DWORD attributes = GetFileAttributesA(tempPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || sourceSize < 0) return false;
     const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
     if (readOnly && !SetFileAttributesA(tempPath, attributes & ~FILE_ATTRIBUTE_READONLY))
         return false;
@@ -78,7 +62,8 @@ bool FlushCopy(const char* tempPath, DWORD attributes) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     bool flushed = false;
     if (file != INVALID_HANDLE_VALUE) {
-        flushed = FlushFileBuffers(file) != 0;
+        flushed = FlushFileBuffers(file) &&
+                  OpenFileSize(static_cast<INT>(HandleToLong(file))) == sourceSize;
         CloseHandle(file);
     }
     return (!readOnly || SetFileAttributesA(tempPath, attributes)) && flushed;
@@ -107,10 +92,7 @@ bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath)
     for (uint32_t number = 0; number < kTempNumbers; ++number) {
         if (!BuildTempPath(tempPath, MAX_PATH, finalPath, static_cast<uint16_t>(number))) break;
         if (MakeTemp(tempPath, copyFrom)) {
-            DWORD attributes;
-            if (copyFrom == nullptr ||
-                (CopyComplete(copyFrom, tempPath, &attributes) && FlushCopy(tempPath, attributes)))
-                return true;
+            if (copyFrom == nullptr || FlushWholeCopy(tempPath, FileSizeOf(copyFrom))) return true;
             RemoveTemp(tempPath);
             break;
         }
@@ -140,11 +122,16 @@ bool FlushWritten(INT file) {
     return FlushFileBuffers(LongToHandle(file)) != 0;
 }
 
-int32_t FileSizeOf(const char* path) {
-    WIN32_FIND_DATAA found;
-    if (!ReadEntry(path, &found) || found.nFileSizeHigh != 0 || found.nFileSizeLow > 0x7FFFFFFF)
-        return -1;
-    return static_cast<int32_t>(found.nFileSizeLow);
+LONG OpenFileSize(INT file) {
+    return g_lz.seek(file, 0, 2);
+}
+
+LONG FileSizeOf(const char* path) {
+    const HFILE file = _lopen(path, OF_READ | OF_SHARE_DENY_NONE);
+    if (file == HFILE_ERROR) return -1;
+    const LONG size = OpenFileSize(file);
+    _lclose(file);
+    return size;
 }
 
 namespace {

@@ -36,9 +36,13 @@ void RemoveTemp(const char* tempPath);
 // A copy that MakeTempBeside made is flushed already.
 bool FlushWritten(INT file);
 
-// The size of the file at path as its folder's entry gives it; -1 when there is none or it is
-// 2 GiB or more.
-int32_t FileSizeOf(const char* path);
+// The size of the file open as file, a handle of the system's, not of LZ32: where its pointer
+// moves to at the end; negative when that fails.
+LONG OpenFileSize(INT file);
+
+// The size of the file at path, read through a handle of its own (under Wine a look-up in its
+// folder costs about half as much again); negative when it cannot be opened or measured.
+LONG FileSizeOf(const char* path);
 
 // Removes the temporary files that a run ended before its time (killed, a power cut, a restart)
 // left in the folder of finalPath, once per folder and run, and only those no one holds open;
