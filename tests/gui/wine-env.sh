@@ -10,6 +10,9 @@
 #                                      read-only as drives A: and B:
 #   wine-env.sh STATE run-traced TRACE CMD...  the same with the program and the wineserver under
 #                                      strace, their flushes and renames of files in TRACE
+#   wine-env.sh STATE exec CMD...     run a Linux command with the prefix's settings exported: its
+#                                      WINEPREFIX, DISPLAY, WINE (the loader), WINESERVER
+#   wine-env.sh STATE server-pid       the process id of the prefix's wineserver
 #   wine-env.sh - make-data DIR        originals and compressed test files
 #   wine-env.sh - compress IN OUT      compress one file into the FOO.DL_ form
 #
@@ -73,6 +76,9 @@ make_data() {
     printf 'second plain file\r\n' >"$dir/OTHER.INI"
     compress_file "$dir/TEXT.DLL" "$dir/TEXT.DL_"
     compress_file "$dir/BIN.DLL" "$dir/BIN.DL_"
+    compress_file "$dir/OTHER.INI" "$dir/OTHER.IN_"
+    # A plain file of several reads' worth, for a copy that a failing read cuts short.
+    cat "$dir/BIN.DLL" "$dir/BIN.DLL" "$dir/BIN.DLL" | head -c 150000 >"$dir/BIG.INI"
     local size
     size=$(stat -c %s "$dir/BIN.DL_")
     head -c $((size / 2)) "$dir/BIN.DL_" >"$dir/TRUNC.DL_"
@@ -299,6 +305,12 @@ run) run "$@" ;;
 run-tmpfs) run_tmpfs "$@" ;;
 run-floppies) run_floppies "$@" ;;
 run-traced) run_traced "$@" ;;
+exec)
+    wine_env
+    export WINE WINE_ENV_STATE=$state
+    exec "$@"
+    ;;
+server-pid) server_pid ;;
 make-data) make_data "$1" ;;
 compress) compress_file "$1" "$2" ;;
 *) die "unknown command $cmd" ;;

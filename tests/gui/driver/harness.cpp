@@ -155,6 +155,27 @@ bool StartInstaller(Installer& inst, const std::string& exe) {
     return StartInstaller(inst, wide);
 }
 
+namespace {
+
+// With GUI_HOLD_DIR set, the installer waits, made but not started, until a tracer outside Wine
+// has attached to it: the driver leaves "ready" in that folder and waits for "go".
+void HoldForTracer(DWORD id) {
+    char dir[MAX_PATH] = {};
+    const DWORD n = GetEnvironmentVariableA("GUI_HOLD_DIR", dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    const std::string folder = std::string(dir) + "\\";
+    DeleteFileA((folder + "go").c_str());
+    Check(WriteBytes(folder + "ready", std::to_string(id)), "cannot write %sready", folder.c_str());
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesA((folder + "go").c_str()) == INVALID_FILE_ATTRIBUTES)
+        if (!Check(GetTickCount() - start < kWaitMs, "no tracer came"))
+            return;
+        else
+            Sleep(10);
+}
+
+} // namespace
+
 bool StartInstaller(Installer& inst, const std::wstring& exe) {
     KillInstaller(inst);
     STARTUPINFOW si{};
@@ -178,6 +199,7 @@ bool StartInstaller(Installer& inst, const std::wstring& exe) {
                 : nullptr;
         hooked = hooked && proc && SetWindowsHookExA(type, proc, spy, pi.dwThreadId);
     }
+    HoldForTracer(pi.dwProcessId);
     ResumeThread(pi.hThread);
     return Check(hooked, "cannot hook the message spy into the installer (error %lu)",
                  GetLastError());

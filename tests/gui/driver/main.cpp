@@ -1,6 +1,7 @@
 // guidriver SCENARIO: runs one scenario against the installer and exits 0 when it passed.
 // guidriver --expect NAMES...: checks that the registered names are exactly the scenarios.
 // guidriver --demo ...: the demo run, see demo.cpp.
+// guidriver --answer SETUP ANSWER...: one run answered as told, see answer.cpp.
 #include "scenarios.h"
 
 #include "transfer/copy_rules.h"
@@ -73,6 +74,7 @@ const char* WhyNotApplicable(const char* name) {
 
 int RunDemo(int argc, char** argv);
 int RunFit(int argc, char** argv);
+int RunAnswers(int argc, char** argv);
 
 int main(int argc, char** argv) {
     if (argc >= 2)
@@ -83,6 +85,7 @@ int main(int argc, char** argv) {
     if (argc >= 2 && !std::strcmp(argv[1], "--demo")) return RunDemo(argc - 2, argv + 2);
     if (argc >= 2 && !std::strcmp(argv[1], "--expect")) return Expect(argc - 2, argv + 2);
     if (argc >= 2 && !std::strcmp(argv[1], "--fit")) return RunFit(argc - 2, argv + 2);
+    if (argc >= 2 && !std::strcmp(argv[1], "--answer")) return RunAnswers(argc - 2, argv + 2);
     if (argc != 2) {
         std::printf("usage: guidriver SCENARIO | --list | --expect SCENARIO... | --fit DPI\n");
         return 2;
