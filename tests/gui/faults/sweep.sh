@@ -80,11 +80,20 @@ census() {
 }
 
 stop_at() {
-    local who=$1 call=$2 k=$3
-    why=
-    prepare
-    run_setup "$who" "${watched[@]}" -e trace="$call" -e inject="$call:signal=KILL:when=$k"
-    grep -q 'killed by SIGKILL' "$SCRATCH/$who.trace" 2>/dev/null || why+=" no stop came ($out)"
+    local who=$1 call=$2 k=$3 attempt
+    # A run whose tracer did not attach in time stopped nothing and tested nothing: it is made
+    # once more, from the start.
+    for attempt in 1 2; do
+        why=
+        prepare
+        run_setup "$who" "${watched[@]}" -e trace="$call" -e inject="$call:signal=KILL:when=$k"
+        grep -q 'killed by SIGKILL' "$SCRATCH/$who.trace" 2>/dev/null && break
+        why+=" no stop came ($out)"
+        if [ "$attempt" = 2 ] || [[ $out != *"no tracer came"* && $out != *"cannot trace"* ]]; then
+            break
+        fi
+        restart_server
+    done
     [ "$who" = program ] || restart_server
     judge_stopped
     run_setup -

@@ -107,6 +107,12 @@ run_row() {
         [ -z "$left" ] || why+=" the next run left $left"
     fi
     rm -f "$DRIVE_C/$dest"
+    # A run whose tracer did not attach in time injected nothing: the row is run once more.
+    if [ -z "${RETRYING:-}" ] && [[ $why == *"no tracer came"* || $why == *"cannot trace"* ]]; then
+        restart_server
+        RETRYING=1 run_row "$@"
+        return
+    fi
     result "$name" "$why"
 }
 
