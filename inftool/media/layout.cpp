@@ -140,14 +140,15 @@ struct Planner {
             inside = false;
         }
         if (!inside) return false;
-        std::vector<std::string> onDisk = PathParts(dirName);
-        onDisk.push_back(entry.SourceName);
-        for (const std::string& name : onDisk) {
-            if (IsFatName(name)) continue;
-            Fail(line, "\"" + name + "\" is not a name a FAT disk can hold");
-            return false;
-        }
+        for (const std::string& part : PathParts(dirName))
+            if (!IsFatName(part)) return NotOnFat(line, part);
+        if (!IsFatName(entry.SourceName)) return NotOnFat(line, entry.SourceName);
         return true;
+    }
+
+    bool NotOnFat(uint32_t line, const std::string& name) {
+        Fail(line, "\"" + name + "\" is not a name a FAT disk can hold");
+        return false;
     }
 
     void PlaceEntry(uint16_t index) {
