@@ -13,6 +13,8 @@
 #   wine-env.sh STATE exec CMD...     run a Linux command with the prefix's settings exported: its
 #                                      WINEPREFIX, DISPLAY, WINE (the loader), WINESERVER
 #   wine-env.sh STATE server-pid       the process id of the prefix's wineserver
+#   wine-env.sh STATE end-orphans      end the prefix's Wine processes that outlived its stopped
+#                                      wineserver
 #   wine-env.sh - make-data DIR        originals and compressed test files
 #   wine-env.sh - compress IN OUT      compress one file into the FOO.DL_ form
 #
@@ -161,9 +163,26 @@ unmount_twain() {
     if mountpoint -q "$dir" 2>/dev/null; then umount "$dir"; fi
 }
 
+# Wine processes of this prefix that outlived its wineserver: a server stopped by a signal leaves
+# its device drivers (winedevice.exe) polling a connection that is gone, each taking a share of
+# a CPU from every test after it. Known by the prefix in their environment and the Windows
+# program name Wine gives each process; only called once the server has ended.
+end_orphans() {
+    local comm pid
+    # shellcheck disable=SC2013 # file names without blanks
+    for comm in $(grep -l '\.exe$' /proc/[0-9]*/comm 2>/dev/null); do
+        pid=${comm%/comm}
+        tr '\0' '\n' 2>/dev/null <"$pid/environ" | grep -qFx "WINEPREFIX=$prefix" &&
+            kill -KILL "${pid#/proc/}" 2>/dev/null
+    done
+    return 0
+}
+
 stop() {
     if [ -d "$prefix" ]; then
         WINEPREFIX="$prefix" "$WINESERVER" -k 2>/dev/null
+        WINEPREFIX="$prefix" timeout 60 "$WINESERVER" -w 2>/dev/null
+        end_orphans
         unmount_twain
         unmount_floppies
     fi
@@ -311,6 +330,7 @@ exec)
     exec "$@"
     ;;
 server-pid) server_pid ;;
+end-orphans) end_orphans ;;
 make-data) make_data "$1" ;;
 compress) compress_file "$1" "$2" ;;
 *) die "unknown command $cmd" ;;

@@ -181,6 +181,7 @@ describe() {
 restart_server() {
     "$WINESERVER" -k 2>/dev/null
     "$WINESERVER" -w
+    "$ENV_SCRIPT" "$WINE_ENV_STATE" end-orphans
     "$WINESERVER" -p </dev/null >/dev/null 2>&1
 }
 
