@@ -339,6 +339,8 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
          ""},
         {"a name FAT cannot hold", [&](auto&) { replace("B.INI, GUI", "B?.INI, GUI"); },
          script + ":12: error: \"B?.INI\" is not a name a FAT disk can hold\n", ""},
+        {"a folder FAT cannot hold", [&](auto&) { replace("2 = TW", "2 = T?W"); },
+         script + ":10: error: \"T?W\" is not a name a FAT disk can hold\n", ""},
         {"images without a disk size", [](auto& extra) { extra = {"--images"}; },
          "inftool build: --images needs the --disk-size of a floppy\n", ""},
         {"images of a byte count",
