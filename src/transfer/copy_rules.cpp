@@ -67,6 +67,13 @@ bool IsSafePart(const char* part, uint32_t length) {
     return !IsDeviceName(part, length);
 }
 
+// A file the next run's scan of its folder would take for one of its own: removed, or renamed
+// to the name it carries.
+bool IsLeftoverName(const char* name) {
+    char finalName[kFileNameWidth];
+    return IsTempName(name) || AsideFinalName(name, finalName, kFileNameWidth);
+}
+
 } // namespace
 
 bool IsSafeDestName(const char* name) {
@@ -75,7 +82,7 @@ bool IsSafeDestName(const char* name) {
         if (*c == ':') return false;
         if (*c != '\0' && !IsSeparator(*c)) continue;
         if (!IsSafePart(part, static_cast<uint32_t>(c - part))) return false;
-        if (*c == '\0') return true;
+        if (*c == '\0') return !IsLeftoverName(part);
         part = c + 1;
     }
 }

@@ -21,7 +21,9 @@ bool BuildDestDir(char* out, uint32_t width, const char* windowsDir, uint32_t di
 // A destination name must name a plain file at or below its directory. Parts are separated by
 // "\" or "/"; refused are: a leading separator, an empty part, a ".." part, any ":" (a drive
 // or a data stream), a part ending in "." or a blank, and a device name (CON, NUL, COM1, ...)
-// with or without an extension. So no script can write elsewhere or to a device.
+// with or without an extension, and a file name that the leftover scan takes for one of the
+// installer's own (an aside name such as "~setup~A.tmp" fits an entry). So no script can write
+// elsewhere or to a device, or install a file the next run would remove or rename.
 bool IsSafeDestName(const char* name);
 
 // True when the name holds a folder part ("\" or "/").
@@ -57,7 +59,7 @@ bool IsTempName(const char* name);
 // aside until the new one has its name: kTempPrefix, kAsideMark, the final name, kTempSuffix
 // ("~setup~SCAN.DLL.tmp"). The name it goes back to is its own part, so a run ended between
 // the two renames leaves all the next run needs to put it back, and no second file that could
-// be lost or disagree. Longer than a temporary name, so no entry can name one either.
+// be lost or disagree. IsSafeDestName refuses such names.
 constexpr char kAsideMark = '~';
 // The aside name of finalPath in its folder.
 bool BuildAsidePath(char* out, uint32_t width, const char* finalPath);

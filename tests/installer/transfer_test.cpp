@@ -231,6 +231,11 @@ TEST(IsSafeDestName, NamesAtOrBelowTheirDirectoryOnly) {
           "X.DLL ",    "SYS \\X",  "CON",     "nul",      "NUL.TXT",   "AUX .INI",       "PRN.",
           "SYS\\COM1", "lpt9.dll", "CONOUT$", "Com3.X.Y", "CON.D\\X"})
         EXPECT_FALSE(IsSafeDestName(name)) << name;
+    // The next run's leftover scan would remove or rename what a script installed under these.
+    for (const char* name : {"~setup~AB.tmp", "S\\~SETUP~A.TMP"})
+        EXPECT_FALSE(IsSafeDestName(name)) << name;
+    for (const char* name : {"~SETUP.TMP", "~setup~.tmp", "~setup~A"})
+        EXPECT_TRUE(IsSafeDestName(name)) << name;
     EXPECT_TRUE(IsPlainFileName("SCAN.DLL"));
     EXPECT_TRUE(IsPlainFileName("\x94\x5c.DLL"));
     for (const char* name : {"SYS\\X.VXD", "A/B", "..", "NUL", ""})
