@@ -115,10 +115,10 @@ bool JudgeOut(const std::string& out, bool replace, ImageBeside image,
     fs::path imagePath = path;
     imagePath += kImageExtension;
     const std::string imageShown = out + kImageExtension;
-    if (!ClaimBeside(path, why) || (image != ImageBeside::kIgnored && !ClaimBeside(imagePath, why)))
-        return false;
     if (!OutputSparesInputs(out, inputs, command, why) ||
         (image != ImageBeside::kIgnored && !OutputSparesInputs(imageShown, inputs, command, why)))
+        return false;
+    if (!ClaimBeside(path, why) || (image != ImageBeside::kIgnored && !ClaimBeside(imagePath, why)))
         return false;
     bool imageTaken = false;
     if (image == ImageBeside::kWritten) {

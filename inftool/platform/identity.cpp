@@ -1,5 +1,7 @@
 #include "platform/identity.h"
 
+#include "platform/replace.h"
+
 #include <cstdint>
 #include <filesystem>
 
@@ -72,10 +74,8 @@ bool Contains(const std::vector<FileId>& chain, size_t from, const FileId& id) {
     return false;
 }
 
-} // namespace
-
-bool OutputSparesInputs(const std::string& out, const std::vector<InputPath>& inputs,
-                        const char* command, std::string& why) {
+bool OneOutputSparesInputs(const std::string& out, const std::vector<InputPath>& inputs,
+                           const char* command, std::string& why) {
     std::error_code error;
     FileId outId{};
     const bool outExists = fs::exists(out, error) && IdOf(out, outId);
@@ -95,6 +95,28 @@ bool OutputSparesInputs(const std::string& out, const std::vector<InputPath>& in
         }
         if (input.readWhole && Contains(outChain, 0, inId)) {
             why = out + ": lies inside " + input.path + reader;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool OutputSparesInputs(const std::string& out, const std::vector<InputPath>& inputs,
+                        const char* command, std::string& why) {
+    if (!OneOutputSparesInputs(out, inputs, command, why)) return false;
+    // What a stopped run left beside out is repaired or removed before out is written, so each
+    // such name is an output as well; a symlink of such a name is left alone.
+    std::error_code error;
+    const fs::path path = fs::absolute(out, error);
+    const std::string stem = path.filename().string();
+    for (const fs::directory_entry& entry : fs::directory_iterator(path.parent_path(), error)) {
+        const fs::path name = entry.path().filename();
+        if (!IsOwnNameBeside(name.string(), stem) || entry.is_symlink(error)) continue;
+        const std::string leftover = (fs::path(out).parent_path() / name).string();
+        if (!OneOutputSparesInputs(leftover, inputs, command, why)) {
+            why += " (named as what a stopped run leaves beside " + out + ", which is removed)";
             return false;
         }
     }

@@ -83,6 +83,10 @@ long OwnNumber(const std::string& name, const std::string& stem, const char* tag
 
 } // namespace
 
+bool IsOwnNameBeside(const std::string& name, const std::string& stem) {
+    return OwnNumber(name, stem, kOldTag) >= 0 || OwnNumber(name, stem, kStagingTag) >= 0;
+}
+
 bool ClaimBeside(const fs::path& target, std::string& why) {
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!LockFolder(folder, why)) return false;

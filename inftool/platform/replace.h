@@ -14,6 +14,10 @@
 constexpr char kStagingTag[] = ".~inftool";
 constexpr char kOldTag[] = ".~inftool-old";
 
+// Whether name is one of inftool's own names beside a target named stem, which ClaimBeside
+// repairs or removes.
+bool IsOwnNameBeside(const std::string& name, const std::string& stem);
+
 // Takes the lock of target's folder for the rest of the process, so that no other inftool
 // writes beside a name there meanwhile (waiting for it as long as another holds it), holds
 // stops (HoldStops), then repairs beside target: puts target + kOldTag<N> back when target is

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -148,6 +149,30 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
             EXPECT_NE(run.err.find(", which " + command + " reads\n"), std::string::npos);
             EXPECT_EQ(Files(), before) << "nothing written";
         }
+    }
+}
+
+// A run removes what a stopped one left beside its output before it writes, so an input of such
+// a name is an output too: refused, and kept.
+TEST_F(InputsTest, AnInputNamedAsALeftoverBesideTheOutputIsKept) {
+    for (const auto& [given, input, out] :
+         {std::array<std::string, 3>{"disk1", "restored.~inftool7", "restored"},
+          std::array<std::string, 3>{"a.dll", "b.~inftool1", "b"},
+          std::array<std::string, 3>{"disk1", "restored.~inftool-old0", "restored"}}) {
+        SCOPED_TRACE(input);
+        fs::remove_all(dir);
+        fs::copy(made, dir, fs::copy_options::recursive);
+        fs::rename(dir / given, dir / input);
+        const std::map<std::string, std::string> before = Files();
+        const std::vector<std::string> call =
+            given == "a.dll" ? std::vector<std::string>{"compress", input, out}
+                             : std::vector<std::string>{"import", input, "--out", out};
+        const ProgramRun run = RunInftool(call, dir.string());
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(input + ": is " + input + ", which " + call[0] + " reads"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_TRUE(Files() == before) << "the input was changed";
     }
 }
 
