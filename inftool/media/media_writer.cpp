@@ -182,7 +182,9 @@ bool TakeOutsPlace(const OutFolder& out, const StagedMedia& staged, fs::path& as
                    std::string& why) {
     std::error_code error;
     aside.clear();
-    if (fs::exists(fs::symlink_status(out.path, error)) && ExchangePaths(staged.folder, out.path)) {
+    // Only what --force replaces is exchanged: an OUT that was empty is renamed over, which fails
+    // rather than take away what someone put into it meanwhile.
+    if (out.replaced && ExchangePaths(staged.folder, out.path)) {
         aside = staged.folder;
         return true;
     }

@@ -128,5 +128,22 @@ for kind in build import; do
     done
   done
 done
+# An OUT that was empty is taken only as it still is: a file put into it while the build stages
+# (its renames held back a second) stays, and the build fails.
+late=("$inftool" build "$work/one.inf" --from "$work/new" --setup "$work/setup.exe"
+  --follow-on "$work/main.exe" --out empty --disk-size 1.44M)
+mkdir at/empty
+(cd at && exec strace -qq -o /dev/null -e inject=rename,renameat2:delay_enter=1000000 "${late[@]}") \
+  >/dev/null 2>&1 &
+builder=$!
+for ((waited = 0; waited < 200; waited++)); do
+  [ -z "$(find at -maxdepth 1 -name 'empty.~inftool*')" ] || break
+  sleep 0.05
+done
+echo notes >at/empty/NOTES.TXT
+wait $builder && fail "a build into an OUT that was no longer empty succeeded"
+[ "$(cat at/empty/NOTES.TXT 2>/dev/null)" = notes ] ||
+  fail "a file put into an empty OUT during the build was lost"
+
 echo "check-stops: $points stop points in $((SECONDS - started)) s"
 finish check-stops
