@@ -212,6 +212,23 @@ bool TakeOutsPlace(const OutFolder& out, const StagedMedia& staged, fs::path& as
     return false;
 }
 
+// Back as it was after OUT.IMG could not follow OUT, one rename at a time, so that a stop on
+// the way leaves only what the next run repairs: the new content goes back under its staging
+// name and is removed from there, the old takes OUT again. Where the exchange back fails, OUT
+// stays new.
+void PutOldBack(const OutFolder& out, const StagedMedia& staged, const fs::path& aside) {
+    std::error_code error;
+    if (!staged.image.empty()) fs::remove(staged.image, error);
+    if (aside == staged.folder) {
+        if (ExchangePaths(staged.folder, out.path)) fs::remove_all(staged.folder, error);
+        return;
+    }
+    fs::rename(out.path, staged.folder, error);
+    if (error) return;
+    if (!aside.empty()) fs::rename(aside, out.path, error);
+    fs::remove_all(staged.folder, error);
+}
+
 } // namespace
 
 bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::string& why) {
@@ -229,10 +246,7 @@ bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::strin
         if (error) why = out.image.string() + ": cannot put the image in place: " + error.message();
     }
     if (!placed) {
-        // Back as it was: the new content goes, the old takes OUT again.
-        if (!staged.image.empty()) fs::remove(staged.image, error);
-        fs::remove_all(out.path, error);
-        if (!aside.empty()) fs::rename(aside, out.path, error);
+        PutOldBack(out, staged, aside);
         ReleaseStops();
         return false;
     }

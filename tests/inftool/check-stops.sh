@@ -128,6 +128,42 @@ for kind in build import; do
     done
   done
 done
+# OUT.IMG that cannot follow OUT into place: the build fails, and OUT and OUT.IMG are both old.
+outs=(media media.IMG)
+for exchange in works refused; do
+  # The image's rename is the first rename, or the third after the two that move OUT.
+  refuse=() image_rename=1
+  [ $exchange = refused ] && refuse=(-e inject=renameat2:error=EINVAL) image_rename=3
+  fresh
+  run strace -qq -o /dev/null "${refuse[@]}" -e inject=rename:error=EIO:when=$image_rename \
+    "${build_new[@]}" && fail "a build whose image could not be put in place succeeded"
+  for out in "${outs[@]}"; do
+    [ "$(state "at/$out")" = "${old[$out]}" ] ||
+      fail "the image not put in place ($exchange exchange): $out is not old"
+  done
+  [ -z "$(leftovers)" ] || fail "the image not put in place ($exchange exchange): left $(leftovers)"
+done
+# Killed while the exchange is undone, at calls that delete or rename: each output is old or
+# new, and the next run builds.
+exchange=works
+fail_image=(-e inject=rename:error=EIO:when=1)
+fresh
+run strace -qq -o "$work/trace" -e trace=unlinkat,renameat2,rename "${fail_image[@]}" "${build_new[@]}" &&
+  fail "a build whose image could not be put in place succeeded"
+for call in unlinkat renameat2; do
+  count=$(grep -c "^$call(" "$work/trace" || true)
+  step=$(((count + 5) / 6))
+  for ((n = 1; n <= count; n += step)); do
+    where="the image not put in place, killed at $call #$n of $count"
+    fresh
+    run strace -qq -o /dev/null "${fail_image[@]}" -e inject="$call:signal=KILL:when=$n" \
+      "${build_new[@]}" && fail "$where: the run was not stopped"
+    judge "$where"
+    run "${build_new[@]}" || fail "$where: the next run failed"
+    [ -z "$(leftovers)" ] || fail "$where: the next run left $(leftovers)"
+  done
+done
+
 # An OUT that was empty is taken only as it still is: a file put into it while the build stages
 # (its renames held back a second) stays, and the build fails.
 late=("$inftool" build "$work/one.inf" --from "$work/new" --setup "$work/setup.exe"
