@@ -39,14 +39,8 @@ bool GiveAnswer(const Installer& inst, const char* answer) {
     for (const Button& b : kButtons)
         if (colon && !std::strcmp(colon + 1, b.name)) button = &b;
     if (!Check(question && button, "bad answer \"%s\"", answer)) return false;
-    HWND box = question->text ? WaitMessageBox(inst, kSlowMs) : WaitDiskPrompt(inst, kSlowMs);
-    if (!box) return false;
-    if (question->text) {
-        CheckText(ItemText(box, kMsgTextId), question->text, "message text");
-        CheckText(Caption(box), kCaption, "message caption");
-    }
-    Click(box, button->id);
-    return WaitGone(box, kSlowMs);
+    return question->text ? Answer(inst, question->text, kCaption, button->id, kSlowMs)
+                          : AnswerPrompt(inst, nullptr, button->id, kSlowMs);
 }
 
 } // namespace

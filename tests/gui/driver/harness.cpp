@@ -348,13 +348,13 @@ void Click(HWND dlg, int id) {
         PostMessageA(button, BM_CLICK, 0, 0);
 }
 
-bool Answer(const Process& inst, const char* text, const char* caption, int button) {
-    HWND box = WaitMessageBox(inst);
+bool Answer(const Process& inst, const char* text, const char* caption, int button, DWORD ms) {
+    HWND box = WaitMessageBox(inst, ms);
     if (!box) return false;
     if (text) CheckText(ItemText(box, kMsgTextId), text, "message text");
     if (caption) CheckText(Caption(box), caption, "message caption");
     Click(box, button);
-    return WaitGone(box);
+    return WaitGone(box, ms);
 }
 
 bool CaptureSettled(Screen& s, HWND hwnd, const RECT& area, DWORD ms) {

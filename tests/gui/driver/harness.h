@@ -76,7 +76,8 @@ void ClearEdit(HWND edit);
 void Click(HWND dlg, int id);
 
 // Answers a message box after checking its text and caption; false when none came.
-bool Answer(const Process& inst, const char* text, const char* caption, int button);
+bool Answer(const Process& inst, const char* text, const char* caption, int button,
+            DWORD ms = kWaitMs);
 
 // A capture of the whole screen, top-down, 32 bits a pixel.
 struct Screen {

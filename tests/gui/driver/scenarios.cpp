@@ -94,12 +94,12 @@ HWND TypeLocation(HWND prompt, const char* typed) {
     return edit;
 }
 
-bool AnswerPrompt(const Installer& inst, const char* typed, int button) {
-    HWND prompt = WaitDiskPrompt(inst);
+bool AnswerPrompt(const Installer& inst, const char* typed, int button, DWORD ms) {
+    HWND prompt = WaitDiskPrompt(inst, ms);
     if (!prompt) return false;
     if (typed) TypeLocation(prompt, typed);
     Click(prompt, button);
-    return WaitGone(prompt);
+    return WaitGone(prompt, ms);
 }
 
 std::string SpyPositions() {

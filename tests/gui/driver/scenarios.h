@@ -56,7 +56,7 @@ std::string TwainFile(const char* name); // a file in TWAIN_32
 // Types a location into the disk prompt's field in place of its text; returns the field.
 HWND TypeLocation(HWND prompt, const char* typed);
 // Answers the disk prompt with a location typed in place of the field's text.
-bool AnswerPrompt(const Installer& inst, const char* typed, int button = IDOK);
+bool AnswerPrompt(const Installer& inst, const char* typed, int button = IDOK, DWORD ms = kWaitMs);
 
 // The values of the progress bar that the spy saw, as "0 33 66 100".
 std::string SpyPositions();

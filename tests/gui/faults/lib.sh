@@ -25,6 +25,23 @@ mkdir -p "$SCRATCH" "$(dirname "$LOG")" || exit 1
 passed=0
 failed=0
 
+# untraced REASONS: the run's tracer did not attach in time, so it injected nothing.
+untraced() {
+    [[ $1 == *"no tracer came"* || $1 == *"cannot trace"* ]]
+}
+
+# The counts, and the script's status: every case passed, and there was one.
+summary() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+}
+
+# Windows' TWAIN_32 folder empty, or absent with "absent".
+reset_twain() {
+    rm -rf "$DRIVE_C/windows/TWAIN_32"
+    [ "${1:-}" = absent ] || mkdir -p "$DRIVE_C/windows/TWAIN_32"
+}
+
 # result NAME REASONS: one line a case, counted by tools/test.
 result() {
     local line

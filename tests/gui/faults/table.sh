@@ -73,9 +73,7 @@ run_row() {
     local -a watched=() injected=() answers=()
     entry_of "$entry"
     lay_out "$line" "$src"
-    rm -rf "$DRIVE_C/windows/TWAIN_32"
-    mkdir -p "$DRIVE_C/windows/TWAIN_32"
-    [ "$entry" != twain ] || rmdir "$DRIVE_C/windows/TWAIN_32"
+    reset_twain "$([ "$entry" != twain ] || echo absent)"
     [ ! -f "$SCRATCH/old" ] || cp "$SCRATCH/old" "$DRIVE_C/$dest"
     [[ $watch_list != *src* ]] || watch "$MEDIA/$src"
     [[ $watch_list != *tmp* ]] || watch_temps "$dest"
@@ -108,7 +106,7 @@ run_row() {
     fi
     rm -f "$DRIVE_C/$dest"
     # A run whose tracer did not attach in time injected nothing: the row is run once more.
-    if [ -z "${RETRYING:-}" ] && [[ $why == *"no tracer came"* || $why == *"cannot trace"* ]]; then
+    if [ -z "${RETRYING:-}" ] && untraced "$why"; then
         restart_server
         RETRYING=1 run_row "$@"
         return
@@ -126,5 +124,4 @@ while read -r name path rest; do
     run_row "$name" "$path" $rest
 done < <(table)
 [ "$version" = - ] || windows_version -
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
+summary
