@@ -198,13 +198,6 @@ bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& 
     return true;
 }
 
-// Each occurrence of from in text replaced by to.
-std::string Renamed(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-    return text;
-}
-
 // The check of the staged media, named as out was given, as check --media would print it
 // once they are in place; what the script alone draws was printed before.
 MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,

@@ -213,8 +213,9 @@ bool SameDisk(const SourceDisk& a, const SourceDisk& b, bool& given) {
 // A disk given twice is read once: the first of its copies by name, whatever the order given.
 void FindRepeats(Import& import) {
     import.repeatOf.assign(import.disks.size(), kNone);
-    for (size_t disk : import.Order()) {
-        for (size_t kept : import.Order()) {
+    const std::vector<size_t> order = import.Order();
+    for (size_t disk : order) {
+        for (size_t kept : order) {
             if (kept == disk) break;
             bool given = false;
             if (import.repeatOf[kept] != kNone ||
@@ -333,11 +334,7 @@ bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, const std::s
 // the user looks.
 std::string AsInOut(std::string why, const StagedMedia& staged, const OutFolder& folder,
                     const std::string& out) {
-    for (const std::string& written : {staged.folder.string(), folder.path.string()})
-        for (size_t at = written.empty() ? std::string::npos : why.find(written);
-             at != std::string::npos; at = why.find(written, at + out.size()))
-            why.replace(at, written.size(), out);
-    return why;
+    return Renamed(Renamed(why, staged.folder.string(), out), folder.path.string(), out);
 }
 
 // Damaged or unreadable input is kExitRefused; an output that cannot be written kExitWrite.

@@ -184,6 +184,14 @@ std::string JoinPath(const std::string& dir, const char* relative) {
     return path;
 }
 
+std::string Renamed(std::string text, const std::string& path, const std::string& shown) {
+    if (path.empty()) return text;
+    for (size_t at = text.find(path); at != std::string::npos;
+         at = text.find(path, at + shown.size()))
+        text.replace(at, path.size(), shown);
+    return text;
+}
+
 std::string FindIgnoringCase(const std::string& dir, const char* relative) {
     std::string path = dir;
     const char* start = relative;

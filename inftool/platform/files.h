@@ -48,3 +48,7 @@ std::vector<std::string> PathParts(const std::string& path);
 
 // dir and relative joined with "/" separators.
 std::string JoinPath(const std::string& dir, const char* relative);
+
+// text with each occurrence of path replaced by shown: a message naming a folder the writer
+// resolved or staged, as the user named it. Nothing is replaced for an empty path.
+std::string Renamed(std::string text, const std::string& path, const std::string& shown);
