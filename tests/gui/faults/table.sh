@@ -1,9 +1,10 @@
 #!/bin/bash
 # table.sh GUIDRIVER LOG [PATTERN]: every row of the fault table (those whose name matches
-# PATTERN), each a run of the installer with the row's fault injected; prints and logs a line
-# "fault: ok: ROW" or "fault: FAILED: ROW: why". Run under "wine-env.sh STATE exec".
+# PATTERN, else GUI_FAULT_ROWS, as tools/test --quick sets it), each a run of the installer with
+# the row's fault injected; prints and logs a line "fault: ok: ROW" or "fault: FAILED: ROW: why".
+# Run under "wine-env.sh STATE exec".
 set -u
-readonly GUIDRIVER=$1 LOG=$2 PATTERN=${3:-.} KIND=fault
+readonly GUIDRIVER=$1 LOG=$2 PATTERN=${3:-${GUI_FAULT_ROWS:-.}} KIND=fault
 # shellcheck source=tests/gui/faults/lib.sh
 . "$(dirname "$0")/lib.sh"
 
