@@ -49,6 +49,11 @@ TEST_F(CheckTest, CleanScriptGivesNoOutput) {
 
 TEST_F(CheckTest, MissingFileAndBadArguments) {
     EXPECT_EQ(RunCheck({(dir / "none.inf").string()}).status, 2);
+    const ProgramRun empty = RunCheck({Write("empty.inf", "")});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "inftool check: " + (dir / "empty.inf").string() +
+                             ": cannot read: empty: a script of no bytes, which the installer "
+                             "cannot read\n");
     EXPECT_EQ(RunCheck({}).status, 64);
     EXPECT_EQ(RunCheck({"a", "b"}).status, 64);
     EXPECT_EQ(RunCheck({"a", "--media"}).status, 64);

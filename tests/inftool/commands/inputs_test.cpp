@@ -6,11 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <array>
 #include <filesystem>
 #include <map>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -101,6 +106,7 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
         {"init", "drv", nullptr, "is drv"},
         {"init", "drv/WINDOWS", nullptr, "holds drv/WINDOWS/A"},
         {"init", "new.inf", "new.inf.~inftool0", ""},
+        {"init", "drv/./new.inf", nullptr, "lies inside drv"},
         {"compress", "a.dll", nullptr, "is a.dll"},
         {"compress", "./a.dll", nullptr, "is a.dll"},
         {"compress", "link", "=a.dll", "is a.dll"},
@@ -120,6 +126,7 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
         {"import", ".", nullptr, "holds disk1"},
         {"import", "disk1/restored", nullptr, "lies inside disk1"},
         {"import", "restored", "restored.~inftool0", ""},
+        {"import", "restored/", nullptr, ""},
     };
     for (const Row& row : rows) {
         const std::string link = row.link != nullptr ? row.link : "";
@@ -283,6 +290,39 @@ TEST_F(InputsTest, NoSpellingOfOutTouchesAnInput) {
                     }
                 }
             }
+        }
+    }
+}
+
+// An output that is a character device or a FIFO is written as a stream, never replaced by a
+// file; media are never put in its place. (Making a device takes root.)
+TEST_F(InputsTest, DevicesAndFifosStayWhatTheyAre) {
+    fs::copy(made, dir, fs::copy_options::recursive);
+    const bool root =
+        geteuid() == 0 && mknod((dir / "nul").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    ASSERT_EQ(mkfifo((dir / "ff").c_str(), 0666), 0);
+    const std::vector<std::vector<std::string>> calls = {{"compress", "a.dll", "ff"},
+                                                         {"expand", "a.dl_", "nul"},
+                                                         {"init", "drv", "--out", "nul", "--force"},
+                                                         {"build", "s.inf", "--from", "drv",
+                                                          "--setup", "setup.exe", "--follow-on",
+                                                          "follow.exe", "--out", "nul", "--force"}};
+    for (const std::vector<std::string>& call : calls) {
+        if (!root && call.back() != "ff") continue;
+        SCOPED_TRACE(call[0]);
+        std::string streamed;
+        std::thread reader([&] {
+            if (call.back() == "ff") streamed = ReadWhole((dir / "ff").string());
+        });
+        const ProgramRun run = RunInftool(call, dir.string());
+        reader.join();
+        EXPECT_EQ(run.status, call[0] == "build" ? 2 : 0) << run.err;
+        const fs::file_status status =
+            fs::symlink_status(dir / (call[0] == "compress" ? "ff" : "nul"));
+        EXPECT_EQ(status.type(),
+                  call[0] == "compress" ? fs::file_type::fifo : fs::file_type::character);
+        if (call.back() == "ff") {
+            EXPECT_EQ(streamed, ReadWhole((dir / "a.dl_").string()));
         }
     }
 }
