@@ -24,18 +24,19 @@ struct Named {
     std::string name;
 };
 
-std::vector<Named> g_locks;  // removed, while still held, as the process ends
 std::vector<Named> g_staged; // removed when a stop ends the process
 bool g_replaced = false;
+
+#ifndef _WIN32
+std::vector<Named> g_locks; // removed, while still held, as the process ends
 bool g_held = false;
 
 void RemoveLocks() {
-#ifndef _WIN32
     for (const Named& lock : g_locks)
         unlinkat(lock.folder.fd, lock.name.c_str(), 0);
-#endif
     g_locks.clear();
 }
+#endif
 
 // Held until the process ends, by the system's doing even when it is killed. A lock file that
 // another run removed while this one waited is taken again, under its name as it now is.

@@ -173,11 +173,11 @@ done
 late=("$inftool" build "$work/one.inf" --from "$work/new" --setup "$work/setup.exe"
   --follow-on "$work/main.exe" --out empty --disk-size 1.44M)
 mkdir at/empty
-(cd at && exec strace -qq -o /dev/null -e inject=rename,renameat2:delay_enter=1000000 "${late[@]}") \
+(cd at && exec strace -qq -o /dev/null -e inject=rename,renameat,renameat2:delay_enter=1000000 "${late[@]}") \
   >/dev/null 2>&1 &
 builder=$!
 for ((waited = 0; waited < 200; waited++)); do
-  [ -z "$(find at -maxdepth 1 -name 'empty.~inftool*')" ] || break
+  [ -z "$(find at -maxdepth 1 -name 'empty.~inftool[0-9]*')" ] || break
   sleep 0.05
 done
 echo notes >at/empty/NOTES.TXT
@@ -213,14 +213,14 @@ done
 # SIGINT that the shell left ignored, as for a background job of a script, at several opens:
 # the run ends at once, or goes on to the end, and leaves old or new with nothing of its own.
 fresh
-run strace -qq -o "$work/trace" -e trace=openat "${build_new[@]}"
+run strace -qq -o "$work/trace" -e trace=openat "${build_new[@]}" || fail "the traced run failed"
 count=$(grep -c "^openat(" "$work/trace" || true)
 for ((n = count / 4; n <= count; n += count / 4)); do
   where="SIGINT ignored by the shell, sent at openat #$n of $count"
   fresh
+  status=0
   (cd at && exec bash -c 'trap "" INT; exec "$@"' - strace -qq -o /dev/null \
-    -e inject="openat:signal=INT:when=$n" "${build_new[@]}") >/dev/null 2>&1
-  status=$?
+    -e inject="openat:signal=INT:when=$n" "${build_new[@]}") >/dev/null 2>&1 || status=$?
   points=$((points + 1))
   judge "$where"
   [ -z "$(leftovers)" ] || fail "$where: left $(leftovers)"
@@ -235,15 +235,15 @@ done
 # (the folder's flush after the renames) or 0 both new; EINVAL, a file system that cannot flush
 # a folder, at the last fsync is a warning with exit 0. Nothing of inftool's stays.
 fresh
-run strace -qq -o "$work/trace" -e trace=fsync "${build_new[@]}"
+run strace -qq -o "$work/trace" -e trace=fsync "${build_new[@]}" || fail "the traced run failed"
 count=$(grep -c "^fsync(" "$work/trace" || true)
 for ((n = 1; n <= count; n++)); do
   for error in EIO EINVAL; do
     [ $error = EINVAL ] && [ $n != "$count" ] && continue
     where="fsync #$n of $count failed with $error"
     fresh
-    run strace -qq -o /dev/null -e inject="fsync:error=$error:when=$n" "${build_new[@]}"
-    status=$?
+    status=0
+    run strace -qq -o /dev/null -e inject="fsync:error=$error:when=$n" "${build_new[@]}" || status=$?
     points=$((points + 1))
     case $status in
       74) expect=old ;;
