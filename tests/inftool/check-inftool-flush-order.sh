@@ -11,14 +11,15 @@ awk '
     folder = dir
     return dir "/" name
   }
-  / openat\(/ && /O_CREAT/ && !/~inftool-lock/ && / = [0-9]/ { made[at($0)] = 1 }
-  / mkdirat\(/ && / = 0$/ { made[at($0)] = 1 }
-  / fsync\(/ && / = 0$/ {
+  { sub(/^[0-9]+ +/, "") }
+  /^openat\(/ && /O_CREAT/ && !/~inftool-lock/ && / = [0-9]/ { made[at($0)] = 1 }
+  /^mkdirat\(/ && / = 0$/ { made[at($0)] = 1 }
+  /^fsync\(/ && / = 0$/ {
     path = $0; sub(/^[^<]*</, "", path); sub(/>.*$/, "", path)
     flushed[path] = 1
     delete unflushed[path]
   }
-  / renameat2?\(/ && / = 0$/ {
+  /^renameat2?\(/ && / = 0$/ {
     source = at($0)
     if (source !~ /\.~inftool[0-9]+$/) next
     renamed++

@@ -17,6 +17,7 @@ source "$(dirname "$0")/check-common.sh"
 
 inftool=${1:?inftool} work=${2:?work folder}
 samples=$(cd "$(dirname "$0")/../../samples" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
 need strace sha256sum
 if ! strace -o /dev/null true 2>/dev/null; then
   echo "SKIPPED: strace cannot trace here"
@@ -264,7 +265,7 @@ done
 fresh
 run strace -qq -y -o "$work/trace" -e trace=openat,mkdirat,fsync,renameat,renameat2 "${build_new[@]}" ||
   fail "the traced run failed"
-"$(dirname "$0")/check-inftool-flush-order.sh" "$work/trace" || fail "a call out of order"
+"$here/check-inftool-flush-order.sh" "$work/trace" || fail "a call out of order"
 
 echo "check-stops: $points stop points in $((SECONDS - started)) s"
 finish check-stops
