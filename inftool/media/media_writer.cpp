@@ -98,11 +98,12 @@ bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
     }
     folder.imageName = folder.out.name + kImageExtension;
     if (!OutputSparesInputs(folder.out, inputs, command, why)) return false;
-    if (image == ImageBeside::kIgnored) return true;
+    if (image == ImageBeside::kIgnored) return MayTakeOut(folder, why);
     OutPath imagePath = folder.out;
     imagePath.name = folder.imageName;
     imagePath.shown = ShownIn(folder.out.at, folder.imageName);
-    return OutputSparesInputs(imagePath, inputs, command, why);
+    // Judged again once claimed, after what a stopped run left is put back.
+    return OutputSparesInputs(imagePath, inputs, command, why) && MayTakeOut(folder, why);
 }
 
 bool ClaimOut(const OutFolder& folder, std::string& why) {

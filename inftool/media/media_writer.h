@@ -27,8 +27,8 @@ struct OutFolder {
 };
 
 // False, with why, when OUT cannot be resolved (its folder does not exist), or it, or OUT.IMG
-// unless image is kIgnored, is one of inputs, holds one or lies inside one read whole.
-// Nothing is written.
+// unless image is kIgnored, is one of inputs, holds one or lies inside one read whole, or
+// MayTakeOut refuses it as it stands. Nothing is written.
 bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
                 const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
                 std::string& why);

@@ -511,4 +511,20 @@ TEST_F(BuildTest, WrongCallsExit64) {
     EXPECT_EQ(run.status, 64);
 }
 
+// Standard output that cannot be written: the help is lost (74); the report of a build whose
+// media took their name is lost, not the media (75).
+TEST_F(BuildTest, AFullStandardOutputIsSaidAsWhatItCost) {
+    const auto full = [](std::vector<std::string> args) {
+        args.insert(args.begin(), {"sh", "-c", "exec \"$0\" \"$@\" >/dev/full", INFTOOL_PATH});
+        return RunProgram(args).status;
+    };
+    EXPECT_EQ(full({"--help"}), 74);
+    EXPECT_EQ(full({"build", "--help"}), 74);
+    EXPECT_EQ(full({"build", script, "--from", (dir / "orig").string(), "--setup",
+                    (dir / "setup.exe").string(), "--follow-on", (dir / "follow.exe").string(),
+                    "--out", out}),
+              75);
+    EXPECT_TRUE(fs::exists(dir / "out/SETUP.INF"));
+}
+
 } // namespace
