@@ -84,6 +84,15 @@ bool MayTake(const OutPath& out, const std::string& name, bool folder, bool repl
     return true;
 }
 
+// Whether old content a stopped run moved aside waits beside OUT or OUT.IMG, to be put back
+// by the claim before OUT is judged.
+bool RepairPending(const OutFolder& folder) {
+    for (int i = 0; i < kMaxTempTries; ++i)
+        for (const std::string& name : {folder.out.name, folder.imageName})
+            if (Look(folder.out.at, name + kOldTag + std::to_string(i), false).exists) return true;
+    return false;
+}
+
 } // namespace
 
 bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
@@ -98,12 +107,13 @@ bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
     }
     folder.imageName = folder.out.name + kImageExtension;
     if (!OutputSparesInputs(folder.out, inputs, command, why)) return false;
-    if (image == ImageBeside::kIgnored) return MayTakeOut(folder, why);
+    if (image == ImageBeside::kIgnored) return RepairPending(folder) || MayTakeOut(folder, why);
     OutPath imagePath = folder.out;
     imagePath.name = folder.imageName;
     imagePath.shown = ShownIn(folder.out.at, folder.imageName);
     // Judged again once claimed, after what a stopped run left is put back.
-    return OutputSparesInputs(imagePath, inputs, command, why) && MayTakeOut(folder, why);
+    return OutputSparesInputs(imagePath, inputs, command, why) &&
+           (RepairPending(folder) || MayTakeOut(folder, why));
 }
 
 bool ClaimOut(const OutFolder& folder, std::string& why) {

@@ -267,5 +267,27 @@ run strace -qq -y -o "$work/trace" -e trace=openat,mkdirat,fsync,renameat,rename
   fail "the traced run failed"
 "$here/check-inftool-flush-order.sh" "$work/trace" || fail "a call out of order"
 
+# A run that still reads holds nothing back: import of a FIFO that no one writes ends at
+# SIGTERM and leaves nothing beside its OUT. compress whose folder cannot be flushed at all
+# (EINVAL) writes OUT and says so with exit 0.
+alive() { local stat; stat=$(ps -o stat= -p "$1") && [[ $stat != Z* ]]; }
+mkfifo "$work/fifo"
+(cd at && exec "$inftool" import "$work/fifo" --out fromfifo) >/dev/null 2>&1 &
+reader=$!
+sleep 1
+kill -TERM $reader
+for ((waited = 0; waited < 40; waited++)); do alive $reader || break; sleep 0.05; done
+if alive $reader; then
+  fail "import reading a FIFO did not end at SIGTERM"
+  kill -KILL $reader
+fi
+wait $reader || true
+[ -z "$(find at -maxdepth 1 -name 'fromfifo*')" ] || fail "import stopped while it read left a file"
+printf 'x' >at/c.in
+status=0
+run strace -qq -o /dev/null -e inject=fsync:error=EINVAL:when=2 "$inftool" compress c.in c.out ||
+  status=$?
+[ $status = 0 ] && [ -f at/c.out ] || fail "compress with a folder it cannot flush: exit $status"
+
 echo "check-stops: $points stop points in $((SECONDS - started)) s"
 finish check-stops
