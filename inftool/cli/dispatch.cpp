@@ -1,6 +1,7 @@
 #include "cli/dispatch.h"
 
 #include "cli/exit_codes.h"
+#include "platform/replace.h"
 
 #include "resources/version.h"
 
@@ -64,9 +65,11 @@ int RunCommand(const Command& command, int argc, char** argv) {
     case ParseResult::Ok: status = command.run(args); break;
     }
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-        std::fprintf(stderr, "inftool %s: cannot write standard output: %s\n", command.name,
-                     std::strerror(errno));
-        return kExitWrite;
+        // The report is lost, not the output that took its name before it.
+        const bool written = AnythingReplaced();
+        std::fprintf(stderr, "inftool %s: cannot write standard output: %s%s\n", command.name,
+                     std::strerror(errno), written ? " (the output itself is written)" : "");
+        return written ? kExitUnsettled : kExitWrite;
     }
     return status;
 }
@@ -78,15 +81,18 @@ int RunCommandLine(const Command* const* commands, size_t count, int argc, char*
     if ((help || std::strcmp(name, "--version") == 0) && argc > 2)
         return WrongCommandLine(commands, count, name,
                                 std::string("unexpected argument ") + argv[2]);
-    if (help) return RunHelp(commands, count, 0, nullptr);
+    if (help) {
+        RunHelp(commands, count, 0, nullptr);
+        return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? kExitOk : kExitWrite;
+    }
     if (std::strcmp(name, "--version") == 0) {
         std::printf("inftool %d.%d.%d.%d\n", SETUP_VERSION_MAJOR, SETUP_VERSION_MINOR,
                     SETUP_VERSION_PATCH, SETUP_VERSION_BUILD);
-        return std::fflush(stdout) == 0 ? kExitOk : kExitWrite;
+        return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? kExitOk : kExitWrite;
     }
     if (std::strcmp(name, "help") == 0) {
         const int status = RunHelp(commands, count, argc - 2, argv + 2);
-        return std::fflush(stdout) == 0 ? status : kExitWrite;
+        return std::fflush(stdout) == 0 && std::ferror(stdout) == 0 ? status : kExitWrite;
     }
     const Command* command = FindCommand(commands, count, name);
     if (command == nullptr)

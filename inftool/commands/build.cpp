@@ -1,5 +1,6 @@
 #include "cli/exit_codes.h"
 #include "commands/commands.h"
+#include "commands/written.h"
 #include "formats/fat_image.h"
 #include "formats/fat_names.h"
 #include "formats/floppy.h"
@@ -205,8 +206,7 @@ MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
     std::vector<std::string> folders;
     std::string start;
     for (const DiskLayout& disk : disks) {
-        folders.push_back((staged.folder / disk.folder).lexically_normal().string());
-        if (folders.back().back() == '/') folders.back().pop_back();
+        folders.push_back(disk.folder.empty() ? staged.path : staged.path + "/" + disk.folder);
         for (const MediaFile& file : disk.files)
             if (file.line == 0 && file.path == kScriptName) start = disk.folder;
     }
@@ -215,8 +215,8 @@ MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
     if (shown.size() > 1 && shown.back() == '/') shown.pop_back();
     for (std::vector<Warning>* list : {&media.warnings, &media.errors})
         for (Warning& warning : *list)
-            warning.text = Renamed(warning.text, staged.folder.string(), shown);
-    media.note = Renamed(media.note, staged.folder.string(), shown);
+            warning.text = Renamed(warning.text, staged.path, shown);
+    media.note = Renamed(media.note, staged.path, shown);
     const std::string written = JoinPath(JoinPath(shown, start.c_str()), kScriptName);
     PrintWarnings(written.c_str(), media.warnings);
     PrintErrors(written.c_str(), media.errors);
@@ -272,6 +272,14 @@ int RunBuild(const Arguments& args) {
         buildable = MakeImages(disks, *options.format.floppy,
                                epochSet ? imageTime : NewestInput(disks), images);
     if (!buildable) return Refuse();
+    if (!ClaimOut(out, why)) {
+        std::fprintf(stderr, "inftool build: %s\n%s", why.c_str(), kNothingBuilt);
+        return kExitWrite;
+    }
+    if (!MayTakeOut(out, why)) {
+        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
+        return Refuse();
+    }
 
     StagedMedia staged;
     if (!StageMedia(out, disks, images, staged, why)) {
@@ -282,26 +290,24 @@ int RunBuild(const Arguments& args) {
     const MediaReport media = CheckStaged(options.out, staged, disks, report);
     warnings += media.warnings.size();
     if (!media.errors.empty()) {
-        DiscardStagedMedia(staged);
+        DiscardStagedMedia(out, staged);
         std::fputs(kNothingBuilt, stderr);
         return kExitWrite;
     }
     if (options.strict && warnings != 0) {
-        DiscardStagedMedia(staged);
+        DiscardStagedMedia(out, staged);
         std::fprintf(stderr, "inftool build: --strict: the media draw %zu warning%s\n", warnings,
                      warnings == 1 ? "" : "s");
         return Refuse();
     }
-    if (!PutMediaInPlace(out, staged, why)) {
-        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
-        std::fputs(kNothingBuilt, stderr);
-        return kExitWrite;
-    }
+    const Placed placed = PutMediaInPlace(out, staged, why);
+    const int status = WrittenStatus("build", placed, why, kNothingBuilt);
+    if (placed == Placed::kNothing || placed == Placed::kPartly) return status;
     if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
     if (warnings != 0)
         std::printf("inftool build: built, with %zu warning%s\n", warnings,
                     warnings == 1 ? "" : "s");
-    return kExitOk;
+    return status;
 }
 
 constexpr char kBuildSummary[] = "lays out finished media from a script and the original files";

@@ -1,5 +1,6 @@
 #include "cli/exit_codes.h"
 #include "commands/commands.h"
+#include "commands/written.h"
 #include "formats/fat_names.h"
 #include "formats/szdd.h"
 #include "media/disks.h"
@@ -321,20 +322,12 @@ void PrintTable(const Import& import) {
 bool KeepTimes(const DiskLayout& layout, const StagedMedia& staged, const std::string& out,
                std::string& why) {
     for (const MediaFile& file : layout.files) {
-        const std::string path = (staged.folder / file.path).string();
-        if (file.modified >= 0 && !SetModifiedTime(path.c_str(), file.modified, why)) {
+        if (file.modified >= 0 && !SetTimeIn(staged.root, file.path, file.modified, why)) {
             why = JoinPath(out, file.path.c_str()) + ": cannot set its time: " + why;
             return false;
         }
     }
     return true;
-}
-
-// why with the folder written beside DIR, and DIR as the writer resolved it, named as DIR, where
-// the user looks.
-std::string AsInOut(std::string why, const StagedMedia& staged, const OutFolder& folder,
-                    const std::string& out) {
-    return Renamed(Renamed(why, staged.folder.string(), out), folder.path.string(), out);
 }
 
 // Damaged or unreadable input is kExitRefused; an output that cannot be written kExitWrite.
@@ -358,7 +351,8 @@ int RunImport(const Arguments& args) {
 
     Import import;
     import.outName = out;
-    import.outLength = folder.path.string().size();
+    // A length to measure names against, not a path that is written.
+    import.outLength = std::filesystem::absolute(out).string().size();
     for (const std::string& input : inputs) {
         import.disks.emplace_back();
         if (!ReadSourceDisk(input, import.disks.back(), why))
@@ -391,14 +385,17 @@ int RunImport(const Arguments& args) {
     for (const std::string& warning : import.warnings)
         std::fprintf(stderr, "inftool import: warning: %s\n", warning.c_str());
     PrintTable(import);
+    if (!ClaimOut(folder, why)) return Refuse({why}, kExitWrite);
+    if (!MayTakeOut(folder, why)) return Refuse({why});
     StagedMedia staged;
-    if (!StageMedia(folder, {import.out.layout}, {}, staged, why))
-        return Refuse({AsInOut(why, staged, folder, out)}, kExitWrite);
+    if (!StageMedia(folder, {import.out.layout}, {}, staged, why)) return Refuse({why}, kExitWrite);
     if (!KeepTimes(import.out.layout, staged, out, why)) {
-        DiscardStagedMedia(staged);
+        DiscardStagedMedia(folder, staged);
         return Refuse({why}, kExitWrite);
     }
-    if (!PutMediaInPlace(folder, staged, why)) return Refuse({why}, kExitWrite);
+    const Placed placed = PutMediaInPlace(folder, staged, why);
+    const int status = WrittenStatus("import", placed, why, kNothingWritten);
+    if (placed == Placed::kNothing || placed == Placed::kPartly) return status;
     for (const std::string& note : notes)
         std::printf("%s\n", note.c_str());
     if (!kept.empty()) {
@@ -412,7 +409,7 @@ int RunImport(const Arguments& args) {
     if (warnings != 0)
         std::printf("inftool import: imported, with %zu warning%s\n", warnings,
                     warnings == 1 ? "" : "s");
-    return kExitOk;
+    return status;
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "cli/exit_codes.h"
 #include "commands/commands.h"
+#include "commands/written.h"
 #include "formats/floppy.h"
 #include "media/starter_script.h"
 #include "platform/files.h"
@@ -72,9 +73,10 @@ int RunInit(const Arguments& args) {
         return WrongCall(kInitCommand, std::string("--disk-size ") + diskSize +
                                            ": neither a floppy size nor a byte count");
     const bool toStdout = IsStandardStream(out);
-    std::error_code error;
-    if (!toStdout && !args.Has(kForce) &&
-        std::filesystem::exists(std::filesystem::symlink_status(out, error)))
+    OutPath outPath;
+    std::string why;
+    if (!ResolveOutputFile(out, outPath, why)) return Refuse(std::string(out) + ": " + why);
+    if (!toStdout && !args.Has(kForce) && Look(outPath.at, outPath.name, false).exists)
         return Refuse(std::string(out) + ": exists (--force replaces it)");
 
     StarterPlan plan;
@@ -89,24 +91,29 @@ int RunInit(const Arguments& args) {
         return Refuse(std::string(folder) +
                       ": no originals, in it or in its WINDOWS, TWAIN_32 or TWAIN folder");
     std::vector<SizedFile> own;
-    std::string why;
     if (!OwnFiles(args, own, why) || !PlanDisks(format, own, plan, why)) return Refuse(why);
-    std::vector<InputPath> read = {{folder, false}};
+    // DIR is read whole: a script written inside it would be listed by the next init.
+    std::vector<InputPath> read = {{folder, true}};
     for (const char* given : {args.Value(kSetup), args.Value(kFollowOn)})
         if (given != nullptr) read.push_back({given, false});
     for (const StarterFile& file : plan.files)
         read.push_back({JoinPath(folder, file.path.c_str()), false});
-    if (!toStdout && !OutputSparesInputs(out, read, "init", why)) return Refuse(why);
+    if (!toStdout && !OutputSparesInputs(outPath, read, "init", why)) return Refuse(why);
+    if (!TakesAFile(outPath, why)) return Refuse(std::string(out) + ": " + why);
     const std::string text = StarterScriptText(AppNameOf(folder), plan);
     if (text.size() > kScriptReadSize)
         return Refuse("the script would be " + std::to_string(text.size()) +
                       " bytes, more than the installer reads (" + std::to_string(kScriptReadSize) +
                       ")");
-    if (!WriteOutputFile(out, std::vector<uint8_t>(text.begin(), text.end()), why)) {
-        std::fprintf(stderr, "inftool init: %s: cannot write: %s\n",
-                     toStdout ? "standard output" : out, why.c_str());
-        return kExitWrite;
-    }
+    const Placed placed =
+        WriteOutputFile(outPath, std::vector<uint8_t>(text.begin(), text.end()), why);
+    const int status =
+        WrittenStatus("init", placed,
+                      placed == Placed::kNothing ? std::string(toStdout ? "standard output" : out) +
+                                                       ": cannot write: " + why
+                                                 : why,
+                      "");
+    if (placed == Placed::kNothing || placed == Placed::kPartly) return status;
     // The script on standard output is kept clean of the report, which goes to stderr.
     std::FILE* report = toStdout ? stderr : stdout;
     const char* shown = toStdout ? "standard output" : out;
@@ -123,7 +130,7 @@ int RunInit(const Arguments& args) {
         std::fprintf(report,
                      "%s: note: disk 1 keeps no room for photo/setup.EXE (--follow-on counts it)\n",
                      shown);
-    return kExitOk;
+    return status;
 }
 
 constexpr char kInitSummary[] = "writes a starter script for a folder of original files";

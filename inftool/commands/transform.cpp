@@ -1,5 +1,7 @@
 #include "commands/transform.h"
 
+#include "commands/written.h"
+
 #include "cli/exit_codes.h"
 #include "formats/szdd.h"
 #include "platform/files.h"
@@ -14,6 +16,17 @@ namespace {
 constexpr size_t kReadLimit =
     size_t{kSzddMaxExpanded} + kSzddHeaderSize + kSzddMaxExpanded / 8 + 16;
 
+// Why outPath cannot be written as the output; "" when it can.
+std::string Refusal(const char* inPath, const char* outPath, const char* command, OutPath& out) {
+    std::string why;
+    if (!ResolveOutputFile(outPath, out, why)) return std::string(outPath) + ": " + why;
+    if (!IsStandardStream(outPath) && !IsStandardStream(inPath) &&
+        !OutputSparesInputs(out, {{inPath, false}}, command, why))
+        return why;
+    if (!TakesAFile(out, why)) return std::string(outPath) + ": " + why;
+    return {};
+}
+
 } // namespace
 
 int RunTransform(const Command& command, const Arguments& args, Transform transform) {
@@ -21,8 +34,9 @@ int RunTransform(const Command& command, const Arguments& args, Transform transf
     const char* outPath = args.operands[1];
     std::vector<uint8_t> data;
     std::string why;
-    if (!IsStandardStream(outPath) && !IsStandardStream(inPath) &&
-        !OutputSparesInputs(outPath, {{inPath, false}}, command.name, why)) {
+    OutPath out;
+    why = Refusal(inPath, outPath, command.name, out);
+    if (!why.empty()) {
         std::fprintf(stderr, "inftool %s: %s\n", command.name, why.c_str());
         return kExitRefused;
     }
@@ -36,10 +50,8 @@ int RunTransform(const Command& command, const Arguments& args, Transform transf
         std::fprintf(stderr, "inftool %s: %s: %s\n", command.name, inPath, fault);
         return kExitRefused;
     }
-    if (!WriteOutputFile(outPath, result, why)) {
-        std::fprintf(stderr, "inftool %s: %s: cannot write: %s\n", command.name, outPath,
-                     why.c_str());
-        return kExitWrite;
-    }
-    return kExitOk;
+    const Placed placed = WriteOutputFile(out, result, why);
+    return WrittenStatus(
+        command.name, placed,
+        placed == Placed::kNothing ? std::string(outPath) + ": cannot write: " + why : why, "");
 }

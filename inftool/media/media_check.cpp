@@ -179,6 +179,10 @@ bool OpenMedia(const std::vector<std::string>& paths, std::vector<MediaDisk>& di
 MediaReport CheckMedia(const std::vector<MediaDisk>& disks, const ScriptReport& script) {
     MediaCheck check{disks, script, {}};
     const MediaDisk& start = check.DiskOf(StartDisk());
+    // What the user starts, and what it reads first: without them the disk installs nothing.
+    for (const char* own : {kInstallerName, kScriptName})
+        if (Locate(start, own).shown.empty())
+            check.Fail(0, StartDisk(), JoinPath(start.path, own), "missing from the start disk");
     if (Locate(start, kFollowOnSetup).shown.empty()) {
         check.Warn(0, JoinPath(start.path, kFollowOnSetup) +
                           " is missing: the installer would end without a word");

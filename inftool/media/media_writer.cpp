@@ -1,94 +1,80 @@
 #include "media/media_writer.h"
 
-#include "platform/replace.h"
-
-namespace fs = std::filesystem;
+#include <algorithm>
+#include <set>
 
 namespace {
 
-constexpr int kMaxTempTries = 100;
 constexpr char kImageExtension[] = ".IMG";
 
-// Made beside target under the first own name that nothing uses, not even a dangling symlink:
-// a folder, or a file of bytes when bytes is given. Empty, with why, when none is made.
-fs::path MakeBeside(const fs::path& target, const std::vector<uint8_t>* bytes, std::string& why) {
-    for (int attempt = 0; attempt < kMaxTempTries; ++attempt) {
-        fs::path candidate = target;
-        candidate += kStagingTag + std::to_string(attempt);
+// The folders of path below the staged root, made where they are missing; each is added to
+// made, to be flushed.
+bool MakeFolders(const Folder& root, const std::string& path, std::set<std::string>& made,
+                 std::string& why) {
+    for (size_t cut = path.find('/'); cut != std::string::npos; cut = path.find('/', cut + 1)) {
+        const std::string folder = path.substr(0, cut);
         bool taken = false;
-        if (bytes == nullptr ? CreateNewFolder(candidate, why, &taken)
-                             : CreateNewFile(candidate, *bytes, why, &taken))
-            return candidate;
-        if (!taken) {
-            why = target.string() + ": cannot create: " + why;
-            return {};
+        if (made.count(folder) == 0 && !CreateNewFolder(root, folder, why, &taken) && !taken) {
+            why = ShownIn(root, folder) + ": cannot create: " + why;
+            return false;
         }
+        made.insert(folder);
     }
-    why = target.string() + ": no free temporary name beside it";
-    return {};
+    return true;
 }
 
-bool WriteFile(const fs::path& path, const std::vector<uint8_t>& bytes, std::string& why) {
-    if (CreateNewFile(path, bytes, why)) return true;
-    why = path.string() + ": cannot write: " + why;
+bool WriteFile(const Folder& root, const std::string& path, const std::vector<uint8_t>& bytes,
+               std::set<std::string>& made, std::string& why) {
+    if (!MakeFolders(root, path, made, why)) return false;
+    if (CreateNewFile(root, path, bytes, why)) return true;
+    why = ShownIn(root, path) + ": cannot write: " + why;
     return false;
-}
-
-// A stop asked for while the media are written: what was written goes, then the process.
-void EndIfStopped(const StagedMedia& staged) {
-    if (StopRequested()) DiscardStagedMedia(staged);
 }
 
 // The images of disk folders go beside them; that of OUT itself is written once OUT is there.
 // Each folder is flushed once its files are, so that the whole tree is on the disk before it
 // takes OUT's name.
-bool WriteDisks(const StagedMedia& staged, const std::vector<DiskLayout>& disks,
+bool WriteDisks(const Folder& root, const std::vector<DiskLayout>& disks,
                 const std::vector<std::vector<uint8_t>>& images, std::string& why) {
-    const fs::path& root = staged.folder;
-    std::error_code error;
+    std::set<std::string> made;
     for (size_t i = 0; i < images.size(); ++i) {
         if (!disks[i].folder.empty() &&
-            !WriteFile(root / (disks[i].folder + kImageExtension), images[i], why))
+            !WriteFile(root, disks[i].folder + kImageExtension, images[i], made, why))
             return false;
-        EndIfStopped(staged);
+        EndIfStopped();
     }
     for (const DiskLayout& disk : disks) {
         for (const MediaFile& file : disk.files) {
-            const fs::path path = root / disk.folder / file.path;
-            fs::create_directories(path.parent_path(), error);
-            if (error) {
-                why = path.parent_path().string() + ": cannot create: " + error.message();
-                return false;
-            }
-            if (!WriteFile(path, file.bytes, why)) return false;
-            EndIfStopped(staged);
+            std::string path = disk.folder.empty() ? file.path : disk.folder + "/" + file.path;
+            std::replace(path.begin(), path.end(), '\\', '/');
+            if (!WriteFile(root, path, file.bytes, made, why)) return false;
+            EndIfStopped();
         }
     }
-    std::vector<fs::path> folders = {root};
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root, error))
-        if (entry.is_directory(error)) folders.push_back(entry.path());
-    if (error) {
-        why = root.string() + ": cannot list: " + error.message();
-        return false;
-    }
-    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-        if (!SyncFolder(*folder, why)) return false;
+    std::vector<std::string> folders(made.begin(), made.end());
+    std::sort(folders.begin(), folders.end(),
+              [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+    folders.push_back(".");
+    for (const std::string& folder : folders)
+        if (FlushFolder(root, folder, why) == Flush::kFailed) return false;
     return true;
 }
 
-// Whether the build may put a folder, or a file, at path, shown as the user named it: what has
-// content there goes only with --force.
-bool MayTake(const fs::path& path, const std::string& shown, bool folder, bool replace, bool& taken,
+// Whether the build may put a folder, or a file, at name: what has content there goes only
+// with --force. Anything else (a device, a FIFO, a symlink left dangling) is refused.
+bool MayTake(const OutPath& out, const std::string& name, bool folder, bool replace, bool& taken,
              std::string& why) {
-    std::error_code error;
+    const std::string shown = name == out.name ? out.shown : ShownIn(out.at, name);
     taken = false;
-    const fs::file_status status = fs::symlink_status(path, error);
-    if (!fs::exists(status)) return true;
-    if (folder ? !fs::is_directory(status) : !fs::is_regular_file(status)) {
+    const Found found = Look(out.at, name, false);
+    if (!found.exists) return true;
+    if (folder ? !found.folder : !found.file) {
         why = shown + (folder ? ": exists and is not a folder" : ": exists and is not a file");
         return false;
     }
-    if (folder && fs::is_empty(path, error) && !error) return true;
+    std::vector<std::string> names;
+    std::string ignored;
+    if (folder && ListFolder(out.at, name, names, ignored) && names.empty()) return true;
     if (!replace) {
         why =
             shown + (folder ? ": exists and is not empty" : ": exists") + " (--force replaces it)";
@@ -98,39 +84,13 @@ bool MayTake(const fs::path& path, const std::string& shown, bool folder, bool r
     return true;
 }
 
-bool JudgeOut(const std::string& out, bool replace, ImageBeside image,
-              const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
-              std::string& why) {
-    std::error_code error;
-    fs::path path = fs::weakly_canonical(fs::absolute(out, error), error);
-    if (error || !path.has_filename()) {
-        why = out + ": not a usable folder name";
-        return false;
-    }
-    folder = {path, false, {}};
-    if (!fs::is_directory(path.parent_path(), error)) {
-        why = out + ": its parent folder does not exist";
-        return false;
-    }
-    fs::path imagePath = path;
-    imagePath += kImageExtension;
-    const std::string imageShown = out + kImageExtension;
-    if (!OutputSparesInputs(out, inputs, command, why) ||
-        (image != ImageBeside::kIgnored && !OutputSparesInputs(imageShown, inputs, command, why)))
-        return false;
-    if (!ClaimBeside(path, why) || (image != ImageBeside::kIgnored && !ClaimBeside(imagePath, why)))
-        return false;
-    bool imageTaken = false;
-    if (image == ImageBeside::kWritten) {
-        folder.image = imagePath;
-        if (!MayTake(imagePath, imageShown, false, replace, imageTaken, why)) return false;
-    } else if (image == ImageBeside::kNone && fs::exists(fs::symlink_status(imagePath, error))) {
-        // It may be the only copy of a disk: the user decides what becomes of it.
-        why = imageShown + ": an image this build does not write would be left beside " + out +
-              " (move or remove it)";
-        return false;
-    }
-    return MayTake(path, out, true, replace, folder.replaced, why);
+// Whether old content a stopped run moved aside waits beside OUT or OUT.IMG, to be put back
+// by the claim before OUT is judged.
+bool RepairPending(const OutFolder& folder) {
+    for (int i = 0; i < kMaxTempTries; ++i)
+        for (const std::string& name : {folder.out.name, folder.imageName})
+            if (Look(folder.out.at, name + kOldTag + std::to_string(i), false).exists) return true;
+    return false;
 }
 
 } // namespace
@@ -138,119 +98,88 @@ bool JudgeOut(const std::string& out, bool replace, ImageBeside image,
 bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
                 const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
                 std::string& why) {
-    if (JudgeOut(out, replace, image, inputs, command, folder, why)) return true;
-    ReleaseStops();
-    return false;
+    folder = {};
+    folder.replace = replace;
+    folder.image = image;
+    if (!ResolvePath(out, folder.out, why)) {
+        why = out + ": " + why;
+        return false;
+    }
+    folder.imageName = folder.out.name + kImageExtension;
+    if (!OutputSparesInputs(folder.out, inputs, command, why)) return false;
+    if (image == ImageBeside::kIgnored) return RepairPending(folder) || MayTakeOut(folder, why);
+    OutPath imagePath = folder.out;
+    imagePath.name = folder.imageName;
+    imagePath.shown = ShownIn(folder.out.at, folder.imageName);
+    // Judged again once claimed, after what a stopped run left is put back.
+    return OutputSparesInputs(imagePath, inputs, command, why) &&
+           (RepairPending(folder) || MayTakeOut(folder, why));
+}
+
+bool ClaimOut(const OutFolder& folder, std::string& why) {
+    std::vector<std::string> names = {folder.out.name};
+    if (folder.image != ImageBeside::kIgnored) names.push_back(folder.imageName);
+    return ClaimBeside(folder.out.at, names, why);
+}
+
+bool MayTakeOut(OutFolder& folder, std::string& why) {
+    const std::string imageShown = ShownIn(folder.out.at, folder.imageName);
+    if (folder.image == ImageBeside::kWritten &&
+        !MayTake(folder.out, folder.imageName, false, folder.replace, folder.imageReplaced, why))
+        return false;
+    if (folder.image == ImageBeside::kNone && Look(folder.out.at, folder.imageName, false).exists) {
+        // It may be the only copy of a disk: the user decides what becomes of it.
+        why = imageShown + ": an image this build does not write would be left beside " +
+              folder.out.shown + " (move or remove it)";
+        return false;
+    }
+    return MayTake(folder.out, folder.out.name, true, folder.replace, folder.replaced, why);
 }
 
 bool StageMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
                 const std::vector<std::vector<uint8_t>>& images, StagedMedia& staged,
                 std::string& why) {
-    staged = {MakeBeside(out.path, nullptr, why), {}};
-    if (staged.folder.empty()) {
+    staged = {};
+    const std::string folder = StageBeside(out.out.at, out.out.name, nullptr, why);
+    if (folder.empty()) {
         ReleaseStops();
         return false;
     }
-    // OUT.IMG is written beside it as well, and renamed over the old one only once OUT is in
-    // place, so that a failed write never costs the image that was there.
-    if (!out.image.empty()) {
-        staged.image = MakeBeside(out.image, &images.front(), why);
-        if (staged.image.empty()) {
-            DiscardStagedMedia(staged);
+    staged.set.push_back({out.out.name, folder, out.replaced});
+    staged.path = PathIn(out.out.at, folder);
+    if (!OpenFolderIn(out.out.at, folder, staged.root, why)) {
+        why = ShownIn(out.out.at, folder) + ": " + why;
+        DiscardStagedMedia(out, staged);
+        return false;
+    }
+    staged.root.shown = out.out.shown;
+    // OUT.IMG is written beside it as well, and takes its name with OUT, so that a failed
+    // write never costs the image that was there.
+    if (out.image == ImageBeside::kWritten) {
+        staged.set.push_back({out.imageName,
+                              StageBeside(out.out.at, out.imageName, &images.front(), why),
+                              out.imageReplaced});
+        if (staged.set.back().staged.empty()) {
+            DiscardStagedMedia(out, staged);
             return false;
         }
     }
-    if (!WriteDisks(staged, disks, images, why)) {
-        DiscardStagedMedia(staged);
+    if (!WriteDisks(staged.root, disks, images, why)) {
+        DiscardStagedMedia(out, staged);
         return false;
     }
     return true;
 }
 
-void DiscardStagedMedia(const StagedMedia& staged) {
-    std::error_code error;
-    fs::remove_all(staged.folder, error);
-    if (!staged.image.empty()) fs::remove(staged.image, error);
+void DiscardStagedMedia(const OutFolder& out, StagedMedia& staged) {
+    CloseFolder(staged.root);
+    DiscardStaged(out.out.at, staged.set);
     ReleaseStops();
 }
 
-namespace {
-
-// OUT's new content in its place; aside is where the old went, to be removed; empty when
-// there was none.
-bool TakeOutsPlace(const OutFolder& out, const StagedMedia& staged, fs::path& aside,
-                   std::string& why) {
-    std::error_code error;
-    aside.clear();
-    // Only what --force replaces is exchanged: an OUT that was empty is renamed over, which fails
-    // rather than take away what someone put into it meanwhile.
-    if (out.replaced && ExchangePaths(staged.folder, out.path)) {
-        aside = staged.folder;
-        return true;
-    }
-    if (out.replaced) {
-        for (int attempt = 0; attempt < kMaxTempTries && aside.empty(); ++attempt) {
-            aside = out.path;
-            aside += kOldTag + std::to_string(attempt);
-            if (fs::exists(fs::symlink_status(aside, error))) aside.clear();
-        }
-        if (aside.empty() || (fs::rename(out.path, aside, error), error)) {
-            why = out.path.string() + ": cannot move the old content aside: " + error.message();
-            aside.clear();
-            return false;
-        }
-    } else {
-#ifdef _WIN32
-        fs::remove(out.path, error); // an empty folder, which Windows renames nothing over
-#endif
-    }
-    fs::rename(staged.folder, out.path, error);
-    if (!error) return true;
-    why = out.path.string() + ": cannot put the build in place: " + error.message();
-    if (!aside.empty()) fs::rename(aside, out.path, error);
-    aside.clear();
-    return false;
-}
-
-// Back as it was after OUT.IMG could not follow OUT, one rename at a time, so that a stop on
-// the way leaves only what the next run repairs: the new content goes back under its staging
-// name and is removed from there, the old takes OUT again. Where the exchange back fails, OUT
-// stays new.
-void PutOldBack(const OutFolder& out, const StagedMedia& staged, const fs::path& aside) {
-    std::error_code error;
-    if (!staged.image.empty()) fs::remove(staged.image, error);
-    if (aside == staged.folder) {
-        if (ExchangePaths(staged.folder, out.path)) fs::remove_all(staged.folder, error);
-        return;
-    }
-    fs::rename(out.path, staged.folder, error);
-    if (error) return;
-    if (!aside.empty()) fs::rename(aside, out.path, error);
-    fs::remove_all(staged.folder, error);
-}
-
-} // namespace
-
-bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::string& why) {
-    EndIfStopped(staged);
-    fs::path aside;
-    if (!TakeOutsPlace(out, staged, aside, why)) {
-        DiscardStagedMedia(staged);
-        return false;
-    }
-    std::error_code error;
-    bool placed = SyncFolder(out.path.parent_path(), why);
-    if (placed && !staged.image.empty()) {
-        fs::rename(staged.image, out.image, error);
-        placed = !error && SyncFolder(out.path.parent_path(), why);
-        if (error) why = out.image.string() + ": cannot put the image in place: " + error.message();
-    }
-    if (!placed) {
-        PutOldBack(out, staged, aside);
-        ReleaseStops();
-        return false;
-    }
-    if (!aside.empty()) fs::remove_all(aside, error);
+Placed PutMediaInPlace(const OutFolder& out, StagedMedia& staged, std::string& why) {
+    CloseFolder(staged.root);
+    const Placed placed = PlaceSet(out.out.at, staged.set, why);
     ReleaseStops();
-    return true;
+    return placed;
 }

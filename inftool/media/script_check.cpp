@@ -330,7 +330,7 @@ void CheckScriptText(const std::vector<uint8_t>& bytes, ScriptReport& report) {
         Warn(state, 0,
              Format("file is %zu bytes long; only the first %u are read", bytes.size(),
                     kScriptReadSize));
-    const void* nul = std::memchr(bytes.data(), 0, readEnd);
+    const void* nul = readEnd == 0 ? nullptr : std::memchr(bytes.data(), 0, readEnd);
     const uint32_t textEnd =
         nul ? static_cast<uint32_t>(static_cast<const uint8_t*>(nul) - bytes.data()) : readEnd;
     CheckLineEnds(state, bytes, textEnd);

@@ -10,7 +10,6 @@
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
-#include <utime.h>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -59,19 +58,55 @@ bool ReadInputFile(const char* path, std::vector<uint8_t>& data, std::string& wh
     return ReadStream(stdin, data, why, limit);
 }
 
-bool WriteOutputFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
-    if (!IsStandardStream(path)) return WriteWholeFile(path, data, why);
-    SetBinaryStdout();
-    if ((data.empty() || std::fwrite(data.data(), 1, data.size(), stdout) == data.size()) &&
-        std::fflush(stdout) == 0)
+bool ResolveOutputFile(const char* path, OutPath& out, std::string& why) {
+    if (IsStandardStream(path)) {
+        out = {path, {}, {}, false};
         return true;
-    why = std::strerror(errno);
-    return false;
+    }
+    return ResolvePath(path, out, why);
+}
+
+bool TakesAFile(const OutPath& out, std::string& why) {
+    if (IsStandardStream(out.shown.c_str())) return true;
+    const Found found = Look(out.at, out.name, false);
+    if (out.folderOnly || found.folder) {
+        why = std::strerror(EISDIR);
+        return false;
+    }
+    if (found.exists && !found.file && !found.stream) {
+        why = "neither a file nor a character device or FIFO";
+        return false;
+    }
+    return true;
+}
+
+Placed WriteOutputFile(const OutPath& out, const std::vector<uint8_t>& data, std::string& why) {
+    if (IsStandardStream(out.shown.c_str())) {
+        SetBinaryStdout();
+        if ((data.empty() || std::fwrite(data.data(), 1, data.size(), stdout) == data.size()) &&
+            std::fflush(stdout) == 0)
+            return Placed::kAll;
+        why = std::strerror(errno);
+        return Placed::kNothing;
+    }
+    if (Look(out.at, out.name, true).stream)
+        return WriteStream(out.at, out.name, data, why) ? Placed::kAll : Placed::kNothing;
+    if (!ClaimBeside(out.at, {out.name}, why)) {
+        ReleaseStops();
+        return Placed::kNothing;
+    }
+    const std::vector<StagedName> set = {
+        {out.name, StageBeside(out.at, out.name, &data, why), Look(out.at, out.name, false).file}};
+    if (set[0].staged.empty()) {
+        ReleaseStops();
+        return Placed::kNothing;
+    }
+    const Placed placed = PlaceSet(out.at, set, why);
+    ReleaseStops();
+    return placed;
 }
 
 namespace {
-
-constexpr int kMaxTempTries = 100;
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
@@ -91,46 +126,7 @@ std::string MatchEntry(const std::string& dir, const std::string& name) {
     return found;
 }
 
-bool MoveIntoPlace(const char* from, const char* to) {
-#ifdef _WIN32
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) != 0;
-#else
-    return std::rename(from, to) == 0;
-#endif
-}
-
-bool WriteBeside(const char* path, const std::vector<uint8_t>& data, std::string& why) {
-    if (!ClaimBeside(path, why)) return false;
-    std::string temp;
-    for (int attempt = 0; attempt < kMaxTempTries && temp.empty(); ++attempt) {
-        temp = std::string(path) + kStagingTag + std::to_string(attempt);
-        bool taken = false;
-        if (!CreateNewFile(temp, data, why, &taken)) {
-            if (!taken) return false;
-            temp.clear();
-        }
-    }
-    if (temp.empty()) {
-        why = "no free temporary name beside it";
-        return false;
-    }
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    bool ok = !StopRequested();
-    if (ok && !MoveIntoPlace(temp.c_str(), path)) {
-        ok = false;
-        why = std::strerror(errno);
-    }
-    if (!ok) std::remove(temp.c_str());
-    return ok && SyncFolder(folder.empty() ? "." : folder, why);
-}
-
 } // namespace
-
-bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why) {
-    const bool written = WriteBeside(path, data, why);
-    ReleaseStops();
-    return written;
-}
 
 bool ModifiedTime(const char* path, int64_t& seconds, std::string& why) {
     struct stat status {};
@@ -140,15 +136,6 @@ bool ModifiedTime(const char* path, int64_t& seconds, std::string& why) {
     }
     seconds = static_cast<int64_t>(status.st_mtime);
     return true;
-}
-
-bool SetModifiedTime(const char* path, int64_t seconds, std::string& why) {
-    struct utimbuf times {};
-    times.actime = static_cast<time_t>(seconds);
-    times.modtime = static_cast<time_t>(seconds);
-    if (utime(path, &times) == 0) return true;
-    why = std::strerror(errno);
-    return false;
 }
 
 void SetBinaryStdout() {

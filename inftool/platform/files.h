@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/replace.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -13,11 +15,6 @@
 bool ReadWholeFile(const char* path, std::vector<uint8_t>& data, std::string& why,
                    size_t limit = SIZE_MAX);
 
-// Writes through a temporary file beside path, flushed to the disk before it is renamed over
-// path, so that path is either the complete new content or left exactly as it was, whenever
-// the process stops; what a stopped run left beside path goes first (ClaimBeside).
-bool WriteWholeFile(const char* path, const std::vector<uint8_t>& data, std::string& why);
-
 // "-" names standard input or output where a command reads or writes one file.
 bool IsStandardStream(const char* path);
 
@@ -25,14 +22,22 @@ bool IsStandardStream(const char* path);
 bool ReadInputFile(const char* path, std::vector<uint8_t>& data, std::string& why,
                    size_t limit = SIZE_MAX);
 
-// WriteWholeFile, or the bytes as they are to standard output for "-".
-bool WriteOutputFile(const char* path, const std::vector<uint8_t>& data, std::string& why);
+// A file a command writes, resolved once: "-" for standard output (shown "-", nothing
+// resolved). False, with why, when its folder does not exist.
+bool ResolveOutputFile(const char* path, OutPath& out, std::string& why);
+
+// False, with why, when out names a folder, ends in a slash, or is something other than a
+// file, a character device or a FIFO.
+bool TakesAFile(const OutPath& out, std::string& why);
+
+// Writes through a temporary file beside out, flushed to the disk before it is renamed over
+// out, so that out is either the complete new content or left exactly as it was, whenever the
+// process stops; what a stopped run left beside out goes first (ClaimBeside). A character
+// device or FIFO is written as a stream, and "-" is standard output: kAll or kNothing.
+Placed WriteOutputFile(const OutPath& out, const std::vector<uint8_t>& data, std::string& why);
 
 // The file's last modification, in seconds since 1970. False, with why, when it has none.
 bool ModifiedTime(const char* path, int64_t& seconds, std::string& why);
-
-// Sets the file's last modification to seconds since 1970. False, with why, when it cannot.
-bool SetModifiedTime(const char* path, int64_t seconds, std::string& why);
 
 // Makes stdout write bytes as given: no CR is added before LF on Windows.
 void SetBinaryStdout();

@@ -2,99 +2,58 @@
 
 #include "platform/replace.h"
 
-#include <cstdint>
-#include <filesystem>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#endif
-
-namespace fs = std::filesystem;
-
 namespace {
 
-struct FileId {
-    uint64_t device;
-    uint64_t file;
-    bool operator==(const FileId& other) const {
-        return device == other.device && file == other.file;
-    }
+// What a path is, and the real folders it lies in, innermost first.
+struct Place {
+    Found self;
+    std::vector<Found> folders;
 };
 
-// MinGW's stat gives every file the number 0, so Windows asks the file system itself.
-bool IdOf(const fs::path& path, FileId& id) {
-#ifdef _WIN32
-    const HANDLE handle = CreateFileW(path.wstring().c_str(), 0,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return false;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = GetFileInformationByHandle(handle, &info) != 0;
-    CloseHandle(handle);
-    id = {info.dwVolumeSerialNumber,
-          (uint64_t{info.nFileIndexHigh} << 32) | uint64_t{info.nFileIndexLow}};
-    return known;
-#else
-    struct stat status {};
-    if (stat(path.c_str(), &status) != 0) return false;
-    id = {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino)};
-    return true;
-#endif
-}
-
-// The deepest part of path that exists, with symlinks resolved.
-fs::path DeepestExisting(const std::string& path) {
-    std::error_code error;
-    fs::path part = fs::absolute(path, error);
-    while (!fs::exists(part, error) && part.has_relative_path())
-        part = part.parent_path();
-    fs::path real = fs::canonical(part, error);
-    return error ? part : real;
-}
-
-// The identities of path's deepest existing part and of each real folder above it, in
-// that order.
-std::vector<FileId> RealChain(const std::string& path) {
-    std::vector<FileId> chain;
-    fs::path part = DeepestExisting(path);
-    for (;;) {
-        FileId id{};
-        if (IdOf(part, id)) chain.push_back(id);
-        if (!part.has_relative_path()) break;
-        part = part.parent_path();
+Place PlaceOf(const Folder& folder, const std::string& name) {
+    Place place{Look(folder, name, true), {LookAtFolder(folder)}};
+    Folder at = folder, above;
+    bool owned = false;
+    while (ParentOf(at, above)) {
+        place.folders.push_back(LookAtFolder(above));
+        if (owned) CloseFolder(at);
+        at = above;
+        owned = true;
     }
-    return chain;
+    if (owned) CloseFolder(at);
+    return place;
 }
 
-bool Contains(const std::vector<FileId>& chain, size_t from, const FileId& id) {
-    for (size_t i = from; i < chain.size(); ++i)
-        if (chain[i] == id) return true;
+bool Contains(const std::vector<Found>& chain, const Found& found) {
+    for (const Found& link : chain)
+        if (link.SameAs(found)) return true;
     return false;
 }
 
-bool OneOutputSparesInputs(const std::string& out, const std::vector<InputPath>& inputs,
-                           const char* command, std::string& why) {
-    std::error_code error;
-    FileId outId{};
-    const bool outExists = fs::exists(out, error) && IdOf(out, outId);
-    const bool outFolder = outExists && fs::is_directory(out, error);
-    const std::vector<FileId> outChain = RealChain(out);
+struct Input {
+    const InputPath* given;
+    Place place;
+};
+
+bool OneOutputSparesInputs(const Place& out, const std::string& shown,
+                           const std::vector<Input>& inputs, const char* command,
+                           std::string& why) {
     const std::string reader = std::string(", which ") + command + " reads";
-    for (const InputPath& input : inputs) {
-        FileId inId{};
-        if (input.path.empty() || !IdOf(input.path, inId)) continue;
-        if (outExists && outId == inId) {
-            why = out + ": is " + input.path + reader;
+    for (const Input& input : inputs) {
+        const Found& in = input.place.self;
+        if (out.self.SameAs(in)) {
+            why = shown + ": is " + input.given->path + reader;
             return false;
         }
-        if (outFolder && Contains(RealChain(input.path), 1, outId)) {
-            why = out + ": holds " + input.path + reader;
+        if (out.self.folder && Contains(input.place.folders, out.self)) {
+            why = shown + ": holds " + input.given->path + reader;
             return false;
         }
-        if (input.readWhole && Contains(outChain, 0, inId)) {
-            why = out + ": lies inside " + input.path + reader;
+    }
+    for (const Input& input : inputs) {
+        const Found& in = input.place.self;
+        if (input.given->readWhole && (Contains(out.folders, in))) {
+            why = shown + ": lies inside " + input.given->path + reader;
             return false;
         }
     }
@@ -103,20 +62,28 @@ bool OneOutputSparesInputs(const std::string& out, const std::vector<InputPath>&
 
 } // namespace
 
-bool OutputSparesInputs(const std::string& out, const std::vector<InputPath>& inputs,
+bool OutputSparesInputs(const OutPath& out, const std::vector<InputPath>& inputs,
                         const char* command, std::string& why) {
-    if (!OneOutputSparesInputs(out, inputs, command, why)) return false;
+    std::vector<Input> places;
+    for (const InputPath& input : inputs) {
+        OutPath resolved;
+        std::string ignored;
+        if (input.path.empty() || !ResolvePath(input.path, resolved, ignored)) continue;
+        places.push_back({&input, PlaceOf(resolved.at, resolved.name)});
+        CloseFolder(resolved.at);
+        if (!places.back().place.self.exists) places.pop_back();
+    }
+    if (!OneOutputSparesInputs(PlaceOf(out.at, out.name), out.shown, places, command, why))
+        return false;
     // What a stopped run left beside out is repaired or removed before out is written, so each
     // such name is an output as well; a symlink of such a name is left alone.
-    std::error_code error;
-    const fs::path path = fs::absolute(out, error);
-    const std::string stem = path.filename().string();
-    for (const fs::directory_entry& entry : fs::directory_iterator(path.parent_path(), error)) {
-        const fs::path name = entry.path().filename();
-        if (!IsOwnNameBeside(name.string(), stem) || entry.is_symlink(error)) continue;
-        const std::string leftover = (fs::path(out).parent_path() / name).string();
-        if (!OneOutputSparesInputs(leftover, inputs, command, why)) {
-            why += " (named as what a stopped run leaves beside " + out + ", which is removed)";
+    for (const std::string& name : OwnNamesBeside(out.name)) {
+        const Found found = Look(out.at, name, false);
+        if (!found.exists || found.link) continue;
+        const std::string shown = ShownIn(out.at, name);
+        if (!OneOutputSparesInputs(PlaceOf(out.at, name), shown, places, command, why)) {
+            why +=
+                " (named as what a stopped run leaves beside " + out.shown + ", which is removed)";
             return false;
         }
     }

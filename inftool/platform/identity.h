@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/folder.h"
+
 #include <string>
 #include <vector>
 
@@ -13,8 +15,8 @@ struct InputPath {
 
 // False, with why naming both paths, when out is one of the inputs (the same file by any name,
 // a hard link or a symlink included), when out holds one (is one of its real parent folders),
-// or when out lies inside an input read whole. An out that does not exist yet is judged by
-// its deepest existing folder; inputs that do not exist are passed over. command names the
-// reader in the message.
-bool OutputSparesInputs(const std::string& out, const std::vector<InputPath>& inputs,
+// or when out lies inside an input read whole; and the same for each own name of inftool's
+// beside out that exists, which a run repairs or removes. Inputs that do not exist are passed
+// over. command names the reader in the message.
+bool OutputSparesInputs(const OutPath& out, const std::vector<InputPath>& inputs,
                         const char* command, std::string& why);

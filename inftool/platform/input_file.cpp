@@ -22,6 +22,10 @@ bool CheckInputFile(const char* path, std::string& why) {
         return false;
     }
 #endif
+    if (S_ISREG(info.st_mode) && info.st_size == 0) {
+        why = "empty: a script of no bytes, which the installer cannot read";
+        return false;
+    }
     if (access(path, R_OK) == 0) return true;
     why = std::strerror(errno);
     return false;

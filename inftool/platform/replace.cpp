@@ -1,11 +1,12 @@
 #include "platform/replace.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #ifdef _WIN32
 #include <io.h>
@@ -13,211 +14,251 @@
 #else
 #include <csignal>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
-namespace fs = std::filesystem;
-
 namespace {
 
-#ifndef O_BINARY
-constexpr int O_BINARY = 0;
-#endif
-#ifndef O_CLOEXEC
-constexpr int O_CLOEXEC = 0;
+struct Named {
+    Folder folder;
+    std::string name;
+};
+
+std::vector<Named> g_staged; // removed when a stop ends the process
+bool g_replaced = false;
+
+#ifndef _WIN32
+std::vector<Named> g_locks; // removed, while still held, as the process ends
+bool g_held = false;
+
+void RemoveLocks() {
+    for (const Named& lock : g_locks)
+        unlinkat(lock.folder.fd, lock.name.c_str(), 0);
+    g_locks.clear();
+}
 #endif
 
-std::vector<std::string> g_heldFolders;
-
-// Held until the process ends, by the system's doing even when it is killed.
-bool LockFolder(const fs::path& folder, std::string& why) {
-    std::error_code error;
-    const std::string key = fs::canonical(folder, error).string();
-    if (error) {
-        why = folder.string() + ": " + error.message();
-        return false;
-    }
-    if (std::find(g_heldFolders.begin(), g_heldFolders.end(), key) != g_heldFolders.end())
-        return true;
+// Held until the process ends, by the system's doing even when it is killed. A lock file that
+// another run removed while this one waited is taken again, under its name as it now is.
+bool TakeLock(const Folder& folder, const std::string& name, std::string& why) {
 #ifdef _WIN32
-    // A folder cannot be locked on Windows; a mutex named after it can.
-    uint64_t hash = 1469598103934665603ull;
-    for (char c : key) {
-        hash ^= static_cast<uint8_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-        hash *= 1099511628211ull;
-    }
-    char name[64];
-    std::snprintf(name, sizeof name, "Local\\inftool-%016llx",
-                  static_cast<unsigned long long>(hash));
-    const HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
-    if (mutex == nullptr || WaitForSingleObject(mutex, INFINITE) == WAIT_FAILED) {
-        why = folder.string() + ": cannot lock: error " + std::to_string(GetLastError());
-        return false;
+    const std::wstring path = (folder.path / name).wstring();
+    for (;;) {
+        const HANDLE lock = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (lock != INVALID_HANDLE_VALUE) return true;
+        if (GetLastError() != ERROR_SHARING_VIOLATION) {
+            why = ShownIn(folder, name) + ": cannot lock: error " + std::to_string(GetLastError());
+            return false;
+        }
+        Sleep(100);
     }
 #else
-    const int fd = open(key.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || flock(fd, LOCK_EX) != 0) {
-        why = folder.string() + ": cannot lock: " + std::strerror(errno);
-        if (fd >= 0) close(fd);
-        return false;
+    for (;;) {
+        const int fd =
+            openat(folder.fd, name.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 || flock(fd, LOCK_EX) != 0) {
+            why = ShownIn(folder, name) + ": cannot lock: " + std::strerror(errno);
+            if (fd >= 0) close(fd);
+            return false;
+        }
+        struct stat held {};
+        if (fstat(fd, &held) == 0) {
+            const Found now = Look(folder, name, false);
+            if (now.exists && now.device == static_cast<uint64_t>(held.st_dev) &&
+                now.number == static_cast<uint64_t>(held.st_ino)) {
+                if (g_locks.empty()) std::atexit(RemoveLocks);
+                g_locks.push_back({folder, name});
+                return true;
+            }
+        }
+        close(fd);
     }
 #endif
-    g_heldFolders.push_back(key);
-    return true;
 }
 
-// The N of name when it is stem + tag + N, N decimal digits; -1 otherwise.
-long OwnNumber(const std::string& name, const std::string& stem, const char* tag) {
-    const std::string prefix = stem + tag;
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name.size() - prefix.size() > 6)
-        return -1;
-    long number = 0;
-    for (size_t i = prefix.size(); i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9') return -1;
-        number = number * 10 + (name[i] - '0');
-    }
-    return number;
+bool IsOwnLeftover(const Found& found) {
+    // Only what inftool itself made: a symlink of such a name is someone else's.
+    return found.folder || found.file;
 }
+
+#ifndef _WIN32
+int PendingStop() {
+    sigset_t pending;
+    sigemptyset(&pending);
+    if (sigpending(&pending) != 0) return 0;
+    for (int signal : {SIGINT, SIGTERM})
+        if (sigismember(&pending, signal) == 1) return signal;
+    return 0;
+}
+
+// Ends the run without counting on the signal's own action, which an inherited SIG_IGN
+// would turn into nothing once it is let through.
+[[noreturn]] void EndStopped(int signal) {
+    for (const Named& staged : g_staged)
+        RemoveTree(staged.folder, staged.name);
+    RemoveLocks();
+    std::fprintf(stderr, "inftool: stopped by %s%s\n", signal == SIGINT ? "SIGINT" : "SIGTERM",
+                 g_replaced ? ", after the output was written" : "; nothing was replaced");
+    _exit(128 + signal);
+}
+#endif
 
 } // namespace
 
-bool IsOwnNameBeside(const std::string& name, const std::string& stem) {
-    return OwnNumber(name, stem, kOldTag) >= 0 || OwnNumber(name, stem, kStagingTag) >= 0;
+std::vector<std::string> OwnNamesBeside(const std::string& stem) {
+    std::vector<std::string> names = {stem + kLockTag};
+    for (int i = 0; i < kMaxTempTries; ++i) {
+        names.push_back(stem + kStagingTag + std::to_string(i));
+        names.push_back(stem + kOldTag + std::to_string(i));
+    }
+    return names;
 }
 
-bool ClaimBeside(const fs::path& target, std::string& why) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    if (!LockFolder(folder, why)) return false;
+bool ClaimBeside(const Folder& folder, const std::vector<std::string>& names, std::string& why) {
+    if (!TakeLock(folder, names.front() + kLockTag, why)) return false;
     HoldStops();
-    const std::string stem = target.filename().string();
-    std::vector<fs::path> staged, old;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        // Only what inftool itself made: a symlink of such a name is someone else's.
-        const fs::file_status status = entry.symlink_status(error);
-        if (!fs::is_directory(status) && !fs::is_regular_file(status)) continue;
-        if (OwnNumber(name, stem, kOldTag) >= 0 && fs::is_directory(status))
-            old.push_back(entry.path());
-        else if (OwnNumber(name, stem, kStagingTag) >= 0)
-            staged.push_back(entry.path());
-    }
-    if (error) {
-        why = folder.string() + ": cannot list: " + error.message();
-        return false;
-    }
-    // A run stopped between moving the old content aside and putting the new in its place.
-    if (!old.empty() && !fs::exists(fs::symlink_status(target, error))) {
-        std::sort(old.begin(), old.end());
-        fs::rename(old.back(), target, error);
-        if (error) {
-            why = old.back().string() + ": cannot put it back as " + target.string() + ": " +
-                  error.message();
-            return false;
+    for (const std::string& name : names) {
+        std::vector<std::string> staged, old;
+        for (int i = 0; i < kMaxTempTries; ++i) {
+            const std::string stage = name + kStagingTag + std::to_string(i);
+            const std::string aside = name + kOldTag + std::to_string(i);
+            if (IsOwnLeftover(Look(folder, stage, false))) staged.push_back(stage);
+            if (IsOwnLeftover(Look(folder, aside, false))) old.push_back(aside);
         }
-        old.pop_back();
-        if (!SyncFolder(folder, why)) return false;
-    }
-    for (const std::vector<fs::path>* leftovers : {&old, &staged}) {
-        for (const fs::path& path : *leftovers) {
-            fs::remove_all(path, error);
-            if (error) {
-                why = path.string() + ": cannot remove: " + error.message();
+        // A run stopped between moving the old content aside and putting the new in its place.
+        if (!old.empty() && !Look(folder, name, false).exists) {
+            if (!RenameIn(folder, old.back(), name, why)) {
+                why = ShownIn(folder, old.back()) + ": cannot put it back as " +
+                      ShownIn(folder, name) + ": " + why;
                 return false;
+            }
+            old.pop_back();
+            if (FlushFolder(folder, ".", why) == Flush::kFailed) return false;
+        }
+        for (const std::vector<std::string>* leftovers : {&old, &staged}) {
+            for (const std::string& leftover : *leftovers) {
+                if (!RemoveTree(folder, leftover)) {
+                    why = ShownIn(folder, leftover) + ": cannot remove: " + std::strerror(errno);
+                    return false;
+                }
             }
         }
     }
     return true;
 }
 
-bool CreateNewFile(const fs::path& path, const std::vector<uint8_t>& data, std::string& why,
-                   bool* taken) {
-    if (taken != nullptr) *taken = false;
-#ifdef _WIN32
-    const int fd = _wopen(path.wstring().c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY, 0666);
-#else
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_BINARY | O_CLOEXEC, 0666);
-#endif
-    if (fd < 0) {
-        if (taken != nullptr) *taken = errno == EEXIST;
-        why = std::strerror(errno);
-        return false;
+std::string StageBeside(const Folder& folder, const std::string& name,
+                        const std::vector<uint8_t>* bytes, std::string& why) {
+    for (int attempt = 0; attempt < kMaxTempTries; ++attempt) {
+        const std::string candidate = name + kStagingTag + std::to_string(attempt);
+        bool taken = false;
+        if (bytes == nullptr ? CreateNewFolder(folder, candidate, why, &taken)
+                             : CreateNewFile(folder, candidate, *bytes, why, &taken)) {
+            g_staged.push_back({folder, candidate});
+            return candidate;
+        }
+        if (!taken) {
+            why = ShownIn(folder, name) + ": cannot create: " + why;
+            return {};
+        }
     }
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < data.size()) {
-        const size_t chunk = std::min<size_t>(data.size() - done, size_t{1} << 30);
-#ifdef _WIN32
-        const int wrote = _write(fd, data.data() + done, static_cast<unsigned>(chunk));
-#else
-        const ssize_t wrote = write(fd, data.data() + done, chunk);
-#endif
-        if (wrote < 0 && errno == EINTR) continue;
-        ok = wrote > 0;
-        if (ok) done += static_cast<size_t>(wrote);
-    }
-#ifdef _WIN32
-    ok = ok && _commit(fd) == 0;
-#else
-    ok = ok && fsync(fd) == 0;
-#endif
-    if (!ok) why = std::strerror(errno != 0 ? errno : EIO);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        why = std::strerror(errno);
-    }
-    std::error_code error;
-    if (!ok) fs::remove(path, error);
-    return ok;
+    why = ShownIn(folder, name) + ": no free temporary name beside it";
+    return {};
 }
 
-bool CreateNewFolder(const fs::path& path, std::string& why, bool* taken) {
-    if (taken != nullptr) *taken = false;
-#ifdef _WIN32
-    const bool made = _wmkdir(path.wstring().c_str()) == 0;
-#else
-    const bool made = mkdir(path.c_str(), 0777) == 0;
-#endif
-    if (made) return true;
-    if (taken != nullptr) *taken = errno == EEXIST;
-    why = std::strerror(errno);
-    return false;
+void DiscardStaged(const Folder& folder, const std::vector<StagedName>& set) {
+    for (const StagedName& staged : set)
+        if (!staged.staged.empty()) RemoveTree(folder, staged.staged);
+    g_staged.clear();
 }
 
-bool SyncFolder(const fs::path& folder, std::string& why) {
+Placed PlaceSet(const Folder& folder, const std::vector<StagedName>& set, std::string& why) {
+    EndIfStopped();
+    struct Moved {
+        const StagedName* output;
+        std::string aside; // where the old content went; the staged name when exchanged
+    };
+    std::vector<Moved> moved;
+    std::string failure;
+    for (const StagedName& output : set) {
+        std::string aside;
+        if (output.replaces && ExchangeIn(folder, output.staged, output.name)) {
+            moved.push_back({&output, output.staged});
+            continue;
+        }
+        if (output.replaces) {
+            for (int attempt = 0; attempt < kMaxTempTries && aside.empty(); ++attempt) {
+                aside = output.name + kOldTag + std::to_string(attempt);
+                if (Look(folder, aside, false).exists) aside.clear();
+            }
+            if (aside.empty() || !RenameIn(folder, output.name, aside, failure)) {
+                failure = ShownIn(folder, output.name) +
+                          ": cannot move the old content aside: " + failure;
+                break;
+            }
+        }
 #ifdef _WIN32
-    (void)folder;
-    (void)why;
-    return true;
-#else
-    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0 && fsync(fd) == 0) {
-        close(fd);
-        return true;
+        // An empty folder, which Windows renames nothing over.
+        if (!output.replaces) _wrmdir((folder.path / output.name).wstring().c_str());
+#endif
+        if (!RenameIn(folder, output.staged, output.name, failure)) {
+            failure =
+                ShownIn(folder, output.name) + ": cannot put the new content in place: " + failure;
+            std::string ignored;
+            if (!aside.empty()) RenameIn(folder, aside, output.name, ignored);
+            break;
+        }
+        moved.push_back({&output, aside});
     }
-    why = folder.string() + ": cannot flush: " + std::strerror(errno);
-    if (fd >= 0) close(fd);
-    return false;
-#endif
+    if (moved.size() < set.size()) {
+        // Back as it was, one rename at a time, so that a stop on the way leaves only what the
+        // next run repairs: the new content goes back under its staging name, the old takes
+        // the name again.
+        why = failure;
+        bool whole = true;
+        for (auto back = moved.rbegin(); back != moved.rend(); ++back) {
+            const StagedName& output = *back->output;
+            std::string ignored;
+            const bool undone = back->aside == output.staged
+                                    ? ExchangeIn(folder, output.staged, output.name)
+                                    : RenameIn(folder, output.name, output.staged, ignored) &&
+                                          (back->aside.empty() ||
+                                           RenameIn(folder, back->aside, output.name, ignored));
+            if (!undone) {
+                whole = false;
+                why += "; " + ShownIn(folder, output.name) +
+                       " keeps its new content; the old one waits in " +
+                       ShownIn(folder, back->aside);
+                // What holds the old content must stay.
+                for (Named& staged : g_staged)
+                    if (staged.name == back->aside) staged.name.clear();
+            }
+        }
+        for (const Named& staged : g_staged)
+            if (!staged.name.empty()) RemoveTree(folder, staged.name);
+        g_staged.clear();
+        g_replaced = g_replaced || !whole;
+        return whole ? Placed::kNothing : Placed::kPartly;
+    }
+    g_staged.clear();
+    g_replaced = true;
+    const Flush flush = FlushFolder(folder, ".", why);
+    for (const Moved& done : moved)
+        if (!done.aside.empty()) RemoveTree(folder, done.aside);
+    return flush == Flush::kDone          ? Placed::kAll
+           : flush == Flush::kUnsupported ? Placed::kUnflushable
+                                          : Placed::kUnflushed;
 }
 
-bool ExchangePaths(const fs::path& a, const fs::path& b) {
-#if defined(_WIN32) || !defined(RENAME_EXCHANGE)
-    (void)a;
-    (void)b;
-    return false;
-#else
-    return renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0;
-#endif
+bool AnythingReplaced() {
+    return g_replaced;
 }
 
 #ifdef _WIN32
+// Ctrl-C ends a Windows console program at once; what it leaves is repaired by the next run.
 void HoldStops() {}
-bool StopRequested() {
-    return false;
-}
+void EndIfStopped() {}
 void ReleaseStops() {}
 #else
 namespace {
@@ -233,17 +274,17 @@ sigset_t StopSignals() {
 void HoldStops() {
     const sigset_t set = StopSignals();
     sigprocmask(SIG_BLOCK, &set, nullptr);
+    g_held = true;
 }
 
-bool StopRequested() {
-    sigset_t pending;
-    sigemptyset(&pending);
-    return sigpending(&pending) == 0 &&
-           (sigismember(&pending, SIGINT) == 1 || sigismember(&pending, SIGTERM) == 1);
+void EndIfStopped() {
+    if (const int signal = g_held ? PendingStop() : 0) EndStopped(signal);
 }
 
 void ReleaseStops() {
+    EndIfStopped();
     const sigset_t set = StopSignals();
     sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    g_held = false;
 }
 #endif

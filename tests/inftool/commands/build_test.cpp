@@ -325,8 +325,7 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
         {"out is a file", [&](auto&) { Write("out", "file"); },
          "inftool build: " + out + ": exists and is not a folder\n", ""},
         {"out in a missing folder", [&](auto&) { out = (dir / "no/out").string(); },
-         "inftool build: " + (dir / "no/out").string() + ": its parent folder does not exist\n",
-         ""},
+         "inftool build: " + (dir / "no/out").string() + ": No such file or directory\n", ""},
         {"out holds the inputs",
          [&](auto& extra) {
              out = dir.string();
@@ -477,11 +476,11 @@ TEST_F(BuildTest, AFailedWriteExits74AndKeepsWhatWasThere) {
     EXPECT_EQ(Snapshot(), before);
 }
 
-// A staging folder beside OUT is removed only by a run that holds OUT's folder, which a
+// A staging folder beside OUT is removed only by a run that holds OUT's lock file, which a
 // running inftool holds until it ends: here this test holds it, and the build waits.
 TEST_F(BuildTest, LeavesTheStagingOfARunningBuildAlone) {
     Write("out.~inftool0/WIN/A.INI", "being written");
-    const int folder = open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    const int folder = open((dir / "out.~inftool-lock").c_str(), O_WRONLY | O_CREAT, 0600);
     ASSERT_EQ(flock(folder, LOCK_EX), 0);
     std::vector<std::string> args = {"timeout", "2", INFTOOL_PATH};
     for (const char* arg : {"build", "SETUP.INF", "--from", "orig", "--setup", "setup.exe",
@@ -492,6 +491,7 @@ TEST_F(BuildTest, LeavesTheStagingOfARunningBuildAlone) {
     close(folder);
     EXPECT_EQ(Build().status, 0);
     EXPECT_FALSE(fs::exists(dir / "out.~inftool0")) << "a stopped run's, once no one holds it";
+    EXPECT_FALSE(fs::exists(dir / "out.~inftool-lock")) << "removed by the run that held it";
 }
 
 TEST_F(BuildTest, WrongCallsExit64) {
@@ -509,6 +509,22 @@ TEST_F(BuildTest, WrongCallsExit64) {
     }
     ProgramRun run = RunInftool({"build", script, "--from", (dir / "orig").string()});
     EXPECT_EQ(run.status, 64);
+}
+
+// Standard output that cannot be written: the help is lost (74); the report of a build whose
+// media took their name is lost, not the media (75).
+TEST_F(BuildTest, AFullStandardOutputIsSaidAsWhatItCost) {
+    const auto full = [](std::vector<std::string> args) {
+        args.insert(args.begin(), {"sh", "-c", "exec \"$0\" \"$@\" >/dev/full", INFTOOL_PATH});
+        return RunProgram(args).status;
+    };
+    EXPECT_EQ(full({"--help"}), 74);
+    EXPECT_EQ(full({"build", "--help"}), 74);
+    EXPECT_EQ(full({"build", script, "--from", (dir / "orig").string(), "--setup",
+                    (dir / "setup.exe").string(), "--follow-on", (dir / "follow.exe").string(),
+                    "--out", out}),
+              75);
+    EXPECT_TRUE(fs::exists(dir / "out/SETUP.INF"));
 }
 
 } // namespace

@@ -49,6 +49,11 @@ TEST_F(CheckTest, CleanScriptGivesNoOutput) {
 
 TEST_F(CheckTest, MissingFileAndBadArguments) {
     EXPECT_EQ(RunCheck({(dir / "none.inf").string()}).status, 2);
+    const ProgramRun empty = RunCheck({Write("empty.inf", "")});
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "inftool check: " + (dir / "empty.inf").string() +
+                             ": cannot read: empty: a script of no bytes, which the installer "
+                             "cannot read\n");
     EXPECT_EQ(RunCheck({}).status, 64);
     EXPECT_EQ(RunCheck({"a", "b"}).status, 64);
     EXPECT_EQ(RunCheck({"a", "--media"}).status, 64);
@@ -237,9 +242,12 @@ class MediaCheckTest : public CheckTest {
         CheckTest::SetUp();
         script = Write("media/SETUP.INF", kClean);
         Write("media/photo/setup.exe", "MZ");
+        Write("media/setup.exe", TinyPe());
         Write("media/tw/a.dl_", Packed("driver bytes driver bytes driver bytes"));
         Write("media/WIN/A.INI", "[settings]");
+        note = (dir / "media").string() + "/setup.exe: note: not signed\n";
     }
+    std::string note; // what check prints of the fixture's unsigned installer
     ProgramRun Check() { return RunCheck({script, "--media", (dir / "media").string()}); }
     std::string Packed(const std::string& plain) {
         std::vector<uint8_t> packed;
@@ -251,7 +259,7 @@ class MediaCheckTest : public CheckTest {
 TEST_F(MediaCheckTest, CompleteMediaMatchedIgnoringCase) {
     ProgramRun run = Check();
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, note);
 }
 
 TEST_F(MediaCheckTest, MissingFollowOnSetup) {
@@ -259,14 +267,15 @@ TEST_F(MediaCheckTest, MissingFollowOnSetup) {
     ProgramRun run = Check();
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, script + ": warning: " + (dir / "media").string() +
-                           "/photo/setup.EXE is missing: the installer would end without a word\n");
+                           "/photo/setup.EXE is missing: the installer would end without a word\n" +
+                           note);
 }
 
 TEST_F(MediaCheckTest, MissingSourceAndWrongCompressionMarks) {
     fs::remove(dir / "media/WIN/A.INI");
     ProgramRun run = Check();
     EXPECT_EQ(run.out, script + ":11: warning: source " + (dir / "media").string() +
-                           "/WIN/A.INI is missing\n");
+                           "/WIN/A.INI is missing\n" + note);
 
     Write("media/WIN/A.INI", std::string("SZDD\x88\xF0\x27\x33\x41I\0\0\0\0", 14));
     fs::remove_all(dir / "media/tw");
@@ -294,13 +303,13 @@ TEST_F(MediaCheckTest, MinHDSpaceAgainstTheExpandedSizes) {
         ProgramRun run = Check();
         if (std::string(declared) == "5") {
             EXPECT_EQ(run.status, 0);
-            EXPECT_EQ(run.out, "");
+            EXPECT_EQ(run.out, note);
         } else {
             EXPECT_EQ(run.status, 1);
             EXPECT_EQ(run.out, script +
                                    ":3: warning: the entries expand to 5 KB, more than "
                                    "MinHDSpace " +
-                                   declared + " (KB)\n");
+                                   declared + " (KB)\n" + note);
         }
     }
 }
@@ -313,6 +322,7 @@ TEST_F(MediaCheckTest, NotesWhetherTheInstallerIsSigned) {
         std::string line; // after the installer's path, or a whole warning line
     };
     const std::string media = (dir / "media").string();
+    fs::remove(dir / "media/setup.exe");
     const Row rows[] = {
         {"setup.exe", TinyPe(), 0, ": note: not signed"},
         {"SETUP.EXE", TinyPe(true, 0x400, 0x600), 0, ": note: signed"},
@@ -338,12 +348,14 @@ TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
     const std::string media = (dir / "media").string();
     const auto image = [this](const std::string& name, const std::string& driver) {
         std::vector<std::vector<uint8_t>> bytes;
-        for (const std::string& file : {kClean, std::string("MZ"), driver, std::string("[s]")})
+        for (const std::string& file :
+             {kClean, std::string("MZ"), driver, std::string("[s]"), TinyPe()})
             bytes.emplace_back(file.begin(), file.end());
         const std::vector<ImageFile> files = {{"SETUP.INF", &bytes[0]},
                                               {"photo/setup.exe", &bytes[1]},
                                               {"TW/A.DL_", &bytes[2]},
-                                              {"WIN/A.INI", &bytes[3]}};
+                                              {"WIN/A.INI", &bytes[3]},
+                                              {"setup.exe", &bytes[4]}};
         DiskFormat format{};
         std::vector<uint8_t> made;
         std::string why;
@@ -382,9 +394,12 @@ TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
         if (row.path == "cut folder") Write("media/tw/a.dl_", cut);
         if (row.path == "short header") Write("media/tw/a.dl_", packed.substr(0, 9));
         const bool folder = row.path.find(' ') != std::string::npos;
-        const ProgramRun run = RunCheck({script, "--media", folder ? media : row.path});
+        const std::string given = folder ? media : row.path;
+        const ProgramRun run = RunCheck({script, "--media", given});
         EXPECT_EQ(run.status, row.status);
-        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.out, row.path == missing || row.path == script
+                               ? ""
+                               : given + "/setup.exe: note: not signed\n");
         EXPECT_EQ(run.err.substr(0, run.err.find('\n')), row.err) << run.err;
     }
 }
@@ -412,13 +427,14 @@ TEST_F(MediaCheckTest, SystemCodePageWalksNamesAsThatWindows) {
         {{"--system-codepage", "932"}, 0, ""},
         {{"--system-codepage=936"}, 0, ""},
     };
+
     for (const Row& row : rows) {
         std::vector<std::string> args = {script, "--media", media};
         args.insert(args.end(), row.options.begin(), row.options.end());
         SCOPED_TRACE(args.back());
         const ProgramRun run = RunCheck(args);
         EXPECT_EQ(run.status, row.status) << run.err;
-        EXPECT_EQ(run.out, row.out);
+        EXPECT_EQ(run.out, row.out + note);
     }
 }
 
@@ -433,25 +449,39 @@ TEST_F(MediaCheckTest, OneFolderPerDiskInDiskOrder) {
                                       (dir / "disk2").string()};
     ProgramRun run = RunCheck(disks);
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.out, note);
 
     // The same name on two disks is harmless with the same bytes, and not with others.
     Write("media/WIN/A.IN_", Packed("[settings]"));
-    EXPECT_EQ(RunCheck(disks).out, "");
+    EXPECT_EQ(RunCheck(disks).out, note);
     Write("media/WIN/A.IN_", Packed("[other settings]"));
     run = RunCheck(disks);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, script + ":12: warning: source " + (dir / "disk2").string() +
                            "/WIN/A.IN_ and " + (dir / "media").string() +
                            "/WIN/A.IN_ have one name and different contents: the disks cannot "
-                           "be told apart\n");
+                           "be told apart\n" +
+                           note);
 
     // The follow-on setup is looked for on the start disk only.
     fs::remove_all(dir / "media/WIN");
     fs::rename(dir / "media/photo", dir / "disk2/photo");
     run = RunCheck(disks);
     EXPECT_EQ(run.out, script + ": warning: " + (dir / "media").string() +
-                           "/photo/setup.EXE is missing: the installer would end without a word\n");
+                           "/photo/setup.EXE is missing: the installer would end without a word\n" +
+                           note);
+
+    // A start disk without the installer or the script installs nothing: an error each.
+    fs::rename(dir / "media/setup.exe", dir / "disk2/setup.exe");
+    fs::rename(script, dir / "SETUP.INF");
+    disks[0] = (dir / "SETUP.INF").string();
+    run = RunCheck(disks);
+    EXPECT_EQ(run.status, 2);
+    for (const char* lost : {"/setup.exe", "/SETUP.INF"})
+        EXPECT_NE(run.err.find("error: disk 1: " + (dir / "media").string() + lost +
+                               ": missing from the start disk\n"),
+                  std::string::npos)
+            << run.err;
 
     disks.insert(disks.end(), {"--media", (dir / "disk2").string()});
     run = RunCheck(disks);

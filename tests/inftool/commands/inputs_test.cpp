@@ -6,10 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
 #include <array>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -100,6 +106,7 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
         {"init", "drv", nullptr, "is drv"},
         {"init", "drv/WINDOWS", nullptr, "holds drv/WINDOWS/A"},
         {"init", "new.inf", "new.inf.~inftool0", ""},
+        {"init", "drv/./new.inf", nullptr, "lies inside drv"},
         {"compress", "a.dll", nullptr, "is a.dll"},
         {"compress", "./a.dll", nullptr, "is a.dll"},
         {"compress", "link", "=a.dll", "is a.dll"},
@@ -119,6 +126,7 @@ TEST_F(InputsTest, NoOutputIsAnInputHoldsOneOrLiesInAFolderImportReads) {
         {"import", ".", nullptr, "holds disk1"},
         {"import", "disk1/restored", nullptr, "lies inside disk1"},
         {"import", "restored", "restored.~inftool0", ""},
+        {"import", "restored/", nullptr, ""},
     };
     for (const Row& row : rows) {
         const std::string link = row.link != nullptr ? row.link : "";
@@ -173,6 +181,149 @@ TEST_F(InputsTest, AnInputNamedAsALeftoverBesideTheOutputIsKept) {
                   std::string::npos)
             << run.err;
         EXPECT_TRUE(Files() == before) << "the input was changed";
+    }
+}
+
+// The spelling fuzzer: every writing command given OUT spelt, by a generator, each way a path
+// can lead to its inputs or beside them: a/../b with a missing and present, ./, //, a trailing
+// slash, a symlink to an input or to its folder, a chain of symlinks, an absolute path, another
+// working folder, an input named as a leftover of OUT; with and without --force. The one
+// invariant: after every run each input file holds its bytes, and a run that did not succeed
+// was refused (exit 2) with nothing changed at all.
+TEST_F(InputsTest, NoSpellingOfOutTouchesAnInput) {
+    struct Writer {
+        std::string command;
+        std::vector<std::string> inputs;  // the first may be renamed as a leftover of OUT
+        std::vector<std::string> targets; // what OUT's spelling starts from
+    };
+    const Writer writers[] = {
+        {"build",
+         {"s.inf", "drv", "setup.exe", "follow.exe"},
+         {"s.inf", "drv", "drv/WINDOWS", "drv/WINDOWS/A.INI", "setup.exe", "new", "sub/new", "."}},
+        {"import", {"disk1", "disk1.IMG"}, {"disk1", "disk1/SETUP.INF", "disk1.IMG", "new", "sub"}},
+        {"init", {"drv"}, {"drv", "drv/WINDOWS/A.INI", "drv/x.inf", "new.inf", "sub"}},
+        {"compress", {"a.dll"}, {"a.dll", "new", "sub/new", "."}},
+        {"expand", {"a.dl_"}, {"a.dl_", "new", "sub/new"}},
+    };
+    const char* const tags[] = {".~inftool0", ".~inftool-old1", ".~inftool-lock"};
+    std::mt19937 random(31);
+    const auto pick = [&random](size_t count) { return static_cast<size_t>(random() % count); };
+    // Every entry below dir: a file's bytes, a folder, or a symlink's target.
+    const auto tree = [this] {
+        std::map<std::string, std::string> entries;
+        for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+            const fs::file_status status = entry.symlink_status();
+            const std::string name = entry.path().lexically_relative(dir).string();
+            entries[name] = fs::is_symlink(status)     ? "-> " + fs::read_symlink(entry).string()
+                            : fs::is_directory(status) ? "folder"
+                                                       : ReadWhole(entry.path().string());
+        }
+        return entries;
+    };
+    for (int round = 0; round < 60; ++round) {
+        for (const Writer& writer : writers) {
+            fs::remove_all(dir);
+            fs::copy(made, dir, fs::copy_options::recursive);
+            fs::create_directory(dir / "sub");
+            std::vector<std::string> inputs = writer.inputs;
+            std::string out = writer.targets[pick(writer.targets.size())];
+            if (pick(6) == 0) {
+                out = "lo";
+                inputs[0] = out + tags[pick(std::size(tags))];
+                fs::rename(dir / writer.inputs[0], dir / inputs[0]);
+            }
+            std::string cwd;
+            int links = 0;
+            for (size_t steps = 1 + pick(3); steps > 0; --steps) {
+                const std::string link = "ln" + std::to_string(links++);
+                const size_t cut = out.rfind('/');
+                switch (pick(9)) {
+                case 0: out = "missing/../" + out; break;
+                case 1: out = "sub/../" + out; break;
+                case 2: out = "./" + out; break;
+                case 3: out = cut == std::string::npos ? ".//" + out : out.insert(cut, "/"); break;
+                case 4: out += "/"; break;
+                case 5: fs::create_symlink(out, dir / link), out = link; break;
+                case 6:
+                    fs::create_symlink(cut == std::string::npos ? "." : out.substr(0, cut),
+                                       dir / link);
+                    out = link + (cut == std::string::npos ? "/" + out : out.substr(cut));
+                    break;
+                case 7:
+                    fs::create_symlink(out, dir / (link + "b"));
+                    fs::create_symlink(link + "b", dir / link);
+                    out = link;
+                    break;
+                default: out = (dir / out).string(); break;
+                }
+            }
+            if (out[0] != '/' && pick(4) == 0) cwd = "sub", out = "../" + out;
+            const std::string up = cwd.empty() ? "" : "../";
+            const bool force = pick(2) == 0;
+            std::vector<std::string> args = {writer.command, up + inputs[0]};
+            if (writer.command == "build")
+                args.insert(args.end(), {"--from", up + "drv", "--setup", up + "setup.exe",
+                                         "--follow-on", up + "follow.exe", "--out", out});
+            else if (writer.command == "import")
+                args.insert(args.end(), {up + "disk1.IMG", "--out", out});
+            else if (writer.command == "init")
+                args.insert(args.end(), {"--out", out});
+            else
+                args.push_back(out);
+            if (force && args.size() > 3) args.push_back("--force");
+            const std::map<std::string, std::string> before = tree();
+            const ProgramRun run = RunInftool(args, (dir / cwd).string());
+            std::string call;
+            for (const std::string& arg : args)
+                call += " " + arg;
+            SCOPED_TRACE("round " + std::to_string(round) + " in ./" + cwd + ":" + call + "\n" +
+                         run.err);
+            const std::map<std::string, std::string> after = tree();
+            if (run.status != 0) {
+                EXPECT_EQ(run.status, 2);
+                EXPECT_TRUE(after == before) << "a refused run changed something";
+            }
+            for (const auto& [name, bytes] : before) {
+                for (const std::string& input : inputs) {
+                    if (name == input || name.rfind(input + "/", 0) == 0) {
+                        EXPECT_TRUE(after.count(name) != 0 && after.at(name) == bytes) << name;
+                    }
+                }
+            }
+        }
+    }
+}
+
+// An output that is a character device or a FIFO is written as a stream, never replaced by a
+// file; media are never put in its place. (Making a device takes root.)
+TEST_F(InputsTest, DevicesAndFifosStayWhatTheyAre) {
+    fs::copy(made, dir, fs::copy_options::recursive);
+    const bool root =
+        geteuid() == 0 && mknod((dir / "nul").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    ASSERT_EQ(mkfifo((dir / "ff").c_str(), 0666), 0);
+    const std::vector<std::vector<std::string>> calls = {{"compress", "a.dll", "ff"},
+                                                         {"expand", "a.dl_", "nul"},
+                                                         {"init", "drv", "--out", "nul", "--force"},
+                                                         {"build", "s.inf", "--from", "drv",
+                                                          "--setup", "setup.exe", "--follow-on",
+                                                          "follow.exe", "--out", "nul", "--force"}};
+    for (const std::vector<std::string>& call : calls) {
+        if (!root && call.back() != "ff") continue;
+        SCOPED_TRACE(call[0]);
+        std::string streamed;
+        std::thread reader([&] {
+            if (call.back() == "ff") streamed = ReadWhole((dir / "ff").string());
+        });
+        const ProgramRun run = RunInftool(call, dir.string());
+        reader.join();
+        EXPECT_EQ(run.status, call[0] == "build" ? 2 : 0) << run.err;
+        const fs::file_status status =
+            fs::symlink_status(dir / (call[0] == "compress" ? "ff" : "nul"));
+        EXPECT_EQ(status.type(),
+                  call[0] == "compress" ? fs::file_type::fifo : fs::file_type::character);
+        if (call.back() == "ff") {
+            EXPECT_EQ(streamed, ReadWhole((dir / "a.dl_").string()));
+        }
     }
 }
 
