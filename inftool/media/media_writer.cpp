@@ -8,6 +8,7 @@ namespace {
 
 constexpr int kMaxTempTries = 100;
 constexpr char kImageExtension[] = ".IMG";
+constexpr char kIsoExtension[] = ".ISO";
 
 // Made beside target under the first own name that nothing uses, not even a dangling symlink:
 // a folder, or a file of bytes when bytes is given. Empty, with why, when none is made.
@@ -112,23 +113,29 @@ bool JudgeOut(const std::string& out, bool replace, ImageBeside image,
         why = out + ": its parent folder does not exist";
         return false;
     }
-    fs::path imagePath = path;
-    imagePath += kImageExtension;
-    const std::string imageShown = out + kImageExtension;
-    if (!OutputSparesInputs(out, inputs, command, why) ||
-        (image != ImageBeside::kIgnored && !OutputSparesInputs(imageShown, inputs, command, why)))
-        return false;
-    if (!ClaimBeside(path, why) || (image != ImageBeside::kIgnored && !ClaimBeside(imagePath, why)))
-        return false;
-    bool imageTaken = false;
-    if (image == ImageBeside::kWritten) {
-        folder.image = imagePath;
-        if (!MayTake(imagePath, imageShown, false, replace, imageTaken, why)) return false;
-    } else if (image == ImageBeside::kNone && fs::exists(fs::symlink_status(imagePath, error))) {
-        // It may be the only copy of a disk: the user decides what becomes of it.
-        why = imageShown + ": an image this build does not write would be left beside " + out +
-              " (move or remove it)";
-        return false;
+    const std::vector<const char*> extensions =
+        image == ImageBeside::kIgnored ? std::vector<const char*>{}
+                                       : std::vector<const char*>{kImageExtension, kIsoExtension};
+    if (!OutputSparesInputs(out, inputs, command, why)) return false;
+    for (const char* extension : extensions)
+        if (!OutputSparesInputs(out + extension, inputs, command, why)) return false;
+    if (!ClaimBeside(path, why)) return false;
+    for (const char* extension : extensions) {
+        fs::path imagePath = path;
+        imagePath += extension;
+        const std::string imageShown = out + extension;
+        if (!ClaimBeside(imagePath, why)) return false;
+        bool imageTaken = false;
+        if (image ==
+            (extension == kIsoExtension ? ImageBeside::kWrittenIso : ImageBeside::kWritten)) {
+            folder.image = imagePath;
+            if (!MayTake(imagePath, imageShown, false, replace, imageTaken, why)) return false;
+        } else if (fs::exists(fs::symlink_status(imagePath, error))) {
+            // It may be the only copy of a disk: the user decides what becomes of it.
+            why = imageShown + ": an image this build does not write would be left beside " + out +
+                  " (move or remove it)";
+            return false;
+        }
     }
     return MayTake(path, out, true, replace, folder.replaced, why);
 }

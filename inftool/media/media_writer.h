@@ -15,17 +15,19 @@
 struct OutFolder {
     std::filesystem::path path;
     bool replaced;               // OUT exists with content that the build replaces (--force)
-    std::filesystem::path image; // OUT.IMG when the build writes it; empty otherwise
+    std::filesystem::path image; // OUT.IMG or OUT.ISO when the build writes it; empty otherwise
 };
 
-// What the writer does with OUT.IMG: writes it, refuses to leave an older one beside new
-// media, or pays it no heed (import, which writes no image).
-enum class ImageBeside { kWritten, kNone, kIgnored };
+// What the writer does with OUT.IMG and OUT.ISO: writes the one or the other (the image of OUT
+// is then OutFolder::image), refuses to leave an older one beside new media, or pays them no heed
+// (import, which writes no image).
+enum class ImageBeside { kWritten, kWrittenIso, kNone, kIgnored };
 
 // False, with why, when OUT cannot take the output: it is not a folder, it is not empty and
 // replace is false, it is one of inputs, holds one or lies inside one read whole (whatever
 // replace says), or its parent folder does not exist; and by image, when OUT.IMG is there and
-// replace is false, is not a file, or is an input, or is there and would not be replaced.
+// replace is false, is not a file, or is an input, or is there and would not be replaced; the
+// same for OUT.ISO.
 bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
                 const std::vector<InputPath>& inputs, const char* command, OutFolder& folder,
                 std::string& why);

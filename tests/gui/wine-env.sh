@@ -8,6 +8,8 @@
 #   wine-env.sh STATE run-tmpfs KB CMD...  the same with a KB-sized tmpfs over the prefix's TWAIN_32
 #   wine-env.sh STATE run-floppies A B CMD...  the same with floppy images A and B mounted
 #                                      read-only as drives A: and B:
+#   wine-env.sh STATE run-cd ISO CMD...  the same with the CD image ISO mounted read-only as
+#                                      drive D: of type cdrom
 #   wine-env.sh STATE run-traced TRACE CMD...  the same with the program and the wineserver under
 #                                      strace, their flushes and renames of files in TRACE
 #   wine-env.sh STATE exec CMD...     run a Linux command with the prefix's settings exported: its
@@ -185,6 +187,7 @@ stop() {
         end_orphans
         unmount_twain
         unmount_floppies
+        unmount_cd
     fi
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null
@@ -262,6 +265,30 @@ run_floppies() {
     run_wine "$@"
 }
 
+unmount_cd() {
+    rm -f "$prefix/dosdevices/d:"
+    floppy_unmount "$state/cd"
+}
+
+# A CD drive as Wine has one: the mount (whose files have no write bits, so that Wine shows them
+# read-only) as D:, its type in HKLM\Software\Wine\Drives. Skipped where nothing mounts it.
+run_cd() {
+    local iso=$1
+    shift
+    wine_env
+    trap unmount_cd EXIT
+    [ -f "$iso" ] || die "no CD image $iso"
+    cd_mount "$iso" "$state/cd" || {
+        echo "SKIPPED: $FLOPPY_MOUNT_FAILED"
+        exit $SKIP_CODE
+    }
+    ln -sfn "$state/cd" "$prefix/dosdevices/d:"
+    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1 ||
+        die "cannot make D: a CD drive"
+    echo "wine-env: $iso on d:, mounted with $FLOPPY_MOUNT_KIND"
+    run_wine "$@"
+}
+
 # This prefix's wineserver: the process that works in the folder named after the prefix's device
 # and inode.
 server_pid() {
@@ -323,6 +350,7 @@ stop) stop ;;
 run) run "$@" ;;
 run-tmpfs) run_tmpfs "$@" ;;
 run-floppies) run_floppies "$@" ;;
+run-cd) run_cd "$@" ;;
 run-traced) run_traced "$@" ;;
 exec)
     wine_env
