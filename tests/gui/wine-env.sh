@@ -270,14 +270,13 @@ unmount_cd() {
     floppy_unmount "$state/cd"
 }
 
-# A CD drive as Wine has one: the mount (whose files have no write bits, so that Wine shows them
-# read-only) as D:, its type in HKLM\Software\Wine\Drives. Skipped where nothing mounts it.
+# A CD drive as Wine has one: the mount (files without write bits, which Wine shows read-only)
+# as D:, its type in HKLM\Software\Wine\Drives. Skipped where nothing mounts it.
 run_cd() {
     local iso=$1
     shift
     wine_env
     trap unmount_cd EXIT
-    [ -f "$iso" ] || die "no CD image $iso"
     cd_mount "$iso" "$state/cd" || {
         echo "SKIPPED: $FLOPPY_MOUNT_FAILED"
         exit $SKIP_CODE

@@ -91,32 +91,20 @@ void TwoImages() {
     InstallTwoDisks(r, "B:\\");
 }
 
-// The demo's files, where they go and the originals build-media.sh kept of them.
-struct DemoFile {
-    bool twain;
-    const char* name;
-    const char* original;
-};
-constexpr DemoFile kDemoFiles[] = {
-    {true, "SCANDS.DS", "built\\cd_originals\\TWAIN\\SCANDS.DS"},
-    {true, "SCANDS.INI", "built\\cd_originals\\TWAIN\\SCANDS.INI"},
-    {false, "SCANUTIL.HLP", "built\\cd_originals\\WINDOWS\\SCANUTIL.HLP"},
-    {false, "SCANUTIL.INI", "built\\cd_originals\\WINDOWS\\SCANUTIL.INI"},
-};
+// The demo's files below the Windows directory, and their originals (build-media.sh kept them).
+constexpr const char* kDemoFiles[][2] = {{"TWAIN_32\\SCANDS.DS", "TWAIN\\SCANDS.DS"},
+                                         {"TWAIN_32\\SCANDS.INI", "TWAIN\\SCANDS.INI"},
+                                         {"SCANUTIL.HLP", "WINDOWS\\SCANUTIL.HLP"},
+                                         {"SCANUTIL.INI", "WINDOWS\\SCANUTIL.INI"}};
 
-std::string DemoPath(const DemoFile& file) {
-    return file.twain ? TwainFile(file.name) : WinFile(file.name);
-}
-
-// The file's identity on its volume: a replaced file is another.
+// The file's number on its volume: a replaced file has another.
 unsigned long long FileIdentity(const std::string& path) {
-    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     BY_HANDLE_FILE_INFORMATION info = {};
-    const bool read = h != INVALID_HANDLE_VALUE && GetFileInformationByHandle(h, &info);
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-    return read ? (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow
-                : 0;
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
 }
 
 // One run from the CD: every file in place, none read-only, without a question; returns their
@@ -130,9 +118,9 @@ std::vector<unsigned long long> InstallFromCd(const char* version) {
     if (!Start(r)) return identities;
     Check(StaysQuiet(r.inst), "a question came up on the CD at %s", version ? version : "default");
     FinishWithLaunch(r);
-    for (const DemoFile& file : kDemoFiles) {
-        const std::string path = DemoPath(file);
-        CheckSameAsData(path, file.original);
+    for (const auto& file : kDemoFiles) {
+        const std::string path = WinFile(file[0]);
+        CheckSameAsData(path, ("built\\cd_originals\\" + std::string(file[1])).c_str());
         Check((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) == 0,
               "%s is read-only, as its source on the CD", path.c_str());
         identities.push_back(FileIdentity(path));
@@ -153,15 +141,12 @@ void Cd() {
     for (const char* version : versions) {
         Run clean;
         PrepareDrive(clean, "D:\\");
-        for (const DemoFile& file : kDemoFiles) {
-            SetFileAttributesA(DemoPath(file).c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileA(DemoPath(file).c_str());
-        }
+        for (const auto& file : kDemoFiles)
+            RemoveTree(WinFile(file[0]));
         const std::vector<unsigned long long> first = InstallFromCd(version);
         const std::vector<unsigned long long> second = InstallFromCd(version);
         for (size_t i = 0; i < first.size() && i < second.size(); ++i)
-            Check(first[i] != second[i], "the second run did not replace %s",
-                  DemoPath(kDemoFiles[i]).c_str());
+            Check(first[i] != second[i], "the second run did not replace %s", kDemoFiles[i][0]);
     }
     ShowSetupWindows(RunWindowsVersion());
 }

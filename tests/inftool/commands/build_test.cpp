@@ -414,12 +414,6 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              extra = {"--cd"};
          },
          script + ":10: error: A/B/C/D/E/F/G/H/A.DL_ lies 8 folders deep; a CD holds 7\n", ""},
-        {"an older image beside out, of floppies, where a CD is built",
-         [&](auto& extra) {
-             Write("out.IMG", "keep");
-             extra = {"--cd"};
-         },
-         "inftool build: " + out + ".IMG: an image this build does not write would be left", ""},
         {"a CD image beside out",
          [&](auto& extra) {
              Write("out.ISO", "keep");
