@@ -149,6 +149,11 @@ start() {
     # letters.
     "$WINE" reg add 'HKCU\Software\Wine\Fonts' /v Path /d "$WINE_FONTS" /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot add Wine's font folder"
+    # D: is the CD drive on which run-cd mounts a CD image: Wine takes a drive's type from the
+    # registry when the prefix's services start, not at a later run.
+    mkdir -p "$state/cd" && ln -sfn "$state/cd" "$prefix/dosdevices/d:" || die "cannot make D:"
+    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >>"$state/wineboot.log" 2>&1 ||
+        die "cannot make D: a CD drive"
     "$WINESERVER" -w
     # With 32-bit Wine installed, a prefix comes with a twain_32 folder of Wine's own data
     # sources; the scenarios start without one, whatever Wine made it.
@@ -266,12 +271,11 @@ run_floppies() {
 }
 
 unmount_cd() {
-    rm -f "$prefix/dosdevices/d:"
     floppy_unmount "$state/cd"
 }
 
-# A CD drive as Wine has one: the mount (files without write bits, which Wine shows read-only)
-# as D:, its type in HKLM\Software\Wine\Drives. Skipped where nothing mounts it.
+# The CD image on D: (start made it a CD drive), its files without write bits, which Wine shows
+# read-only. Skipped where nothing mounts it.
 run_cd() {
     local iso=$1
     shift
@@ -281,9 +285,6 @@ run_cd() {
         echo "SKIPPED: $FLOPPY_MOUNT_FAILED"
         exit $SKIP_CODE
     }
-    ln -sfn "$state/cd" "$prefix/dosdevices/d:"
-    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >/dev/null 2>&1 ||
-        die "cannot make D: a CD drive"
     echo "wine-env: $iso on d:, mounted with $FLOPPY_MOUNT_KIND"
     run_wine "$@"
 }
