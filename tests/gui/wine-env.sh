@@ -274,8 +274,7 @@ unmount_cd() {
     floppy_unmount "$state/cd"
 }
 
-# The CD image on D: (start made it a CD drive), its files without write bits, which Wine shows
-# read-only. Skipped where nothing mounts it.
+# The CD image on D:, a CD drive since start, its files read-only. Skipped where it cannot mount.
 run_cd() {
     local iso=$1
     shift
