@@ -4,6 +4,7 @@
 #include "formats/fat_image.h"
 #include "formats/fat_names.h"
 #include "formats/floppy.h"
+#include "formats/iso_image.h"
 #include "media/layout.h"
 #include "media/media_check.h"
 #include "media/media_writer.h"
@@ -12,7 +13,9 @@
 #include "platform/code_page.h"
 #include "platform/files.h"
 
+#include "catalogue.h"
 #include "common/media_layout.h"
+#include "inf_query.h"
 #include "parser.h"
 
 #include <algorithm>
@@ -33,11 +36,25 @@ struct BuildOptions {
     DiskFormat format = kUnlimitedDisk;
     bool replace = false;
     bool images = false;
+    bool cd = false;
+    std::string volume; // --volume, else the script's AppName cut to kCdVolumeChars
     bool strict = false;
     uint32_t codePage = 0; // 0: the script is written in the code page it is in
 };
 
-enum BuildOption { kFrom, kSetup, kFollowOn, kOut, kDiskSize, kImages, kForce, kStrict, kCodePage };
+enum BuildOption {
+    kFrom,
+    kSetup,
+    kFollowOn,
+    kOut,
+    kDiskSize,
+    kImages,
+    kCd,
+    kVolume,
+    kForce,
+    kStrict,
+    kCodePage
+};
 constexpr Option kBuildOptions[] = {
     {"from", "DIR", kRequired, "the originals, in DIR/<[Dirs] name> or in DIR itself"},
     {"setup", "FILE", kRequired, "the installer, setup.exe on the first disk"},
@@ -45,10 +62,30 @@ constexpr Option kBuildOptions[] = {
     {"out", "OUT", kRequired, "the media: made whole or not at all"},
     {"disk-size", "SIZE", 0, kDiskSizeHelp},
     {"images", nullptr, 0, "also a FAT12 image of each floppy: OUT/DISK<n>.IMG or OUT.IMG"},
-    {"force", nullptr, 0, "replaces an OUT (and OUT.IMG) that is not empty"},
+    {"cd", nullptr, 0, "one CD instead of floppies: every disk in the one tree OUT, and OUT.ISO"},
+    {"volume", "NAME", 0, "the CD's volume name (default: the script's AppName, 16 characters)"},
+    {"force", nullptr, 0, "replaces an OUT (and OUT.IMG or OUT.ISO) that is not empty"},
     {"strict", nullptr, 0, "builds nothing when the script or the media draw a warning"},
     {"codepage", "N", 0, "converts a UTF-8 script into the ANSI code page N (1252, 932...)"},
 };
+
+bool IsCdVolumeName(const std::string& name) {
+    return !name.empty() && name.size() <= kCdVolumeChars &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c >= ' ' && c <= '~'; });
+}
+
+// The script's AppName, cut to what a CD's volume name holds, bytes outside printable ASCII
+// as "_" (a code page's letters have no one spelling there); "CD" for a blank one.
+std::string DefaultVolume() {
+    char name[kAppNameWidth] = {};
+    InfQuery(GetAppName, 0, name);
+    std::string volume = std::string(name).substr(0, kCdVolumeChars);
+    for (char& c : volume)
+        if (c < ' ' || c > '~') c = '_';
+    while (!volume.empty() && volume.back() == ' ')
+        volume.pop_back();
+    return volume.empty() ? "CD" : volume;
+}
 
 // False, with why, when a value is not one the option takes.
 bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why) {
@@ -57,6 +94,7 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
     options.out = args.Value(kOut);
     options.replace = args.Has(kForce);
     options.images = args.Has(kImages);
+    options.cd = args.Has(kCd);
     options.strict = args.Has(kStrict);
     if (const char* page = args.Value(kCodePage))
         if (!ParseAnsiCodePage("--codepage", page, options.codePage, why)) return false;
@@ -64,6 +102,22 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
         why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
         return false;
+    }
+    if (options.cd && (diskSize != nullptr || options.images)) {
+        why = "--cd lays out one CD; --disk-size and --images are for floppies";
+        return false;
+    }
+    if (const char* volume = args.Value(kVolume)) {
+        options.volume = volume;
+        if (!options.cd) {
+            why = "--volume names the CD of --cd";
+            return false;
+        }
+        if (!IsCdVolumeName(options.volume)) {
+            why = "--volume " + options.volume + ": not 1 to " + std::to_string(kCdVolumeChars) +
+                  " printable ASCII characters";
+            return false;
+        }
     }
     return true;
 }
@@ -158,6 +212,23 @@ bool MakeImages(const std::vector<DiskLayout>& disks, const FloppyGeometry& flop
     return true;
 }
 
+bool MakeCdImage(const DiskLayout& cd, const std::string& volume, int64_t seconds,
+                 std::vector<std::vector<uint8_t>>& images) {
+    std::vector<ImageFile> files;
+    for (const MediaFile& file : cd.files)
+        files.push_back({file.path, &file.bytes});
+    images.resize(1);
+    std::string why;
+    if (!MakeIsoImage(files, volume, seconds, images.front(), why)) {
+        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
+        return false;
+    }
+    std::printf("CD \"%s\": %zu sectors of %u bytes, %zu free\n", volume.c_str(),
+                images.front().size() / kCdSectorBytes, kCdSectorBytes,
+                kCdSectors - images.front().size() / kCdSectorBytes);
+    return true;
+}
+
 int Refuse() {
     std::fputs(kNothingBuilt, stderr);
     return kExitRefused;
@@ -234,7 +305,12 @@ int RunBuild(const Arguments& args) {
         std::fputs("inftool build: --images needs the --disk-size of a floppy\n", stderr);
         return Refuse();
     }
-    if (options.images && !ReadSourceDateEpoch(epochSet, imageTime)) return Refuse();
+    if (options.cd && !CanWriteIso()) {
+        std::fprintf(stderr, "inftool build: --cd: %s\n", kIsoWriterMissing);
+        return Refuse();
+    }
+    if ((options.images || options.cd) && !ReadSourceDateEpoch(epochSet, imageTime))
+        return Refuse();
     std::error_code error;
     if (!std::filesystem::is_directory(inputs.originals, error)) {
         std::fprintf(stderr, "inftool build: %s: not a folder\n", inputs.originals.c_str());
@@ -253,6 +329,7 @@ int RunBuild(const Arguments& args) {
     std::vector<DiskLayout> disks;
     std::vector<LayoutError> errors;
     bool buildable = PlanMedia(inputs, report.fileLines, disks, errors);
+    if (buildable && options.cd) buildable = PlanCd(disks, errors);
     ReportErrors(inputs.script, errors);
     if (buildable) buildable = PrintDiskTable(disks, options.format);
 
@@ -261,8 +338,9 @@ int RunBuild(const Arguments& args) {
         for (const MediaFile& file : disk.files)
             read.push_back({file.from, false});
     OutFolder out;
-    const ImageBeside image =
-        options.images && disks.size() == 1 ? ImageBeside::kWritten : ImageBeside::kNone;
+    const ImageBeside image = options.cd                            ? ImageBeside::kWrittenIso
+                              : options.images && disks.size() == 1 ? ImageBeside::kWritten
+                                                                    : ImageBeside::kNone;
     if (!PrepareOut(options.out, options.replace, image, read, "build", out, why)) {
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
         buildable = false;
@@ -271,6 +349,10 @@ int RunBuild(const Arguments& args) {
     if (buildable && options.images)
         buildable = MakeImages(disks, *options.format.floppy,
                                epochSet ? imageTime : NewestInput(disks), images);
+    if (buildable && options.cd)
+        buildable =
+            MakeCdImage(disks.front(), options.volume.empty() ? DefaultVolume() : options.volume,
+                        epochSet ? imageTime : NewestInput(disks), images);
     if (!buildable) return Refuse();
     if (!ClaimOut(out, why)) {
         std::fprintf(stderr, "inftool build: %s\n%s", why.c_str(), kNothingBuilt);
@@ -315,7 +397,8 @@ constexpr char kBuildDetails[] =
     "SCRIPT: the setup script, which says which disk each file goes on\n"
     "Compresses what the script marks compressed, copies the rest, puts the installer, the\n"
     "script and the main setup on the first disk, counts every disk as a FAT12 floppy of\n"
-    "SIZE, and ends with the check of what it wrote.\n";
+    "SIZE, and ends with the check of what it wrote. With --cd, every disk goes into the\n"
+    "one tree OUT, written as the CD image OUT.ISO too.\n";
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "media/layout.h"
 
 #include "formats/fat_names.h"
+#include "formats/iso_image.h"
 #include "formats/szdd.h"
 #include "media/disks.h"
 #include "platform/files.h"
@@ -203,4 +204,38 @@ bool PlanMedia(const BuildInputs& inputs, const std::vector<uint32_t>& fileLines
     for (DiskBuilder& disk : planner.disks)
         disks.push_back(std::move(disk.layout));
     return errors.empty();
+}
+
+bool PlanCd(std::vector<DiskLayout>& disks, std::vector<LayoutError>& errors) {
+    DiskBuilder cd{{StartDisk(), "", DiskName(StartDisk()), {}}, {}, {}};
+    const size_t before = errors.size();
+    for (DiskLayout& disk : disks) {
+        for (MediaFile& file : disk.files) {
+            const std::vector<std::string> parts = PathParts(file.path);
+            const uint32_t line = file.line;
+            if (parts.size() > kCdFolderDepth + 1)
+                errors.push_back({line, file.path + " lies " + std::to_string(parts.size() - 1) +
+                                            " folders deep; a CD holds " +
+                                            std::to_string(kCdFolderDepth)});
+            for (size_t i = 0; i < parts.size(); ++i) {
+                if (IsLevelOneName(parts[i], i + 1 < parts.size())) continue;
+                errors.push_back({line, "\"" + parts[i] + "\" of " + file.path +
+                                            " is not a name a CD keeps as spelt (ISO 9660 "
+                                            "level 1: A-Z, 0-9 and _, 8.3, folders without a "
+                                            "dot)"});
+                break;
+            }
+            std::vector<std::string> folders = parts;
+            folders.pop_back();
+            const std::string folder = cd.SpellFolder(folders);
+            file.path = folder.empty() ? parts.back() : folder + "/" + parts.back();
+            std::string clash;
+            if (!cd.Add(std::move(file), clash))
+                errors.push_back({line, "on the CD, where disk " + std::to_string(disk.number) +
+                                            "'s files share one tree: " + clash});
+        }
+    }
+    disks.clear();
+    disks.push_back(std::move(cd.layout));
+    return errors.size() == before;
 }

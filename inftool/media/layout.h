@@ -55,3 +55,8 @@ struct LayoutError {
 // every error found, when the media cannot be laid out.
 bool PlanMedia(const BuildInputs& inputs, const std::vector<uint32_t>& fileLines,
                std::vector<DiskLayout>& disks, std::vector<LayoutError>& errors);
+
+// The laid-out disks as the one tree of a CD, numbered as the start disk: the same path on two
+// disks is one file when it holds the same bytes. False, with every error found, when two
+// disks hold one path with other contents, or a name would not keep its spelling on the CD.
+bool PlanCd(std::vector<DiskLayout>& disks, std::vector<LayoutError>& errors);

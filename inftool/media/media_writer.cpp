@@ -6,6 +6,8 @@
 namespace {
 
 constexpr char kImageExtension[] = ".IMG";
+// Beside OUT: OUT.IMG, then OUT.ISO, in the order of OutFolder::imageNames.
+constexpr const char* kImagesBeside[] = {kImageExtension, ".ISO"};
 
 // The folders of path below the staged root, made where they are missing; each is added to
 // made, to be flushed.
@@ -84,13 +86,19 @@ bool MayTake(const OutPath& out, const std::string& name, bool folder, bool repl
     return true;
 }
 
-// Whether old content a stopped run moved aside waits beside OUT or OUT.IMG, to be put back
+// Whether old content a stopped run moved aside waits beside OUT or its images, to be put back
 // by the claim before OUT is judged.
 bool RepairPending(const OutFolder& folder) {
     for (int i = 0; i < kMaxTempTries; ++i)
-        for (const std::string& name : {folder.out.name, folder.imageName})
+        for (const std::string& name :
+             {folder.out.name, folder.imageNames[0], folder.imageNames[1]})
             if (Look(folder.out.at, name + kOldTag + std::to_string(i), false).exists) return true;
     return false;
+}
+
+// The index in OutFolder::imageNames of the image the build writes; -1 for none.
+int WrittenImage(ImageBeside image) {
+    return image == ImageBeside::kWritten ? 0 : image == ImageBeside::kWrittenIso ? 1 : -1;
 }
 
 } // namespace
@@ -105,33 +113,40 @@ bool PrepareOut(const std::string& out, bool replace, ImageBeside image,
         why = out + ": " + why;
         return false;
     }
-    folder.imageName = folder.out.name + kImageExtension;
+    for (int i = 0; i < 2; ++i)
+        folder.imageNames[i] = folder.out.name + kImagesBeside[i];
     if (!OutputSparesInputs(folder.out, inputs, command, why)) return false;
     if (image == ImageBeside::kIgnored) return RepairPending(folder) || MayTakeOut(folder, why);
-    OutPath imagePath = folder.out;
-    imagePath.name = folder.imageName;
-    imagePath.shown = ShownIn(folder.out.at, folder.imageName);
+    for (const std::string& name : folder.imageNames) {
+        OutPath imagePath = folder.out;
+        imagePath.name = name;
+        imagePath.shown = ShownIn(folder.out.at, name);
+        if (!OutputSparesInputs(imagePath, inputs, command, why)) return false;
+    }
     // Judged again once claimed, after what a stopped run left is put back.
-    return OutputSparesInputs(imagePath, inputs, command, why) &&
-           (RepairPending(folder) || MayTakeOut(folder, why));
+    return RepairPending(folder) || MayTakeOut(folder, why);
 }
 
 bool ClaimOut(const OutFolder& folder, std::string& why) {
     std::vector<std::string> names = {folder.out.name};
-    if (folder.image != ImageBeside::kIgnored) names.push_back(folder.imageName);
+    if (folder.image != ImageBeside::kIgnored)
+        names.insert(names.end(), std::begin(folder.imageNames), std::end(folder.imageNames));
     return ClaimBeside(folder.out.at, names, why);
 }
 
 bool MayTakeOut(OutFolder& folder, std::string& why) {
-    const std::string imageShown = ShownIn(folder.out.at, folder.imageName);
-    if (folder.image == ImageBeside::kWritten &&
-        !MayTake(folder.out, folder.imageName, false, folder.replace, folder.imageReplaced, why))
-        return false;
-    if (folder.image == ImageBeside::kNone && Look(folder.out.at, folder.imageName, false).exists) {
-        // It may be the only copy of a disk: the user decides what becomes of it.
-        why = imageShown + ": an image this build does not write would be left beside " +
-              folder.out.shown + " (move or remove it)";
-        return false;
+    for (int i = 0; folder.image != ImageBeside::kIgnored && i < 2; ++i) {
+        const std::string& name = folder.imageNames[i];
+        if (i == WrittenImage(folder.image)) {
+            if (!MayTake(folder.out, name, false, folder.replace, folder.imageReplaced, why))
+                return false;
+        } else if (Look(folder.out.at, name, false).exists) {
+            // It may be the only copy of a disk: the user decides what becomes of it.
+            why = ShownIn(folder.out.at, name) +
+                  ": an image this build does not write would be left beside " +
+                  folder.out.shown + " (move or remove it)";
+            return false;
+        }
     }
     return MayTake(folder.out, folder.out.name, true, folder.replace, folder.replaced, why);
 }
@@ -153,12 +168,12 @@ bool StageMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
         return false;
     }
     staged.root.shown = out.out.shown;
-    // OUT.IMG is written beside it as well, and takes its name with OUT, so that a failed
-    // write never costs the image that was there.
-    if (out.image == ImageBeside::kWritten) {
-        staged.set.push_back({out.imageName,
-                              StageBeside(out.out.at, out.imageName, &images.front(), why),
-                              out.imageReplaced});
+    // OUT.IMG or OUT.ISO is written beside it as well, and takes its name with OUT, so that a
+    // failed write never costs the image that was there.
+    if (const int written = WrittenImage(out.image); written >= 0) {
+        const std::string& name = out.imageNames[written];
+        staged.set.push_back(
+            {name, StageBeside(out.out.at, name, &images.front(), why), out.imageReplaced});
         if (staged.set.back().staged.empty()) {
             DiscardStagedMedia(out, staged);
             return false;

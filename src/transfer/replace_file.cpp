@@ -50,13 +50,15 @@ bool ReplaceOld(const char* tempPath, const char* finalPath) {
 // The copy's data on the disk, not only in the system's cache, before it can take the old
 // file's name; and all of it: a copy call can report success for a short copy (Wine's stops at
 // a failed read), so the copy counts only at its source's size, read through the handle the
-// flush opens anyway. A read-only copy (from a CD) is made writable for the flush and read-only
-// again, so that the installed file keeps the attribute as the copy gave it.
+// flush opens anyway. A copy of a read-only source (a CD) is read-only: the attribute goes
+// before the flush and stays gone, or the next run would keep the file as one the user made
+// read-only; hidden and system stay as the copy gave them.
 bool FlushWholeCopy(const char* tempPath, LONG sourceSize) {
     const DWORD attributes = GetFileAttributesA(tempPath);
     if (attributes == INVALID_FILE_ATTRIBUTES || sourceSize < 0) return false;
-    const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    if (readOnly && !SetFileAttributesA(tempPath, attributes & ~FILE_ATTRIBUTE_READONLY))
+    const DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
+    if (writable != attributes &&
+        !SetFileAttributesA(tempPath, writable != 0 ? writable : FILE_ATTRIBUTE_NORMAL))
         return false;
     HANDLE file = CreateFileA(tempPath, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -66,7 +68,7 @@ bool FlushWholeCopy(const char* tempPath, LONG sourceSize) {
                   OpenFileSize(static_cast<INT>(HandleToLong(file))) == sourceSize;
         CloseHandle(file);
     }
-    return (!readOnly || SetFileAttributesA(tempPath, attributes)) && flushed;
+    return flushed;
 }
 
 // Fails with ERROR_FILE_EXISTS where the name is taken. A copy carries the source's

@@ -1,7 +1,8 @@
 #!/bin/bash
 # Media of the build scenarios: the GUI test data laid out by inftool build, one layout per
 # script in tests/gui/build with its floppy images, each checked with inftool check as a
-# packager would.
+# packager would; and the demo's set as one CD, DATA_DIR/built/cd.ISO, beside a copy of its
+# originals in DATA_DIR/built/cd_originals.
 #
 #   build-media.sh INFTOOL DATA_DIR SETUP_EXE FOLLOWON_EXE
 #
@@ -56,3 +57,9 @@ for script in "$scripts"/*.inf; do
         die "inftool check $name printed: $report"
     echo "inftool check ${media[*]}: clean"
 done
+
+samples=$(dirname "$0")/../../samples
+cp -r "$samples/originals" "$built/cd_originals" || die "cannot copy the demo's originals"
+echo "== inftool build --cd of the demo's set"
+"$inftool" build "$samples/SETUP.INF" --from "$built/cd_originals" --setup "$setup" \
+    --follow-on "$followon" --out "$built/cd" --cd --strict || die "inftool build --cd exited $?"

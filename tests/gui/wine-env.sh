@@ -8,6 +8,8 @@
 #   wine-env.sh STATE run-tmpfs KB CMD...  the same with a KB-sized tmpfs over the prefix's TWAIN_32
 #   wine-env.sh STATE run-floppies A B CMD...  the same with floppy images A and B mounted
 #                                      read-only as drives A: and B:
+#   wine-env.sh STATE run-cd ISO CMD...  the same with the CD image ISO mounted read-only as
+#                                      drive D: of type cdrom
 #   wine-env.sh STATE run-traced TRACE CMD...  the same with the program and the wineserver under
 #                                      strace, their flushes and renames of files in TRACE
 #   wine-env.sh STATE exec CMD...     run a Linux command with the prefix's settings exported: its
@@ -147,6 +149,11 @@ start() {
     # letters.
     "$WINE" reg add 'HKCU\Software\Wine\Fonts' /v Path /d "$WINE_FONTS" /f \
         >>"$state/wineboot.log" 2>&1 || die "cannot add Wine's font folder"
+    # D: is the CD drive on which run-cd mounts a CD image: Wine takes a drive's type from the
+    # registry when the prefix's services start, not at a later run.
+    mkdir -p "$state/cd" && ln -sfn "$state/cd" "$prefix/dosdevices/d:" || die "cannot make D:"
+    "$WINE" reg add 'HKLM\Software\Wine\Drives' /v d: /d cdrom /f >>"$state/wineboot.log" 2>&1 ||
+        die "cannot make D: a CD drive"
     "$WINESERVER" -w
     # With 32-bit Wine installed, a prefix comes with a twain_32 folder of Wine's own data
     # sources; the scenarios start without one, whatever Wine made it.
@@ -185,6 +192,7 @@ stop() {
         end_orphans
         unmount_twain
         unmount_floppies
+        unmount_cd
     fi
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null
@@ -262,6 +270,24 @@ run_floppies() {
     run_wine "$@"
 }
 
+unmount_cd() {
+    floppy_unmount "$state/cd"
+}
+
+# The CD image on D:, a CD drive since start, its files read-only. Skipped where it cannot mount.
+run_cd() {
+    local iso=$1
+    shift
+    wine_env
+    trap unmount_cd EXIT
+    cd_mount "$iso" "$state/cd" || {
+        echo "SKIPPED: $FLOPPY_MOUNT_FAILED"
+        exit $SKIP_CODE
+    }
+    echo "wine-env: $iso on d:, mounted with $FLOPPY_MOUNT_KIND"
+    run_wine "$@"
+}
+
 # This prefix's wineserver: the process that works in the folder named after the prefix's device
 # and inode.
 server_pid() {
@@ -323,6 +349,7 @@ stop) stop ;;
 run) run "$@" ;;
 run-tmpfs) run_tmpfs "$@" ;;
 run-floppies) run_floppies "$@" ;;
+run-cd) run_cd "$@" ;;
 run-traced) run_traced "$@" ;;
 exec)
     wine_env

@@ -5,6 +5,7 @@
 #     SETUP.INF written with EXPECTED; without EXPECTED, the build must be refused (exit 2)
 #     and write nothing.
 #   MODE=inputs: compress in OUT, given IN again under other names as its output.
+#   MODE=cd: build --cd in OUT, which this build refuses by name, writing nothing.
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
 set(ENV{WINEDEBUG} "-all")
@@ -80,6 +81,18 @@ elseif(MODE STREQUAL "inputs")
   if(NOT now STREQUAL kept)
     message(FATAL_ERROR "a.dll was written over")
   endif()
+elseif(MODE STREQUAL "cd")
+  # Refused before any input is read: none is there.
+  file(REMOVE_RECURSE ${OUT})
+  file(MAKE_DIRECTORY ${OUT})
+  execute_process(COMMAND ${WINE} ${INFTOOL} build SETUP.INF --from . --setup setup.exe
+      --follow-on setup.exe --out cd --cd WORKING_DIRECTORY ${OUT}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  file(GLOB written ${OUT}/*)
+  if(NOT rc EQUAL 2 OR written OR NOT err MATCHES
+      "inftool build: --cd: this build writes raw images and folders; ISO needs the Linux build")
+    message(FATAL_ERROR "inftool.exe build --cd was not refused by name: ${rc}: ${out}${err}")
+  endif()
 else()
-  message(FATAL_ERROR "MODE must be start, stop, dump, codepage or inputs")
+  message(FATAL_ERROR "MODE must be start, stop, dump, codepage, inputs or cd")
 endif()

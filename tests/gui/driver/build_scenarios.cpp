@@ -1,10 +1,12 @@
 // Media made by inftool build (tests/gui/build-media.sh), installed from a copy in C:\gui, or
-// from its images mounted as A: and B: (wine-env.sh run-floppies).
+// from its images mounted as A: and B: (wine-env.sh run-floppies), or from the CD image of the
+// demo's set mounted as the CD drive D: (wine-env.sh run-cd).
 #include "scenarios.h"
 
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -89,6 +91,66 @@ void TwoImages() {
     InstallTwoDisks(r, "B:\\");
 }
 
+// The demo's files below the Windows directory, and their originals (build-media.sh kept them).
+constexpr const char* kDemoFiles[][2] = {{"TWAIN_32\\SCANDS.DS", "TWAIN\\SCANDS.DS"},
+                                         {"TWAIN_32\\SCANDS.INI", "TWAIN\\SCANDS.INI"},
+                                         {"SCANUTIL.HLP", "WINDOWS\\SCANUTIL.HLP"},
+                                         {"SCANUTIL.INI", "WINDOWS\\SCANUTIL.INI"}};
+
+// The file's number on its volume: a replaced file has another.
+unsigned long long FileIdentity(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (h == INVALID_HANDLE_VALUE) return 0;
+    GetFileInformationByHandle(h, &info);
+    CloseHandle(h);
+    return static_cast<unsigned long long>(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+}
+
+// One run from the CD: every file in place, none read-only, without a question; returns their
+// identities. The files of a run before stay (PrepareDrive would clear TWAIN_32).
+std::vector<unsigned long long> InstallFromCd(const char* version) {
+    ShowSetupWindows(version);
+    Run r;
+    r.media = "D:\\";
+    ResetRecords();
+    std::vector<unsigned long long> identities;
+    if (!Start(r)) return identities;
+    Check(StaysQuiet(r.inst), "a question came up on the CD at %s", version ? version : "default");
+    FinishWithLaunch(r);
+    for (const auto& file : kDemoFiles) {
+        const std::string path = WinFile(file[0]);
+        CheckSameAsData(path, ("built\\cd_originals\\" + std::string(file[1])).c_str());
+        Check((GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY) == 0,
+              "%s is read-only, as its source on the CD", path.c_str());
+        identities.push_back(FileIdentity(path));
+    }
+    return identities;
+}
+
+// The demo's set as inftool build --cd laid it out: installed from the CD at the run's Windows
+// version and as Windows 98, and a second time from the same CD, which replaces every file.
+void Cd() {
+    if (!Check((GetFileAttributesA("D:\\SETUP.INF") & FILE_ATTRIBUTE_READONLY) != 0 &&
+                   GetDriveTypeA("D:\\") == DRIVE_CDROM,
+               "D: is no CD drive with read-only files"))
+        return;
+    const char* run = RunWindowsVersion();
+    std::vector<const char*> versions = {run};
+    if (run == nullptr || std::strcmp(run, "win98") != 0) versions.push_back("win98");
+    for (const char* version : versions) {
+        Run clean;
+        PrepareDrive(clean, "D:\\");
+        for (const auto& file : kDemoFiles)
+            RemoveTree(WinFile(file[0]));
+        const std::vector<unsigned long long> first = InstallFromCd(version);
+        const std::vector<unsigned long long> second = InstallFromCd(version);
+        for (size_t i = 0; i < first.size() && i < second.size(); ++i)
+            Check(first[i] != second[i], "the second run did not replace %s", kDemoFiles[i][0]);
+    }
+    ShowSetupWindows(RunWindowsVersion());
+}
+
 } // namespace
 
 const Scenario kBuildScenarios[] = {
@@ -96,5 +158,6 @@ const Scenario kBuildScenarios[] = {
     {"build_lf_script", LfScript},
     {"build_two_disks", TwoDisks},
     {"build_two_images", TwoImages},
+    {"build_cd", Cd},
     {nullptr, nullptr},
 };

@@ -325,7 +325,7 @@ void ExpandDiskFull() {
 // read-only, is not replaced: the question comes, and Retry succeeds once the user has closed
 // the program and cleared the attribute. On the 9x family the old file is deleted before the
 // rename, which the holder refuses the same way. The plain source is read-only, as on a CD,
-// and so is its temporary file, which must still be removed.
+// and so is the copy until it is flushed, when the attribute goes.
 void ReplaceRefused() {
     Run r;
     std::string inf = Script("Plain settings, PLAIN.INI, GUIHELD.INI, 1, 1, N\r\n"
@@ -353,9 +353,10 @@ void ReplaceRefused() {
     FinishWithLaunch(r);
     CheckSameAsData(held, "PLAIN.INI");
     CheckSameAsData(readOnly, "TEXT.DLL");
-    // Made writable for its flush, the copy of a read-only source is read-only again.
-    Check((GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY) != 0,
-          "the copy of a read-only source lost its attribute");
+    // The copy of a read-only source (as from a CD) is not read-only, or the next run would
+    // keep it.
+    Check((GetFileAttributesA(held.c_str()) & FILE_ATTRIBUTE_READONLY) == 0,
+          "the copy of a read-only source kept its attribute");
 }
 
 // A run ended from outside while it asks about a cut expansion leaves its temporary file. The

@@ -382,6 +382,45 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
              Write("orig/ROOT.TXT", "root");
          },
          script + ":11: error: cannot place it: TW is a file of this disk\n", ""},
+        {"two disks holding one CD path with other contents",
+         [&](auto& extra) {
+             replace("1 = Disk 1", "1 = Disk 1\r\n2 = Disk 2");
+             replace("B.INI, GUI.INI, 1, 1, N", "A.INI, GUI.INI, 1, 2, N");
+             Write("orig/WIN/gui.ini", "[other]");
+             extra = {"--cd"};
+         },
+         script + ":13: error: on the CD, where disk 2's files share one tree: WIN/A.INI is also "
+                  "written for line 12 with other contents\n",
+         ""},
+        {"a name level 1 would change on the CD",
+         [&](auto& extra) {
+             replace("B.INI, GUI", "B~1.INI, GUI");
+             Write("orig/WIN/B~1.INI", "b");
+             extra = {"--cd"};
+         },
+         script + ":12: error: \"B~1.INI\" of WIN/B~1.INI is not a name a CD keeps as spelt", ""},
+        {"a folder level 1 would change on the CD",
+         [&](auto& extra) {
+             replace("2 = TW", "2 = TW-2");
+             Write("orig/TW-2/a.dll", "a");
+             extra = {"--cd"};
+         },
+         script + ":10: error: \"TW-2\" of TW-2/A.DL_ is not a name a CD keeps as spelt", ""},
+        {"a file 8 folders deep on the CD",
+         [&](auto& extra) {
+             replace("2 = TW", "2 = A\\B\\C\\D\\E\\F\\G\\H");
+             Write("orig/A/B/C/D/E/F/G/H/a.dll", "a");
+             extra = {"--cd"};
+         },
+         script + ":10: error: A/B/C/D/E/F/G/H/A.DL_ lies 8 folders deep; a CD holds 7\n", ""},
+        {"a CD image beside out",
+         [&](auto& extra) {
+             Write("out.ISO", "keep");
+             extra = {"--cd"};
+         },
+         "inftool build: " + out + ".ISO: exists (--force replaces it)\n", ""},
+        {"an older CD image beside out, of floppies", [&](auto&) { Write("out.ISO", "keep"); },
+         "inftool build: " + out + ".ISO: an image this build does not write would be left", ""},
         {"a warning under --strict",
          [&](auto& extra) {
              replace("GroupName", "Colour = blue\r\nGroupName");
@@ -495,11 +534,23 @@ TEST_F(BuildTest, LeavesTheStagingOfARunningBuildAlone) {
 }
 
 TEST_F(BuildTest, WrongCallsExit64) {
-    const std::vector<std::vector<std::string>> cases = {
-        {"--disk-size", "1.4M"}, {"--disk-size", "0"}, {"--out", "again"},
-        {"--force", "--force"},  {"--nothing"},        {"second.inf"},
-        {"--codepage", "437"},   {"--codepage", "x"},  {"--codepage="},
-        {"--codepage", "-1252"}, {"--strict=yes"},     {"--codepage", "99999999999"}};
+    const std::vector<std::vector<std::string>> cases = {{"--disk-size", "1.4M"},
+                                                         {"--disk-size", "0"},
+                                                         {"--out", "again"},
+                                                         {"--force", "--force"},
+                                                         {"--nothing"},
+                                                         {"second.inf"},
+                                                         {"--codepage", "437"},
+                                                         {"--codepage", "x"},
+                                                         {"--codepage="},
+                                                         {"--codepage", "-1252"},
+                                                         {"--strict=yes"},
+                                                         {"--codepage", "99999999999"},
+                                                         {"--cd", "--images"},
+                                                         {"--cd", "--disk-size", "1.44M"},
+                                                         {"--volume", "TOOLS"},
+                                                         {"--cd", "--volume", "Seventeen letters"},
+                                                         {"--cd", "--volume", "Caf\xC3\xA9"}};
     for (const std::vector<std::string>& extra : cases) {
         SCOPED_TRACE(extra[0] + " " + extra.back());
         ProgramRun run = Build(extra);
