@@ -2,6 +2,7 @@
 #include "commands/commands.h"
 #include "formats/fat_names.h"
 #include "formats/szdd.h"
+#include "media/containers.h"
 #include "media/disks.h"
 #include "media/layout.h"
 #include "media/media_writer.h"
@@ -252,7 +253,8 @@ bool FindScriptDisk(Import& import) {
 
 // Each disk is placed as the number whose files it holds most of, a file counting for the
 // number of every entry that lists it; the start disk as the start number. A disk that holds
-// files of two numbers draws a warning, unless it is the only disk given.
+// files of two numbers draws a warning, unless it is the only disk given or a tree that holds the
+// whole set.
 void PlaceDisks(Import& import) {
     const uint16_t start = StartDisk();
     std::map<std::string, std::set<uint16_t>> numbersOfPath;
@@ -283,7 +285,7 @@ void PlaceDisks(Import& import) {
             numbers.insert(number);
             claims.push_back({count, number, disk});
         }
-        if (numbers.size() > 1 && read > 1)
+        if (numbers.size() > 1 && read > 1 && !import.disks[disk].wholeSet)
             import.warnings.push_back(import.disks[disk].name + ": holds files of disks " +
                                       Listed(numbers));
     }
@@ -359,12 +361,16 @@ int RunImport(const Arguments& args) {
     Import import;
     import.outName = out;
     import.outLength = folder.path.string().size();
+    Scratch scratch{folder.path, {}};
     for (const std::string& input : inputs) {
-        import.disks.emplace_back();
-        if (!ReadSourceDisk(input, import.disks.back(), why))
-            import.errors.push_back(input + ": " + why);
-        import.taken.emplace_back(import.disks.back().files.size(), false);
+        std::vector<SourceDisk> held;
+        if (!ReadDisksOf(input, scratch, held, why)) import.errors.push_back(input + ": " + why);
+        for (SourceDisk& disk : held) {
+            import.taken.emplace_back(disk.files.size(), false);
+            import.disks.push_back(std::move(disk));
+        }
     }
+    DropScratch(scratch);
     if (!import.errors.empty()) return Refuse(import.errors);
     FindRepeats(import);
     if (!FindScriptDisk(import))

@@ -167,6 +167,10 @@ bool StageMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
     return true;
 }
 
+std::filesystem::path MakeFolderBeside(const std::filesystem::path& target, std::string& why) {
+    return MakeBeside(target, nullptr, why);
+}
+
 void DiscardStagedMedia(const StagedMedia& staged) {
     std::error_code error;
     fs::remove_all(staged.folder, error);

@@ -47,3 +47,7 @@ bool StageMedia(const OutFolder& out, const std::vector<DiskLayout>& disks,
 bool PutMediaInPlace(const OutFolder& out, const StagedMedia& staged, std::string& why);
 
 void DiscardStagedMedia(const StagedMedia& staged);
+
+// A folder made beside target under a staging name, which the next run beside target removes
+// if this one is stopped before it does; empty, with why, when none can be made.
+std::filesystem::path MakeFolderBeside(const std::filesystem::path& target, std::string& why);
