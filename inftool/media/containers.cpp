@@ -82,14 +82,13 @@ bool ReadImageBytes(const std::vector<uint8_t>& bytes, bool inArchive, Scratch& 
     return read;
 }
 
-// Whether bytes are a disk image: a FAT boot sector, or a floppy container.
-bool IsImage(const std::vector<uint8_t>& bytes) {
+// Whether bytes stand for a disk of their own: a FAT boot sector, a floppy container, or an
+// archive, which is then refused.
+bool StandsForDisk(const std::vector<uint8_t>& bytes) {
     FatGeometry geometry{};
     std::string why;
-    const ContainerClass kind = ContainerKindOf(bytes.data(), bytes.size()).container;
-    return kind == ContainerClass::kFloppy ||
-           (kind == ContainerClass::kRaw &&
-            ReadFatGeometry(bytes.data(), bytes.size(), geometry, why));
+    return ContainerKindOf(bytes.data(), bytes.size()).container != ContainerClass::kRaw ||
+           ReadFatGeometry(bytes.data(), bytes.size(), geometry, why);
 }
 
 std::string FirstPart(const std::string& path) {
@@ -149,7 +148,7 @@ bool LayOut(const std::string& name, const std::vector<ArchiveMember>& all, Scra
         if (!atRoot || member.folder) folders.insert(FirstPart(member.path));
         if (atRoot && !member.folder) {
             anyFile = true;
-            allImages = allImages && IsImage(member.bytes);
+            allImages = allImages && StandsForDisk(member.bytes);
         }
         scriptAtRoot = scriptAtRoot || IsScriptAt(member, "");
         scriptInFolder = scriptInFolder || IsScriptAt(member, FirstPart(member.path) + "/");

@@ -12,8 +12,9 @@
 // or CD image (zip, 7-Zip, tar and its compressed forms, ISO 9660) is read whole into memory;
 // below the folder it holds alone, if any:
 //   - a root that holds SETUP.INF is one disk that holds the whole set (wholeSet);
-//   - a root at which a folder holds SETUP.INF, or whose files are all disk images, holds one
-//     disk in each folder and in each file, named NAME/PATH;
+//   - a root at which a folder holds SETUP.INF, or whose files are all disk images (or
+//     archives, which are refused), holds one disk in each folder and in each file, named
+//     NAME/PATH;
 //   - any other root is one disk.
 // A disk image in an archive must not be an archive itself.
 
