@@ -431,7 +431,8 @@ const Command kImportCommand = {
     "brings a finished set of disks back to what build takes",
     "IMAGE|FOLDER: each disk of the set, as a raw FAT12 or FAT16 image or a folder of its\n"
     "  files, in any order: each is placed by the files it holds, the one with SETUP.INF\n"
-    "  as the start disk\n"
+    "  as the start disk; an image may be IMD, TD0 or CQM, and a zip, 7z, tar or ISO may\n"
+    "  hold the images, the disks' folders or one tree of the whole set\n"
     "Writes DIR/SETUP.INF, DIR/setup.exe and DIR/photo/setup.EXE as found, and every file the\n"
     "script lists as its original in DIR/<[Dirs] name>/<destination name>, expanded and\n"
     "checked against the length its header gives; every other file of the disks goes to\n"
