@@ -5,28 +5,25 @@
 #include <libdsk.h>
 
 #include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #if defined(__SANITIZE_ADDRESS__)
-#define INFTOOL_ASAN 1
+#define INFTOOL_SANITIZED 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define INFTOOL_ASAN 1
+#define INFTOOL_SANITIZED 1
 #endif
 #endif
-#ifdef INFTOOL_ASAN
-// libdsk 1.5's ImageDisk driver leaks the image's comment when it refuses a damaged image: the
-// library's, not ours, and once in a run.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libdsk.so\n";
-}
-extern "C" const char* __lsan_default_options() {
-    return "print_suppressions=0";
-}
+#ifdef INFTOOL_SANITIZED
+#include <sanitizer/common_interface_defs.h>
 #endif
 
 namespace {
@@ -43,24 +40,6 @@ std::string LibdskError(dsk_err_t error) {
     const char* text = dsk_strerror(error);
     return text != nullptr ? text : "error " + std::to_string(error);
 }
-
-// TMPDIR names tempFolder while libdsk runs, and what it named before afterwards.
-struct TempFolderSet {
-    std::string before;
-    bool wasSet;
-    explicit TempFolderSet(const std::string& folder) {
-        const char* old = std::getenv("TMPDIR");
-        wasSet = old != nullptr;
-        if (wasSet) before = old;
-        setenv("TMPDIR", folder.c_str(), 1);
-    }
-    ~TempFolderSet() {
-        if (wasSet)
-            setenv("TMPDIR", before.c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
-};
 
 bool ReadSectors(DSK_PDRIVER driver, std::vector<uint8_t>& sectors, std::string& why) {
     DSK_GEOMETRY geometry{};
@@ -92,33 +71,64 @@ bool ReadSectors(DSK_PDRIVER driver, std::vector<uint8_t>& sectors, std::string&
     return true;
 }
 
-// libdsk writes what it finds wrong to stderr itself: into a file of tempFolder while it runs,
-// so that the first line can join the one error line.
-struct StderrCaught {
-    std::string path;
-    int saved = -1;
-    explicit StderrCaught(const std::string& folder) : path(folder + "/libdsk.log") {
-        const int log = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (log < 0) return;
-        std::fflush(stderr);
-        saved = dup(STDERR_FILENO);
-        if (saved >= 0) dup2(log, STDERR_FILENO);
-        close(log);
+// What libdsk makes of the copy, in the child: its sectors, or why not.
+bool ReadWithLibdsk(const std::string& copy, std::vector<uint8_t>& sectors, std::string& why) {
+    dsk_reportfunc_set(Silent, SilentEnd);
+    dsk_err_t error = DSK_ERR_NOTME;
+    for (const char* type : kDrivers) {
+        DSK_PDRIVER driver = nullptr;
+        error = dsk_open(&driver, copy.c_str(), type, nullptr);
+        if (error == DSK_ERR_NOTME) continue;
+        if (error != DSK_ERR_OK) break;
+        const bool read = ReadSectors(driver, sectors, why);
+        dsk_close(&driver);
+        return read;
     }
-    std::string FirstLine() {
-        if (saved < 0) return "";
-        std::fflush(stderr);
-        dup2(saved, STDERR_FILENO);
-        close(saved);
-        saved = -1;
-        std::ifstream log(path);
-        std::string line;
-        std::getline(log, line);
-        unlink(path.c_str());
-        return line;
+    why = error == DSK_ERR_NOTME
+              ? "damaged, or of a version libdsk does not read: its header is refused by libdsk's "
+                "drivers for ImageDisk, TeleDisk and CopyQM"
+              : "damaged: " + LibdskError(error);
+    return false;
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+    const auto* at = static_cast<const uint8_t*>(data);
+    while (size > 0) {
+        const ssize_t written = write(fd, at, size);
+        if (written <= 0) return false;
+        at += written;
+        size -= static_cast<size_t>(written);
     }
-    ~StderrCaught() { FirstLine(); }
-};
+    return true;
+}
+
+// The child: TMPDIR and stderr (which libdsk writes its findings to) in tempFolder, then 'S'
+// and the sectors, or 'E' and why, down the pipe.
+[[noreturn]] void RunChild(const std::string& copy, const std::string& tempFolder, int out) {
+    // The parent reports how the child ended: no handler the parent set (for a stop, or a
+    // fuzzer's for a crash) takes it for its own.
+    for (int signal : {SIGABRT, SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGINT, SIGTERM})
+        std::signal(signal, SIG_DFL);
+#ifdef INFTOOL_SANITIZED
+    __sanitizer_set_death_callback(nullptr);
+#endif
+    setenv("TMPDIR", tempFolder.c_str(), 1);
+    const int log = open((tempFolder + "/libdsk.log").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (log >= 0) dup2(log, STDERR_FILENO);
+    std::vector<uint8_t> sectors;
+    std::string why;
+    const bool read = ReadWithLibdsk(copy, sectors, why);
+    const bool sent = read ? WriteAll(out, "S", 1) && WriteAll(out, sectors.data(), sectors.size())
+                           : WriteAll(out, "E", 1) && WriteAll(out, why.data(), why.size());
+    _exit(sent ? 0 : 1);
+}
+
+std::string FirstLineOf(const std::string& path) {
+    std::ifstream file(path);
+    std::string line;
+    std::getline(file, line);
+    return line;
+}
 
 } // namespace
 
@@ -129,29 +139,45 @@ bool ReadDskImage(const std::string& copy, const std::string& tempFolder,
         why = "libdsk is given only an absolute name of inftool's own";
         return false;
     }
-    dsk_reportfunc_set(Silent, SilentEnd);
-    const TempFolderSet temp(tempFolder);
-    StderrCaught caught(tempFolder);
-    dsk_err_t error = DSK_ERR_NOTME;
-    bool read = false;
-    for (const char* type : kDrivers) {
-        DSK_PDRIVER driver = nullptr;
-        error = dsk_open(&driver, copy.c_str(), type, nullptr);
-        if (error == DSK_ERR_NOTME) continue;
-        if (error != DSK_ERR_OK) break;
-        read = ReadSectors(driver, sectors, why);
-        dsk_close(&driver);
-        break;
+    // libdsk 1.5 crashes on some damaged images (CopyQM's driver follows a null pointer): it
+    // runs in a child, whose end is then an error like any other.
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0) {
+        why = std::string("cannot start libdsk: ") + std::strerror(errno);
+        return false;
     }
-    const std::string said = caught.FirstLine();
-    if (error == DSK_ERR_OK) {
-        if (!read && !said.empty()) why += " (libdsk: " + said + ")";
-        return read;
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        RunChild(copy, tempFolder, pipeEnds[1]);
     }
-    why = error == DSK_ERR_NOTME
-              ? "damaged, or of a version libdsk does not read: its header is refused by libdsk's "
-                "drivers for ImageDisk, TeleDisk and CopyQM"
-              : "damaged: " + LibdskError(error);
+    close(pipeEnds[1]);
+    std::vector<uint8_t> answer;
+    uint8_t block[65536];
+    ssize_t got = 0;
+    while (child > 0 && (got = read(pipeEnds[0], block, sizeof block)) > 0)
+        if (answer.size() <= kMaxFatImageBytes) answer.insert(answer.end(), block, block + got);
+    close(pipeEnds[0]);
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) {
+        why = std::string("cannot start libdsk: ") + std::strerror(errno);
+        return false;
+    }
+    const std::string log = tempFolder + "/libdsk.log";
+    const std::string said = FirstLineOf(log);
+    unlink(log.c_str());
+    const bool ended = WIFEXITED(status) && WEXITSTATUS(status) == 0 && !answer.empty();
+    if (ended && answer[0] == 'S' && answer.size() <= kMaxFatImageBytes + 1) {
+        sectors.assign(answer.begin() + 1, answer.end());
+        return true;
+    }
+    if (!ended || answer[0] != 'E') {
+        why = "damaged: libdsk stopped on it" +
+              (WIFSIGNALED(status) ? std::string(": ") + strsignal(WTERMSIG(status)) : "");
+        return false;
+    }
+    why.assign(answer.begin() + 1, answer.end());
     if (!said.empty()) why += " (libdsk: " + said + ")";
     return false;
 }

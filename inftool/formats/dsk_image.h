@@ -12,7 +12,8 @@
 // opens a folder as a CP/M disk, opens its input for writing and unpacks compressed images
 // under $TMPDIR. So it is only ever given copy, a file of the caller's own under an absolute
 // name of its own, read with the drivers of these three formats named one by one, and its
-// temporary files go to tempFolder.
+// temporary files go to tempFolder. It runs in a child process, so that a crash of the
+// library on a damaged image is an error like any other.
 
 // False, with why (one line), when no driver takes the file, or it is damaged, holds no DOS
 // boot sector whose geometry libdsk reads, or more than the FAT reader takes.
