@@ -364,7 +364,7 @@ TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
         "cd '" + dir.string() +
         "' && xorriso -as mkisofs -R -J -o media.iso media && dsktrans -itype "
         "raw -otype imd whole.img whole.imd && zip -qr two.zip media whole.img";
-    ASSERT_EQ(std::system((made + " >/dev/null 2>&1").c_str()), 0);
+    ASSERT_EQ(std::system(("(" + made + ") >/dev/null 2>&1").c_str()), 0);
     const std::string two = (dir / "two.zip").string();
     struct Row {
         std::string path;
