@@ -206,12 +206,15 @@ TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
     }
 }
 
-// A disk given twice, as the same name or another, or as the same files, is read once and
-// named; a disk that holds the files of two numbers is named too, unless it is the only one.
+// A disk given twice, as the same name or another, or as the same files (in an archive too), is
+// read once and named; a disk that holds the files of two numbers is named too, unless it is the
+// only one.
 TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
     const std::string image1 = media + "/DISK1.IMG", image2 = media + "/DISK2.IMG";
     const std::string folder1 = media + "/DISK1", folder2 = media + "/DISK2";
     const std::string twice = media + "/../media/DISK1.IMG", warning = "inftool import: warning: ";
+    const std::string zipped1 = (dir / "set.zip/DISK1").string(),
+                      zipped2 = (dir / "set.zip/DISK2").string();
     const auto moveToDisk1 = [&](std::vector<const char*> files) {
         return [&, files] {
             for (const char* file : files)
@@ -242,6 +245,14 @@ TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
          {image1, image2, folder1},
          warning + image1 + ": the same disk as " + folder1 + ", file for file; read once\n",
          "1 " + folder1 + " 5 5 0\n2 " + image2 + " 2 2 0\n- " + image1 + " 5 0 0\n"},
+        {"a zip of the disks' folders and one of them again",
+         [&] {
+             ASSERT_EQ(
+                 std::system(("cd '" + media + "' && zip -qr ../set.zip DISK2 DISK1").c_str()), 0);
+         },
+         {(dir / "set.zip").string(), folder1},
+         warning + zipped1 + ": the same disk as " + folder1 + ", file for file; read once\n",
+         "1 " + folder1 + " 5 5 0\n2 " + zipped2 + " 2 2 0\n- " + zipped1 + " 5 0 0\n"},
         {"a disk of two numbers",
          moveToDisk1({"B.INI"}),
          {folder2, folder1},
