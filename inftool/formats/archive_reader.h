@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/fat_reader.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -19,7 +21,7 @@ struct ArchiveMember {
 
 // A member holds at most what the FAT reader takes (160 MiB), all members together at most
 // a little more than a CD.
-constexpr uint64_t kMaxMemberBytes = 160u * 1024u * 1024u;
+constexpr uint64_t kMaxMemberBytes = kMaxFatImageBytes;
 constexpr uint64_t kMaxArchiveBytes = 1024u * 1024u * 1024u;
 constexpr size_t kMaxArchiveMembers = 100000;
 
