@@ -69,7 +69,8 @@ constexpr char kCheckDetails[] =
     "FILE: the script, judged as the installer reads it; - reads standard input\n"
     "With --media, also of what the installer would miss on the media, each compressed file\n"
     "expanded in memory; notes whether the first disk's setup.exe is signed (not verified).\n"
-    "PATH: a folder, or a FAT12 image read without a mount.\n"
+    "PATH: a folder, or an image read without a mount: raw FAT, IMD, TD0, CQM, or an ISO or\n"
+    "  archive of one tree.\n"
     "With --system-codepage 932, 936, 949 or 950, a byte 0x5C that ends a two-byte character\n"
     "is no folder separator, as on such a Windows.\n";
 

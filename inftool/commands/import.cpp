@@ -3,6 +3,7 @@
 #include "commands/written.h"
 #include "formats/fat_names.h"
 #include "formats/szdd.h"
+#include "media/containers.h"
 #include "media/disks.h"
 #include "media/layout.h"
 #include "media/media_writer.h"
@@ -253,7 +254,8 @@ bool FindScriptDisk(Import& import) {
 
 // Each disk is placed as the number whose files it holds most of, a file counting for the
 // number of every entry that lists it; the start disk as the start number. A disk that holds
-// files of two numbers draws a warning, unless it is the only disk given.
+// files of two numbers draws a warning, unless it is the only disk given or a tree that holds the
+// whole set.
 void PlaceDisks(Import& import) {
     const uint16_t start = StartDisk();
     std::map<std::string, std::set<uint16_t>> numbersOfPath;
@@ -284,7 +286,7 @@ void PlaceDisks(Import& import) {
             numbers.insert(number);
             claims.push_back({count, number, disk});
         }
-        if (numbers.size() > 1 && read > 1)
+        if (numbers.size() > 1 && read > 1 && !import.disks[disk].wholeSet)
             import.warnings.push_back(import.disks[disk].name + ": holds files of disks " +
                                       Listed(numbers));
     }
@@ -353,12 +355,17 @@ int RunImport(const Arguments& args) {
     import.outName = out;
     // A length to measure names against, not a path that is written.
     import.outLength = std::filesystem::absolute(out).string().size();
+    Scratch scratch;
+    scratch.beside = &folder.out;
     for (const std::string& input : inputs) {
-        import.disks.emplace_back();
-        if (!ReadSourceDisk(input, import.disks.back(), why))
-            import.errors.push_back(input + ": " + why);
-        import.taken.emplace_back(import.disks.back().files.size(), false);
+        std::vector<SourceDisk> held;
+        if (!ReadDisksOf(input, scratch, held, why)) import.errors.push_back(input + ": " + why);
+        for (SourceDisk& disk : held) {
+            import.taken.emplace_back(disk.files.size(), false);
+            import.disks.push_back(std::move(disk));
+        }
     }
+    DropScratch(scratch);
     if (!import.errors.empty()) return Refuse(import.errors);
     FindRepeats(import);
     if (!FindScriptDisk(import))
@@ -422,7 +429,8 @@ const Command kImportCommand = {
     "brings a finished set of disks back to what build takes",
     "IMAGE|FOLDER: each disk of the set, as a raw FAT12 or FAT16 image or a folder of its\n"
     "  files, in any order: each is placed by the files it holds, the one with SETUP.INF\n"
-    "  as the start disk\n"
+    "  as the start disk; an image may be IMD, TD0 or CQM, and a zip, 7z, tar or ISO may\n"
+    "  hold the images, the disks' folders or one tree of the whole set\n"
     "Writes DIR/SETUP.INF, DIR/setup.exe and DIR/photo/setup.EXE as found, and every file the\n"
     "script lists as its original in DIR/<[Dirs] name>/<destination name>, expanded and\n"
     "checked against the length its header gives; every other file of the disks goes to\n"

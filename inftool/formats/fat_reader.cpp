@@ -1,5 +1,6 @@
 #include "formats/fat_reader.h"
 
+#include "formats/container_kind.h"
 #include "formats/fat_names.h"
 
 #include <algorithm>
@@ -22,28 +23,6 @@ struct Signature {
     size_t length;
     const char* format;
 };
-
-// Images of other formats, which carry the sectors in records, compressed or archived.
-constexpr Signature kOtherFormats[] = {
-    {"IMD ", 4, "an ImageDisk image"},
-    {"TD\0", 3, "a TeleDisk image"},
-    {"td\0", 3, "a TeleDisk image (advanced compression)"},
-    {"PK\3\4", 4, "a zip archive"},
-    {"PK\5\6", 4, "a zip archive"},
-    {"\x1F\x8B", 2, "a gzip file"},
-    {"7z\xBC\xAF\x27\x1C", 6, "a 7-Zip archive"},
-    {"\xFD"
-     "7zXZ",
-     5, "an xz file"},
-    {"BZh", 3, "a bzip2 file"},
-};
-
-const char* OtherImageFormat(const uint8_t* data, size_t size) {
-    for (const Signature& signature : kOtherFormats)
-        if (size >= signature.length && std::memcmp(data, signature.bytes, signature.length) == 0)
-            return signature.format;
-    return nullptr;
-}
 
 // File systems whose boot sector names them where FAT's gives the formatter's name.
 constexpr Signature kOtherFileSystems[] = {
@@ -393,7 +372,7 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
 
 bool ReadFatImage(const uint8_t* image, size_t size, FatDisk& disk, std::string& why) {
     disk = FatDisk{};
-    if (const char* format = OtherImageFormat(image, size)) {
+    if (const char* format = ContainerKindOf(image, size).name) {
         why = std::string(format) + ", not a raw sector image: expand or convert it first";
         return false;
     }

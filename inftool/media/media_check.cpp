@@ -2,6 +2,7 @@
 
 #include "formats/pe_signature.h"
 #include "formats/szdd.h"
+#include "media/containers.h"
 #include "media/disks.h"
 #include "platform/files.h"
 
@@ -168,10 +169,18 @@ bool OpenMedia(const std::vector<std::string>& paths, std::vector<MediaDisk>& di
         }
         if (std::filesystem::is_directory(status)) continue;
         disk.image = true;
-        if (!ReadSourceDisk(disk.path, disk.contents, why)) {
+        Scratch scratch;
+        std::vector<SourceDisk> held;
+        const bool read = ReadDisksOf(disk.path, scratch, held, why);
+        DropScratch(scratch);
+        if (read && held.size() != 1)
+            why = "holds " + std::to_string(held.size()) +
+                  " disks; --media takes one disk, or one tree for all";
+        if (!read || held.size() != 1) {
             why = disk.path + ": " + why;
             return false;
         }
+        disk.contents = std::move(held.front());
     }
     return true;
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-// One disk of the media as check finds it: a folder, or a FAT12 image read whole through
-// import's reader, with no mount.
+// One disk of the media as check finds it: a folder, or an image (raw, in a floppy container,
+// or a CD image or archive of one tree) read whole through import's reader, with no mount.
 struct MediaDisk {
     std::string path; // as given
     bool image = false;

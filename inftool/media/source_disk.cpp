@@ -12,9 +12,9 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+namespace {} // namespace
 
-bool Add(SourceDisk& disk, SourceFile file, std::string& why) {
+bool AddSourceFile(SourceDisk& disk, SourceFile file, std::string& why) {
     // What import writes must land where its path says, on Windows too: no device name.
     for (const std::string& part : PathParts(file.path)) {
         if (IsPlainFileName(part.c_str())) continue;
@@ -30,6 +30,8 @@ bool Add(SourceDisk& disk, SourceFile file, std::string& why) {
     disk.files.push_back(std::move(file));
     return true;
 }
+
+namespace {
 
 // In the order of the paths, whatever order the host lists them in.
 bool ReadFolder(const fs::path& root, SourceDisk& disk, std::string& why) {
@@ -53,7 +55,7 @@ bool ReadFolder(const fs::path& root, SourceDisk& disk, std::string& why) {
             why = ShownPath(path) + ": cannot read: " + readWhy;
             return false;
         }
-        if (!Add(disk, std::move(file), why)) return false;
+        if (!AddSourceFile(disk, std::move(file), why)) return false;
     }
     return true;
 }
@@ -64,15 +66,7 @@ bool ReadImage(const std::string& name, SourceDisk& disk, std::string& why) {
         why = "cannot read: " + why;
         return false;
     }
-    FatDisk fat;
-    if (!ReadFatImage(image.data(), image.size(), fat, why)) return false;
-    for (FatFile& file : fat.files) {
-        int64_t modified = -1;
-        if (!SecondsOfFatTime(file.written, modified)) modified = -1;
-        if (!file.folder && !Add(disk, {file.path, std::move(file.bytes), modified}, why))
-            return false;
-    }
-    return true;
+    return ReadFatDisk(image, disk, why);
 }
 
 constexpr size_t kShownPathBytes = 120;
@@ -86,6 +80,18 @@ constexpr size_t kMaxPathBytes = 4095; // PATH_MAX less its terminating null
 #endif
 
 } // namespace
+
+bool ReadFatDisk(const std::vector<uint8_t>& image, SourceDisk& disk, std::string& why) {
+    FatDisk fat;
+    if (!ReadFatImage(image.data(), image.size(), fat, why)) return false;
+    for (FatFile& file : fat.files) {
+        int64_t modified = -1;
+        if (!SecondsOfFatTime(file.written, modified)) modified = -1;
+        if (!file.folder && !AddSourceFile(disk, {file.path, std::move(file.bytes), modified}, why))
+            return false;
+    }
+    return true;
+}
 
 std::string ShownPath(const std::string& path) {
     if (path.size() <= kShownPathBytes) return path;

@@ -20,6 +20,7 @@ struct SourceDisk {
     std::string name; // the image or folder, as given
     std::vector<SourceFile> files;
     std::map<std::string, size_t> byFoldedPath;
+    bool wholeSet = false; // a CD or archive that holds the whole set in one tree
 
     static constexpr size_t kNone = SIZE_MAX;
     // The index of the file at path, its parts separated by "/" or "\"; kNone when none.
@@ -30,6 +31,13 @@ struct SourceDisk {
 // why (one line that does not repeat the name), when it cannot be read, is no FAT12 image,
 // is damaged, or holds two files whose names differ only in case.
 bool ReadSourceDisk(const std::string& name, SourceDisk& disk, std::string& why);
+
+// Adds a file found on the disk. False, with why, when its name is one no Windows folder can
+// take, or one the disk holds already in another case.
+bool AddSourceFile(SourceDisk& disk, SourceFile file, std::string& why);
+
+// The files of a raw FAT12 or FAT16 image held in memory, added to disk.
+bool ReadFatDisk(const std::vector<uint8_t>& image, SourceDisk& disk, std::string& why);
 
 // path as a message shows it: whole, or, when long, its start and end around "...", with its
 // length and depth.

@@ -13,7 +13,7 @@
 source "$(dirname "$0")/check-common.sh"
 
 inftool=${1:?inftool} samples=${2:?samples folder} work=${3:?work folder}
-need fsck.fat mdir mcopy file
+need fsck.fat mdir mcopy file dsktrans zip 7z bsdtar xorriso genisoimage
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -68,6 +68,63 @@ check() {
   echo "$name: fsck.fat clean, ${summary#*: } as build counts; $(wc -l <<<"$files") files read back"
 }
 
+# containers NAME SIZE: the disks of WORK/NAME in the containers old sets are kept in, made by
+# dsktrans (ImageDisk, TeleDisk, CopyQM) at every size and, at 1.44M, by zip, 7z, bsdtar,
+# xorriso (a CD of the media folder, one folder per disk) and genisoimage (a CD of one tree,
+# which check --media reads too): import of each gives the files import of the raw images
+# gave, byte for byte, and those of images build the same images again.
+containers() {
+  local name=$1 size=$2 media=$work/$1 form made disk status
+  local forms=(imd tele copyqm)
+  [ "$size" != 1.44M ] || forms+=(zip 7z tar.gz tar.xz cd tree.iso)
+  for form in "${forms[@]}"; do
+    made=("$work/$name.$form")
+    case $form in
+      imd | tele | copyqm)
+        made=()
+        for disk in 1 2; do
+          dsktrans -itype raw -otype "$form" "$media/DISK$disk.IMG" "$work/$name.$disk.$form" >/dev/null 2>&1 ||
+            fail "$name: dsktrans makes no $form"
+          made+=("$work/$name.$disk.$form")
+        done ;;
+      zip) (cd "$media" && zip -qX "$made" DISK1.IMG DISK2.IMG) ;;
+      7z) (cd "$media" && 7z a -bd "$made" DISK1.IMG DISK2.IMG >/dev/null) ;;
+      tar.gz) bsdtar -czf "$made" -C "$media" DISK1.IMG DISK2.IMG ;;
+      tar.xz) bsdtar -cJf "$made" -C "$work" "$name/DISK1" "$name/DISK2" ;;
+      cd) xorriso -as mkisofs -quiet -R -J -o "$made" -graft-points "DISK1=$media/DISK1" "DISK2=$media/DISK2" 2>/dev/null ;;
+      tree.iso) genisoimage -quiet -R -J -o "$made" "$media/DISK1" "$media/DISK2" ;;
+    esac
+    rm -rf "$work/$name.from-$form" "$work/$name.again-$form"
+    status=0
+    "$inftool" import "${made[@]}" --out "$work/$name.from-$form" >"$work/$name.$form.out" 2>&1 || status=$?
+    if [ "$status" -ne 0 ] || grep -q -e warning -e Sanitizer "$work/$name.$form.out"; then
+      fail "$name: import of $form exited $status: $(cat "$work/$name.$form.out")"
+      continue
+    fi
+    diff -r "$work/$name.imported" "$work/$name.from-$form" >/dev/null ||
+      fail "$name: import of $form gives other files than import of the raw images"
+    # The media folder's files are dated by build's run rather than by the images: a set of
+    # folders is judged by its files, and a CD of one tree by check as well.
+    case $form in tar.xz | cd | tree.iso)
+      [ "$form" = tree.iso ] || continue
+      status=0
+      "$inftool" check "$work/$name.imported/SETUP.INF" --media "$made" >"$work/$name.$form.check" 2>&1 || status=$?
+      [ "$status" -le 1 ] && ! grep -q -e missing -e differ "$work/$name.$form.check" ||
+        fail "$name: check --media $form: $(cat "$work/$name.$form.check")"
+      continue ;;
+    esac
+    from=$work/$name.from-$form
+    "$inftool" build "$from/SETUP.INF" --from "$from" --setup "$from/setup.exe" --follow-on "$from/photo/setup.EXE" \
+      --out "$work/$name.again-$form" --disk-size "$size" --images >/dev/null || [ $? -eq 1 ] ||
+      fail "$name: the build of the import of $form failed"
+    for disk in 1 2; do
+      cmp -s "$media/DISK$disk.IMG" "$work/$name.again-$form/DISK$disk.IMG" ||
+        fail "$name: DISK$disk.IMG built again from its import of $form differs"
+    done
+  done
+  echo "$name: imported from ${forms[*]} as from its raw images"
+}
+
 # The demo's two disks at every floppy size build takes, then brought back by import, given
 # in shuffled order with disk 1 twice, and built again from what import wrote: the same bytes.
 page=$(dirname "$0")/../../inftool/inftool.1
@@ -99,6 +156,7 @@ while read -r size built sectors cluster root _ _ media _; do
       fail "$name: DISK$disk.IMG built again from its import differs"
   done
   echo "$name: imported from DISK2, DISK1, DISK1 and built again"
+  containers "$name" "$size"
 done < <(floppies)
 
 # One disk of 360K: long and lower-case names of files and folders, a label to mend.

@@ -5,7 +5,7 @@
 # fills each from a script and files this test writes itself, under long and lower-case names
 # as mtools writes them. Every listed file must come back as its original, byte for byte, and
 # every other file of the disk, as mtools reads it, under unlisted/. A FAT32 volume and a
-# partitioned image are refused by name.
+# partitioned image are refused by name, and so is a TeleDisk image that crashes libdsk.
 #
 #   check-import.sh INFTOOL WORK
 # shellcheck source=tests/inftool/check-common.sh
@@ -17,6 +17,7 @@ need mkfs.fat mformat fsck.fat mmd mcopy mdir python3
 
 rm -rf "$work"
 mkdir -p "$work/orig/WINDOWS" "$work/orig/TWAIN" "$work/files"
+seeds=$(cd "$(dirname "$0")/../fuzz/seeds/containers" && pwd)
 cd "$work"
 seq 1 4000 >orig/TWAIN/SCANDS.DS
 seq 1 2 3000 | sed 's/$/ help/' >orig/WINDOWS/SCANUTIL.HLP
@@ -92,7 +93,8 @@ for format in "${formats[@]}"; do
   echo "$name: $imported files back from $(stat -c %s "$image") bytes"
 done
 
-# Refused by name, nothing written: a FAT32 volume, and a FAT16 one behind a partition table.
+# Refused by name, nothing written: a FAT32 volume, a FAT16 one behind a partition table, and
+# a floppy container on which libdsk crashes.
 mkfs.fat -C -F 32 -n FOREIGN fat32.img 40000 >/dev/null
 mkfs.fat -C -F 16 --offset 2048 partitioned.img 9216 >/dev/null
 python3 -c 'import struct, sys
@@ -101,7 +103,10 @@ with open(sys.argv[1], "r+b") as image:
     image.write(struct.pack("<B3sB3sII", 0, b"\0\x21\0", 6, b"\xfe\xff\xff", 2048, 16384))
     image.seek(510)
     image.write(b"\x55\xaa")' partitioned.img
-for refused in "fat32.img:a FAT32 volume" "partitioned.img:a partitioned image"; do
+# A TeleDisk image that fuzz_containers found to make libdsk 1.5 abort.
+cp "$seeds/stops-libdsk.td0" stops.td0
+for refused in "fat32.img:a FAT32 volume" "partitioned.img:a partitioned image" \
+  "stops.td0:a TeleDisk image: damaged: libdsk stopped on it"; do
   image=${refused%%:*} why=${refused#*:}
   status=0
   "$inftool" import "$image" --out refused >refused.out 2>&1 || status=$?

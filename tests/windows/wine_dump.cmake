@@ -4,7 +4,8 @@
 #   MODE=codepage: build the UTF-8 SCRIPT into OUT with --codepage PAGE and compare the
 #     SETUP.INF written with EXPECTED; without EXPECTED, the build must be refused (exit 2)
 #     and write nothing.
-#   MODE=inputs: compress in OUT, given IN again under other names as its output.
+#   MODE=inputs: compress in OUT, given IN again under other names as its output; import of
+#   containers, which this build refuses.
 #   MODE=cd: build --cd in OUT, which this build refuses by name, writing nothing.
 set(ENV{WINEPREFIX} ${PREFIX})
 set(ENV{WINEDLLOVERRIDES} "mscoree,mshtml=")
@@ -81,6 +82,20 @@ elseif(MODE STREQUAL "inputs")
   if(NOT now STREQUAL kept)
     message(FATAL_ERROR "a.dll was written over")
   endif()
+  # import refuses every container by name, with nothing written.
+  string(ASCII 20 copyqm)
+  string(ASCII 3 4 zip)
+  string(REPEAT " " 32769 system_area)
+  foreach(kind "IMD 1.18" "CQ${copyqm}" "PK${zip}" "${system_area}CD001")
+    file(WRITE ${OUT}/disk.bin "${kind}")
+    execute_process(COMMAND ${WINE} ${INFTOOL} import disk.bin --out restored
+      WORKING_DIRECTORY ${OUT} ERROR_VARIABLE err RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 2 OR NOT err MATCHES "IMD, TD0, CQM, archives and ISO need the Linux build"
+       OR EXISTS ${OUT}/restored)
+      string(STRIP "${kind}" kind)
+      message(FATAL_ERROR "inftool.exe import of ${kind} exited ${rc}: ${err}")
+    endif()
+  endforeach()
 elseif(MODE STREQUAL "cd")
   # Refused before any input is read: none is there.
   file(REMOVE_RECURSE ${OUT})

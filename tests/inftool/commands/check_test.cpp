@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -341,9 +342,9 @@ TEST_F(MediaCheckTest, NotesWhetherTheInstallerIsSigned) {
     }
 }
 
-// A --media path is a folder or an image, each compressed source expanded in memory; anything
-// else, or a damaged source, is an error (exit 2) that names it, with no warning of what the
-// media lack.
+// A --media path is a folder or an image (raw, in a floppy container, or a CD image or archive
+// of one disk), each compressed source expanded in memory; anything else, or a damaged source,
+// is an error (exit 2) that names it, with no warning of what the media lack.
 TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
     const std::string media = (dir / "media").string();
     const auto image = [this](const std::string& name, const std::string& driver) {
@@ -369,6 +370,14 @@ TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
     const std::string whole = image("whole.img", packed);
     const std::string halved = image("cut.img", cut);
     const std::string missing = (dir / "nosuch").string();
+    // Containers of the same disk that tools no one here wrote made: a CD of the folder, the
+    // image as ImageDisk, and a zip that holds two disks, which one --media cannot stand for.
+    const std::string made =
+        "cd '" + dir.string() +
+        "' && xorriso -as mkisofs -R -J -o media.iso media && dsktrans -itype "
+        "raw -otype imd whole.img whole.imd && zip -qr two.zip media whole.img";
+    ASSERT_EQ(std::system(("(" + made + ") >/dev/null 2>&1").c_str()), 0);
+    const std::string two = (dir / "two.zip").string();
     struct Row {
         std::string path;
         int status;
@@ -377,6 +386,10 @@ TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
     const Row rows[] = {
         {media, 0, ""},
         {whole, 0, ""},
+        {(dir / "media.iso").string(), 0, ""},
+        {(dir / "whole.imd").string(), 0, ""},
+        {two, 2,
+         "inftool check: " + two + ": holds 2 disks; --media takes one disk, or one tree for all"},
         {missing, 2, "inftool check: " + missing + ": No such file or directory"},
         {script, 2, "inftool check: " + script + ": holds 209 bytes, fewer than a boot sector"},
         {halved, 2,

@@ -10,6 +10,7 @@
 
 #include <utime.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -205,12 +206,15 @@ TEST_F(ImportTest, DisksInAnyOrderAndCaseAndTheRest) {
     }
 }
 
-// A disk given twice, as the same name or another, or as the same files, is read once and
-// named; a disk that holds the files of two numbers is named too, unless it is the only one.
+// A disk given twice, as the same name or another, or as the same files (in an archive too), is
+// read once and named; a disk that holds the files of two numbers is named too, unless it is the
+// only one.
 TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
     const std::string image1 = media + "/DISK1.IMG", image2 = media + "/DISK2.IMG";
     const std::string folder1 = media + "/DISK1", folder2 = media + "/DISK2";
     const std::string twice = media + "/../media/DISK1.IMG", warning = "inftool import: warning: ";
+    const std::string zipped1 = (dir / "set.zip/DISK1").string(),
+                      zipped2 = (dir / "set.zip/DISK2").string();
     const auto moveToDisk1 = [&](std::vector<const char*> files) {
         return [&, files] {
             for (const char* file : files)
@@ -241,6 +245,14 @@ TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
          {image1, image2, folder1},
          warning + image1 + ": the same disk as " + folder1 + ", file for file; read once\n",
          "1 " + folder1 + " 5 5 0\n2 " + image2 + " 2 2 0\n- " + image1 + " 5 0 0\n"},
+        {"a zip of the disks' folders and one of them again",
+         [&] {
+             ASSERT_EQ(
+                 std::system(("cd '" + media + "' && zip -qr ../set.zip DISK2 DISK1").c_str()), 0);
+         },
+         {(dir / "set.zip").string(), folder1},
+         warning + zipped1 + ": the same disk as " + folder1 + ", file for file; read once\n",
+         "1 " + folder1 + " 5 5 0\n2 " + zipped2 + " 2 2 0\n- " + zipped1 + " 5 0 0\n"},
         {"a disk of two numbers",
          moveToDisk1({"B.INI"}),
          {folder2, folder1},
@@ -279,8 +291,9 @@ TEST_F(ImportTest, DisksGivenTwiceOrMixedAreNamed) {
     }
 }
 
-// Each damaged or unreadable disk, and each script import cannot follow, is refused with a
-// line that names the disk and the file, and nothing is written.
+// Each damaged or unreadable disk, container or member, and each script import cannot follow,
+// is refused with a line that names the disk and the file, and nothing is written, not even
+// beside DIR, where libdsk's copies go.
 TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
     const std::string disk1 = media + "/DISK1.IMG", disk2 = media + "/DISK2.IMG";
     const std::string folder1 = media + "/DISK1", folder2 = media + "/DISK2";
@@ -304,6 +317,32 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
             change();
         };
     };
+    // The disks given as files that command made in dir from the built images.
+    const auto made = [&](std::string command, std::vector<std::string> files) {
+        return [&, command, files](std::vector<std::string>& disks) {
+            const std::string line =
+                "cd '" + dir.string() + "' && (" + command + ") >/dev/null 2>&1";
+            ASSERT_EQ(std::system(line.c_str()), 0) << command;
+            disks.clear();
+            for (const std::string& file : files)
+                disks.push_back((dir / file).string());
+        };
+    };
+    const std::string bad = (dir / "bad").string(), python = "python3 -c \"import zipfile; ";
+    const std::string iso = "xorriso -as mkisofs -R -J -o iso media/DISK1";
+    const std::string kRefusedHeader =
+        "damaged, or of a version libdsk does not read: its header is refused by libdsk's drivers "
+        "for ImageDisk, TeleDisk and CopyQM";
+    // The first record of the CD's root that is a folder (loop) or a file (beyond) pointed at
+    // the root, or past the end.
+    const std::string kBreakIso =
+        "import struct, sys\nd = bytearray(open('iso', 'rb').read())\n"
+        "r = struct.unpack_from('<I', d, 32768 + 158)[0] * 2048\nat = r + d[r] + d[r + d[r]]\n"
+        "loop = sys.argv[1] == 'loop'\n"
+        "while bool(d[at + 25] & 2) != loop: at += d[at]\n"
+        "t = r // 2048 if loop else len(d) // 2048 + 1000\n"
+        "struct.pack_into('<I', d, at + 2, t)\nstruct.pack_into('>I', d, at + 6, t)\n"
+        "open('bad', 'wb').write(d)";
     std::string deep; // 20 folders of 199 bytes
     for (int i = 0; i < 20; ++i)
         deep += (i == 0 ? "" : "/") + std::string(199, static_cast<char>('a' + i));
@@ -324,11 +363,50 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
          disk1 + ": holds CON, a name no Windows folder can take"},
         {"a truncated image", [&](auto&) { image(disk2, [](std::string& b) { b.resize(9999); }); },
          disk2 + ": ends after 9999 bytes, before the 1474560 its boot sector declares"},
-        {"an ImageDisk image",
+        {"an ImageDisk header on a raw image",
          [&](auto&) { image(disk2, [](std::string& b) { b.replace(0, 10, "IMD 1.18: "); }); },
-         disk2 + ": an ImageDisk image, not a raw sector image: expand or convert it first"},
+         disk2 + ": an ImageDisk image: " + kRefusedHeader +
+             " (libdsk: Unsupported IMD status 0xb0)"},
         {"a zipped image", [&](auto&) { Write("media/DISK2.IMG", "PK\3\4 zipped"); },
-         disk2 + ": a zip archive, not a raw sector image: expand or convert it first"},
+         disk2 + ": a zip archive: Truncated ZIP file header"},
+        {"a truncated ImageDisk image",
+         made("dsktrans -itype raw -otype imd media/DISK1.IMG d.imd && head -c 9000 d.imd >bad",
+              {"bad"}),
+         bad + ": an ImageDisk image: damaged: its records end early or cannot be read"},
+        {"a TeleDisk image with a bad header",
+         made("dsktrans -itype raw -otype tele media/DISK1.IMG bad && printf '\\377' | dd of=bad "
+              "bs=1 seek=4 conv=notrunc",
+              {"bad", "media/DISK2.IMG"}),
+         bad + ": a TeleDisk image: " + kRefusedHeader},
+        {"a zip bomb: a member that claims gigabytes",
+         made(python + "zipfile.ZipFile('bad', 'w', 8).write('media/DISK1.IMG', 'DISK1.IMG'); "
+                       "d = bytearray(open('bad', 'rb').read()); c = d.rfind(b'PK\\1\\2'); "
+                       "d[22:26] = d[c + 24:c + 28] = (15 << 28).to_bytes(4, 'little'); "
+                       "open('bad', 'wb').write(d)\"",
+              {"bad"}),
+         bad + ": a zip archive: DISK1.IMG: claims 4026531840 bytes, more than the 167772160 "
+               "bytes a member may hold"},
+        {"a zip member named ../x",
+         made(python + "z = zipfile.ZipFile('bad', 'w'); z.write('media/DISK1.IMG', 'DISK1.IMG'); "
+                       "z.writestr('../x', 'out')\"",
+              {"bad"}),
+         bad + ": a zip archive: ../x: a member name that leads out of the archive"},
+        {"a link in a tar archive",
+         made("ln -s media/DISK1.IMG link && bsdtar -cf bad media/DISK2.IMG link", {"bad"}),
+         bad + ": a tar archive: link: a link or device; only files and folders are read"},
+        {"an encrypted zip member", made("zip -qj -P secret - media/DISK1.IMG >bad", {"bad"}),
+         bad + ": a zip archive: DISK1.IMG: encrypted"},
+        {"an archive inside an archive",
+         made("cd media && zip -q inner.zip DISK1.IMG DISK2.IMG && zip -q - inner.zip >../bad",
+              {"bad"}),
+         bad + ": inner.zip: a zip archive: an archive inside an archive: unpack the outer one "
+               "first"},
+        {"a CD image whose folder holds the root: a loop",
+         made(iso + " && " + python + kBreakIso + "\" loop", {"bad"}),
+         bad + ": a CD image (ISO 9660): Directory structure contains loop"},
+        {"a CD image with a file beyond its end",
+         made(iso + " && " + python + kBreakIso + "\" beyond", {"bad"}),
+         bad + ": a CD image (ISO 9660): Invalid location of extent of file"},
         {"no image at all", [&](auto&) { Write("media/DISK2.IMG", "text"); },
          disk2 + ": holds 4 bytes, fewer than a boot sector"},
         {"a disk that is not there", [&](auto& d) { d[1] = media + "/DISK3.IMG"; },
