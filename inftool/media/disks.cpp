@@ -6,12 +6,24 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+// The lowest number of [Disks]; none is 65535.
+uint16_t FirstListedDisk() {
+    uint16_t first = UINT16_MAX;
+    for (uint16_t i = 0; i < g_Catalogue.DiskCount; ++i)
+        first = std::min(first, g_Catalogue.Disks[i].Number);
+    return first;
+}
+
+} // namespace
+
 bool IsCopiedEntry(uint16_t index) {
     return IsDestinationDir(g_Catalogue.Files[index].DirNumber);
 }
 
 std::vector<uint16_t> DisksInUse() {
-    std::vector<uint16_t> disks;
+    std::vector<uint16_t> disks = {StartDisk()};
     for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i) {
         const uint16_t disk = g_Catalogue.Files[i].DiskNumber;
         if (IsCopiedEntry(i) && std::find(disks.begin(), disks.end(), disk) == disks.end())
@@ -28,9 +40,11 @@ std::string DiskName(uint16_t number) {
 }
 
 uint16_t StartDisk() {
-    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i)
-        if (IsCopiedEntry(i)) return g_Catalogue.Files[i].DiskNumber;
-    return 1;
+    uint16_t start = 0;
+    for (uint16_t i = 0; i < g_Catalogue.FileCount && start == 0; ++i)
+        if (IsCopiedEntry(i)) start = g_Catalogue.Files[i].DiskNumber;
+    if (start == 0) return g_Catalogue.DiskCount != 0 ? FirstListedDisk() : 1;
+    return std::min(start, FirstListedDisk());
 }
 
 void CheckDiskOrder(const std::vector<uint32_t>& fileLines, std::vector<Warning>& warnings) {

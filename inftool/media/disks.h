@@ -11,13 +11,16 @@
 
 bool IsCopiedEntry(uint16_t index);
 
-// The disk numbers of the copied entries, ascending: the order of the disk folders.
+// The disk numbers of the copied entries and the start disk, ascending: the order of the
+// disk folders.
 std::vector<uint16_t> DisksInUse();
 
 // The [Disks] name of a disk; "" when it has none.
 std::string DiskName(uint16_t number);
 
-// The disk the installer is started from: that of the first copied entry (1 when none).
+// The disk the installer is started from, which holds it, the script and the main setup: the
+// lower of the first copied entry's disk and the first disk of [Disks], which may so hold no
+// entry (1 when there is neither). The one rule of init, build, check and import.
 uint16_t StartDisk();
 
 // The installer asks for another location only when a compressed source cannot be opened;

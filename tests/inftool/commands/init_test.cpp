@@ -121,7 +121,7 @@ TEST_F(InitTest, SpreadsTheFilesOverTheDisksTheyNeed) {
     // Without the installer's files, init allows for them and says so.
     run = Init({"--disk-size", "360K", "--force"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(script + ": note: disk 1 keeps 32768 bytes for setup.exe"),
+    EXPECT_NE(run.out.find(script + ": note: disk 1 keeps 65536 bytes for setup.exe"),
               std::string::npos)
         << run.out;
 }
@@ -176,14 +176,15 @@ TEST_F(InitTest, EachRefusalNamesThePathAndWritesNothing) {
              Write("Package/HUGE.BIN", Noise(400000, 3));
              extra = {"--disk-size", "360K"};
          },
-         "inftool init: HUGE.BIN: 400000 bytes, more than a disk holds\n"},
+         "inftool init: HUGE.BIN: 400000 bytes, more than a disk holds (362496 bytes of files)\n"},
         {"more disks than a script lists",
          [&](auto& extra) {
              for (int i = 0; i < 11; ++i)
                  Write("Package/N" + std::to_string(i) + ".BIN", Noise(200000, 20 + i));
              extra = {"--disk-size", "360K"};
          },
-         "inftool init: the files need more than the 10 disks a script lists\n"},
+         "inftool init: the files need more than the 10 disks a script lists (1 file is left "
+         "after disk 10)\n"},
         {"disks too small for the installer",
          [&](auto& extra) {
              extra = {"--disk-size", "40000"};
