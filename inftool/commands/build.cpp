@@ -33,10 +33,24 @@ struct BuildOptions {
     bool replace = false;
     bool images = false;
     bool strict = false;
-    uint32_t codePage = 0; // 0: the script is written in the code page it is in
+    uint32_t codePage = 0;       // 0: the script is written in the code page it is in
+    uint32_t systemCodePage = 0; // the installer's ANSI code page; 0: --codepage
+    uint32_t oemCodePage = 0;    // of short names on the disks; 0: from the ANSI code page
 };
 
-enum BuildOption { kFrom, kSetup, kFollowOn, kOut, kDiskSize, kImages, kForce, kStrict, kCodePage };
+enum BuildOption {
+    kFrom,
+    kSetup,
+    kFollowOn,
+    kOut,
+    kDiskSize,
+    kImages,
+    kForce,
+    kStrict,
+    kCodePage,
+    kSystemCodePage,
+    kOemCodePage
+};
 constexpr Option kBuildOptions[] = {
     {"from", "DIR", kRequired, "the originals, in DIR/<[Dirs] name> or in DIR itself"},
     {"setup", "FILE", kRequired, "the installer, setup.exe on the first disk"},
@@ -47,6 +61,10 @@ constexpr Option kBuildOptions[] = {
     {"force", nullptr, 0, "replaces an OUT (and OUT.IMG) that is not empty"},
     {"strict", nullptr, 0, "builds nothing when the script or the media draw a warning"},
     {"codepage", "N", 0, "converts a UTF-8 script into the ANSI code page N (1252, 932...)"},
+    {"system-codepage", "N", 0,
+     "the installer's ANSI code page, in which names are walked and read (default: --codepage)"},
+    {"oem-codepage", "N", 0,
+     "the code page of short names on the disks (default: 850 for 1252, 866 for 1251...)"},
 };
 
 // False, with why, when a value is not one the option takes.
@@ -59,6 +77,12 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
     options.strict = args.Has(kStrict);
     if (const char* page = args.Value(kCodePage))
         if (!ParseAnsiCodePage("--codepage", page, options.codePage, why)) return false;
+    options.systemCodePage = options.codePage;
+    if (const char* page = args.Value(kSystemCodePage))
+        if (!ParseAnsiCodePage("--system-codepage", page, options.systemCodePage, why))
+            return false;
+    if (const char* page = args.Value(kOemCodePage))
+        if (!ParseOemCodePage("--oem-codepage", page, options.oemCodePage, why)) return false;
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
         why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
@@ -227,6 +251,7 @@ int RunBuild(const Arguments& args) {
     BuildOptions options;
     std::string why;
     if (!ReadOptions(args, options, why)) return WrongCall(kBuildCommand, why);
+    UseCodePages(options.systemCodePage, options.oemCodePage);
     BuildInputs& inputs = options.inputs;
     bool epochSet = false;
     int64_t imageTime = 0;

@@ -1,6 +1,10 @@
 #include "media/disks.h"
 
+#include "platform/code_page.h"
+#include "platform/files.h"
+
 #include "catalogue.h"
+#include "common/dbcs.h"
 #include "common/media_layout.h"
 
 #include <algorithm>
@@ -70,4 +74,37 @@ void CheckDiskOrder(const std::vector<uint32_t>& fileLines, std::vector<Warning>
                       file.DiskNumber, locationLine, locationDisk, file.DiskNumber);
         warnings.push_back({fileLines[i], text});
     }
+}
+
+std::vector<std::string> ScriptPathParts(const char* path) {
+    std::vector<std::string> parts(1);
+    for (const char* c = path; *c != '\0'; c = NextChar(c)) {
+        if (*c == '\\' || *c == '/')
+            parts.emplace_back();
+        else
+            parts.back().append(c, static_cast<size_t>(NextChar(c) - c));
+    }
+    parts.erase(std::remove(parts.begin(), parts.end(), std::string()), parts.end());
+    return parts;
+}
+
+bool HostSourcePath(const char* dirName, const char* name, std::string& path) {
+    path.clear();
+    for (const char* text : {dirName, name}) {
+        for (const std::string& part : ScriptPathParts(text)) {
+            std::string host;
+            if (!HostName(part, host)) return false;
+            path += (path.empty() ? "" : "/") + host;
+        }
+    }
+    return true;
+}
+
+std::string FindHostPath(const std::string& dir, const std::string& path) {
+    std::string found = dir;
+    for (const std::string& part : PathParts(path)) {
+        found = FindIgnoringCase(found, part.c_str());
+        if (found.empty()) return {};
+    }
+    return found;
 }

@@ -26,3 +26,14 @@ uint16_t StartDisk();
 // The installer asks for another location only when a compressed source cannot be opened;
 // warns of each plain entry that would be looked for on the disk before it.
 void CheckDiskOrder(const std::vector<uint32_t>& fileLines, std::vector<Warning>& warnings);
+
+// The parts of a path of the script, between "\\" and "/", walked as the installer walks it.
+std::vector<std::string> ScriptPathParts(const char* path);
+
+// An entry's source, dirName and name of the script (ANSI code page, walked as the installer
+// walks them), as a "/"-separated path the host spells (HostName); false when a part is no
+// text of the code page.
+bool HostSourcePath(const char* dirName, const char* name, std::string& path);
+
+// The file at the "/"-separated path below dir, each part matched ignoring case; "" when none.
+std::string FindHostPath(const std::string& dir, const std::string& path);

@@ -156,6 +156,12 @@ bool HostName(const std::string& name, std::string& host) {
     return ConvertText(s_ansiCodePage, HostCodePage(), name, host);
 }
 
+bool IsLeadByteOf(uint32_t codePage, uint8_t byte) {
+    for (const LeadByteRange& range : kLeadBytes)
+        if (range.codePage == codePage && byte >= range.first && byte <= range.last) return true;
+    return false;
+}
+
 void UseLeadBytesOf(uint32_t codePage) {
     ForgetLeadBytes();
     for (const LeadByteRange& range : kLeadBytes)

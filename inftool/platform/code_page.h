@@ -68,3 +68,6 @@ std::string ShownName(const std::string& name);
 
 // Bytes for a message: UTF-8 as it stands, any other byte beyond ASCII as \xNN.
 std::string EscapedBytes(const std::string& bytes);
+
+// Whether byte starts a two-byte character of codePage (932, 936, 949, 950), ANSI or OEM.
+bool IsLeadByteOf(uint32_t codePage, uint8_t byte);

@@ -420,10 +420,12 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
          ""},
         {"a script to convert that is not UTF-8",
          [&](auto& extra) {
-             replace("Settings,", "R\xE9glages,");
+             replace("Settings,", "R\x81glages,");
              extra = {"--codepage", "1252"};
          },
-         script + ":11: error: byte 0xE9 is not UTF-8, which --codepage converts\n", ""},
+         script + ":11: error: byte 0x81 is not UTF-8, which --codepage converts, and the text is "
+                  "not of code page 1252 either\n",
+         ""},
         // Within the read as LF lines, past it, [End] and all, once they are CR LF.
         {"a script that grows past the installer's read",
          [&](auto&) {
