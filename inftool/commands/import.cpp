@@ -284,8 +284,9 @@ void PlaceDisks(Import& import) {
         if (!IsCopiedEntry(i)) continue;
         char dirName[kDirNameWidth];
         InfQuery(GetFileDir, i, dirName);
-        numbersOfPath[JoinPath(dirName, g_Catalogue.Files[i].SourceName)].insert(
-            g_Catalogue.Files[i].DiskNumber);
+        std::string path;
+        if (HostSourcePath(dirName, g_Catalogue.Files[i].SourceName, path))
+            numbersOfPath[path].insert(g_Catalogue.Files[i].DiskNumber);
     }
     struct Claim {
         size_t count;

@@ -152,8 +152,14 @@ bool IsShortName(const std::string& name) {
     bool shortName = !base.empty() && base.size() <= 8 && extension.size() <= 3 &&
                      extension.find('.') == std::string::npos && IsOneCase(base) &&
                      IsOneCase(extension);
-    for (char c : base + extension)
-        shortName = shortName && IsShortNameChar(c);
+    // A trail byte of a two-byte character may be any value, 0x5C among them.
+    for (const std::string& part : {base, extension})
+        for (size_t i = 0; i < part.size(); ++i) {
+            if (IsLeadByteOf(OemCodePage(), static_cast<uint8_t>(part[i])) && i + 1 < part.size())
+                ++i;
+            else
+                shortName = shortName && IsShortNameChar(part[i]);
+        }
     return shortName;
 }
 
