@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -124,6 +125,45 @@ TEST_F(InitTest, SpreadsTheFilesOverTheDisksTheyNeed) {
     EXPECT_NE(run.out.find(script + ": note: disk 1 keeps 65536 bytes for setup.exe"),
               std::string::npos)
         << run.out;
+}
+
+// Folders of random files, from one to more than nine 160K disks hold, some of noise, some
+// that compress: init writes a script that build takes at once, or refuses naming why.
+TEST_F(InitTest, EveryPlanBuildsOrIsRefusedByName) {
+    std::mt19937 random(33);
+    const std::regex named("inftool init: (the files need more than the 10 disks a script lists|"
+                           "[A-Z0-9_]+\\.BIN: [0-9]+ bytes(, more than a disk holds| compressed, "
+                           "more than a disk holds))");
+    int built = 0, refused = 0;
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        fs::remove_all(dir / "Package");
+        fs::remove_all(dir / "media");
+        const size_t count = 1 + random() % 40;
+        // Rounds of many small files, and rounds of a few files up to a disk and more.
+        const uint32_t largest = round % 3 == 0 ? 170000 : round % 3 == 1 ? 60000 : 9000;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t size = random() % largest + 1;
+            Write("Package/F" + std::to_string(i) + ".BIN",
+                  random() % 2 == 0 ? Noise(size, static_cast<uint32_t>(random()))
+                                    : std::string(size, 'c'));
+        }
+        ProgramRun run =
+            Init({"--disk-size", "160K", "--force", "--setup", (dir / "setup.exe").string(),
+                  "--follow-on", (dir / "follow.exe").string()});
+        if (run.status != 0) {
+            EXPECT_EQ(run.status, 2);
+            EXPECT_TRUE(std::regex_search(run.err, named)) << run.err;
+            EXPECT_EQ(run.out, "");
+            ++refused;
+            continue;
+        }
+        run = Build({"--disk-size", "160K"});
+        EXPECT_EQ(run.status, 0) << ReadWhole(script) << run.out << run.err;
+        ++built;
+    }
+    EXPECT_GT(built, 10);
+    EXPECT_GT(refused, 0);
 }
 
 TEST_F(InitTest, EachRefusalNamesThePathAndWritesNothing) {
