@@ -85,7 +85,8 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
         if (!ParseOemCodePage("--oem-codepage", page, options.oemCodePage, why)) return false;
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
-        why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
+        why = std::string("--disk-size ") + diskSize + ": neither a floppy size (" + kDiskSizeHelp +
+              ")";
         return false;
     }
     return true;
@@ -101,39 +102,54 @@ void ReportErrors(const std::string& script, const std::vector<LayoutError>& err
     }
 }
 
-// Prints one row per disk; false when a disk exceeds the format.
-bool PrintDiskTable(const std::vector<DiskLayout>& disks, const DiskFormat& format) {
+// The table, one row per disk, in table; false when a disk exceeds the format, each such
+// disk named on stderr with its largest file.
+bool DiskTable(const std::vector<DiskLayout>& disks, const DiskFormat& format, std::string& table) {
     bool fits = true;
-    std::printf("%-6s %-8s %6s %12s %12s %18s\n", "disk", "folder", "files", "bytes used",
-                "bytes free", "compression saved");
+    char row[160];
+    std::snprintf(row, sizeof row, "%-6s %-8s %6s %12s %12s %18s\n", "disk", "folder", "files",
+                  "bytes used", "bytes free", "compression saved");
+    table = row;
     for (const DiskLayout& disk : disks) {
         std::vector<SizedFile> sized;
         long long saved = 0;
+        const MediaFile* largest = nullptr;
         for (const MediaFile& file : disk.files) {
             sized.push_back({file.path, file.bytes.size()});
             saved += static_cast<long long>(file.originalSize) -
                      static_cast<long long>(file.bytes.size());
+            if (largest == nullptr || file.bytes.size() > largest->bytes.size()) largest = &file;
         }
         const DiskUsage usage = MeasureDisk(sized, format);
         const long long free =
             static_cast<long long>(format.capacity) - static_cast<long long>(usage.usedBytes);
-        std::printf("%-6u %-8s %6zu %12llu %12s %18lld\n", disk.number,
-                    disk.folder.empty() ? "." : disk.folder.c_str(), disk.files.size(),
-                    static_cast<unsigned long long>(usage.usedBytes),
-                    format.capacity == 0 ? "-" : std::to_string(free).c_str(), saved);
-        if (format.capacity != 0 && free < 0) {
-            std::fprintf(stderr, "inftool build: disk %u is over capacity by %lld bytes\n",
-                         disk.number, -free);
-            fits = false;
+        std::snprintf(row, sizeof row, "%-6u %-8s %6zu %12llu %12s %18lld\n", disk.number,
+                      disk.folder.empty() ? "." : disk.folder.c_str(), disk.files.size(),
+                      static_cast<unsigned long long>(usage.usedBytes),
+                      format.capacity == 0 ? "-" : std::to_string(free).c_str(), saved);
+        table += row;
+        if (DiskHolds(usage, format)) continue;
+        fits = false;
+        if (free < 0) {
+            const bool alone = largest != nullptr && largest->bytes.size() > format.capacity;
+            std::fprintf(stderr,
+                         "inftool build: disk %u is over capacity by %lld bytes; its largest file "
+                         "is %s (%zu bytes%s): %s\n",
+                         disk.number, -free, largest != nullptr ? largest->path.c_str() : "-",
+                         largest != nullptr ? largest->bytes.size() : size_t{0},
+                         largest != nullptr && largest->line != 0
+                             ? (", line " + std::to_string(largest->line)).c_str()
+                             : "",
+                         alone ? "it fits no disk of this size; give a larger --disk-size"
+                               : "move it or others to another disk of [Disks], or give a "
+                                 "larger --disk-size");
         }
-        if (format.rootEntries != 0 && usage.rootEntries > format.rootEntries) {
+        if (format.rootEntries != 0 && usage.rootEntries > format.rootEntries)
             std::fprintf(stderr,
                          "inftool build: disk %u needs %u root directory entries, %u more than "
                          "the %u it holds\n",
                          disk.number, usage.rootEntries, usage.rootEntries - format.rootEntries,
                          format.rootEntries);
-            fits = false;
-        }
     }
     return fits;
 }
@@ -279,7 +295,9 @@ int RunBuild(const Arguments& args) {
     std::vector<LayoutError> errors;
     bool buildable = PlanMedia(inputs, report.fileLines, disks, errors);
     ReportErrors(inputs.script, errors);
-    if (buildable) buildable = PrintDiskTable(disks, options.format);
+    // The table goes to standard output only with media made: a refusal prints nothing there.
+    std::string table;
+    if (buildable) buildable = DiskTable(disks, options.format, table);
 
     std::vector<InputPath> read = {{inputs.script, false}, {inputs.originals, false}};
     for (const DiskLayout& disk : disks)
@@ -322,6 +340,7 @@ int RunBuild(const Arguments& args) {
         std::fputs(kNothingBuilt, stderr);
         return kExitWrite;
     }
+    std::fputs(table.c_str(), stdout);
     if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
     if (warnings != 0)
         std::printf("inftool build: built, with %zu warning%s\n", warnings,

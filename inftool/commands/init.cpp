@@ -70,7 +70,7 @@ int RunInit(const Arguments& args) {
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, format))
         return WrongCall(kInitCommand, std::string("--disk-size ") + diskSize +
-                                           ": neither a floppy size nor a byte count");
+                                           ": neither a floppy size (" + kDiskSizeHelp + ")");
     const bool toStdout = IsStandardStream(out);
     std::error_code error;
     if (!toStdout && !args.Has(kForce) &&

@@ -129,12 +129,12 @@ std::string EscapedBytes(const std::string& bytes) {
     if (ConvertText(kUtf8, kUtf8, bytes, shown)) return shown;
     shown.clear();
     for (char c : bytes) {
-        const uint8_t byte = static_cast<uint8_t>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
+        const auto value = static_cast<uint8_t>(c);
+        if (value >= 0x20 && value < 0x7F) {
             shown += c;
         } else {
             char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            std::snprintf(hex, sizeof hex, "\\x%02X", value);
             shown += hex;
         }
     }
@@ -156,9 +156,9 @@ bool HostName(const std::string& name, std::string& host) {
     return ConvertText(s_ansiCodePage, HostCodePage(), name, host);
 }
 
-bool IsLeadByteOf(uint32_t codePage, uint8_t byte) {
+bool IsLeadByteOf(uint32_t codePage, uint8_t lead) {
     for (const LeadByteRange& range : kLeadBytes)
-        if (range.codePage == codePage && byte >= range.first && byte <= range.last) return true;
+        if (range.codePage == codePage && lead >= range.first && lead <= range.last) return true;
     return false;
 }
 

@@ -70,4 +70,4 @@ std::string ShownName(const std::string& name);
 std::string EscapedBytes(const std::string& bytes);
 
 // Whether byte starts a two-byte character of codePage (932, 936, 949, 950), ANSI or OEM.
-bool IsLeadByteOf(uint32_t codePage, uint8_t byte);
+bool IsLeadByteOf(uint32_t codePage, uint8_t lead);
