@@ -440,6 +440,10 @@ TEST_F(ImportTest, AJapaneseSetComesBackByteForByte) {
     run = RunProgram({"mcopy", "-n", "-i", images[1], "::/WIN/\xE8\x83\xBD.IN_", copied});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadWhole(copied), Read("media/DISK2/WIN/\xE8\x83\xBD.IN_"));
+    // 表 is a short name of its own in code page 932, with no long name beside it.
+    run = RunProgram({"mdir", "-i", images[0], "::/WIN"});
+    EXPECT_NE(run.out.find("\n\xE8\xA1\xA8 "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("\xE8\xA1\xA8.TX_"), std::string::npos) << run.out;
     run = RunProgram({"mdir", "-i", images[1], "::/"});
     EXPECT_NE(run.out.find("Volume in drive : is \xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88 2"),
               std::string::npos)
