@@ -515,11 +515,20 @@ TEST_F(BuildTest, LeavesTheStagingOfARunningBuildAlone) {
 }
 
 TEST_F(BuildTest, WrongCallsExit64) {
-    const std::vector<std::vector<std::string>> cases = {
-        {"--disk-size", "1.4M"}, {"--disk-size", "0"}, {"--out", "again"},
-        {"--force", "--force"},  {"--nothing"},        {"second.inf"},
-        {"--codepage", "437"},   {"--codepage", "x"},  {"--codepage="},
-        {"--codepage", "-1252"}, {"--strict=yes"},     {"--codepage", "99999999999"}};
+    const std::vector<std::vector<std::string>> cases = {{"--disk-size", "1.4M"},
+                                                         {"--disk-size", "0"},
+                                                         {"--out", "again"},
+                                                         {"--force", "--force"},
+                                                         {"--nothing"},
+                                                         {"second.inf"},
+                                                         {"--codepage", "437"},
+                                                         {"--codepage", "x"},
+                                                         {"--codepage="},
+                                                         {"--codepage", "-1252"},
+                                                         {"--strict=yes"},
+                                                         {"--codepage", "99999999999"},
+                                                         {"--oem-codepage", "1252"},
+                                                         {"--system-codepage", "850"}};
     for (const std::vector<std::string>& extra : cases) {
         SCOPED_TRACE(extra[0] + " " + extra.back());
         ProgramRun run = Build(extra);
