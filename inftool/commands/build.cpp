@@ -85,8 +85,7 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
         if (!ParseOemCodePage("--oem-codepage", page, options.oemCodePage, why)) return false;
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
-        why = std::string("--disk-size ") + diskSize + ": neither a floppy size (" + kDiskSizeHelp +
-              ")";
+        why = std::string("--disk-size ") + diskSize + ": not one of " + kDiskSizeHelp;
         return false;
     }
     return true;

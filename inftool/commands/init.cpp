@@ -69,8 +69,8 @@ int RunInit(const Arguments& args) {
     DiskFormat format = kUnlimitedDisk;
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, format))
-        return WrongCall(kInitCommand, std::string("--disk-size ") + diskSize +
-                                           ": neither a floppy size (" + kDiskSizeHelp + ")");
+        return WrongCall(kInitCommand,
+                         std::string("--disk-size ") + diskSize + ": not one of " + kDiskSizeHelp);
     const bool toStdout = IsStandardStream(out);
     std::error_code error;
     if (!toStdout && !args.Has(kForce) &&
