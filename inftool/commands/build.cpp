@@ -39,7 +39,9 @@ struct BuildOptions {
     bool cd = false;
     std::string volume; // --volume, else the script's AppName cut to kCdVolumeChars
     bool strict = false;
-    uint32_t codePage = 0; // 0: the script is written in the code page it is in
+    uint32_t codePage = 0;       // 0: the script is written in the code page it is in
+    uint32_t systemCodePage = 0; // the installer's ANSI code page; 0: --codepage
+    uint32_t oemCodePage = 0;    // of short names on the disks; 0: from the ANSI code page
 };
 
 enum BuildOption {
@@ -53,7 +55,9 @@ enum BuildOption {
     kVolume,
     kForce,
     kStrict,
-    kCodePage
+    kCodePage,
+    kSystemCodePage,
+    kOemCodePage
 };
 constexpr Option kBuildOptions[] = {
     {"from", "DIR", kRequired, "the originals, in DIR/<[Dirs] name> or in DIR itself"},
@@ -67,6 +71,10 @@ constexpr Option kBuildOptions[] = {
     {"force", nullptr, 0, "replaces an OUT (and OUT.IMG or OUT.ISO) that is not empty"},
     {"strict", nullptr, 0, "builds nothing when the script or the media draw a warning"},
     {"codepage", "N", 0, "converts a UTF-8 script into the ANSI code page N (1252, 932...)"},
+    {"system-codepage", "N", 0,
+     "the installer's ANSI code page, in which names are walked and read (default: --codepage)"},
+    {"oem-codepage", "N", 0,
+     "the code page of short names on the disks (default: 850 for 1252, 866 for 1251...)"},
 };
 
 bool IsCdVolumeName(const std::string& name) {
@@ -98,9 +106,15 @@ bool ReadOptions(const Arguments& args, BuildOptions& options, std::string& why)
     options.strict = args.Has(kStrict);
     if (const char* page = args.Value(kCodePage))
         if (!ParseAnsiCodePage("--codepage", page, options.codePage, why)) return false;
+    options.systemCodePage = options.codePage;
+    if (const char* page = args.Value(kSystemCodePage))
+        if (!ParseAnsiCodePage("--system-codepage", page, options.systemCodePage, why))
+            return false;
+    if (const char* page = args.Value(kOemCodePage))
+        if (!ParseOemCodePage("--oem-codepage", page, options.oemCodePage, why)) return false;
     const char* diskSize = args.Value(kDiskSize);
     if (diskSize != nullptr && !ParseDiskSize(diskSize, options.format)) {
-        why = std::string("--disk-size ") + diskSize + ": neither a floppy size nor a byte count";
+        why = std::string("--disk-size ") + diskSize + ": not one of " + kDiskSizeHelp;
         return false;
     }
     if (options.cd && (diskSize != nullptr || options.images)) {
@@ -132,39 +146,54 @@ void ReportErrors(const std::string& script, const std::vector<LayoutError>& err
     }
 }
 
-// Prints one row per disk; false when a disk exceeds the format.
-bool PrintDiskTable(const std::vector<DiskLayout>& disks, const DiskFormat& format) {
+// The table, one row per disk, in table; false when a disk exceeds the format, each such
+// disk named on stderr with its largest file.
+bool DiskTable(const std::vector<DiskLayout>& disks, const DiskFormat& format, std::string& table) {
     bool fits = true;
-    std::printf("%-6s %-8s %6s %12s %12s %18s\n", "disk", "folder", "files", "bytes used",
-                "bytes free", "compression saved");
+    char row[160];
+    std::snprintf(row, sizeof row, "%-6s %-8s %6s %12s %12s %18s\n", "disk", "folder", "files",
+                  "bytes used", "bytes free", "compression saved");
+    table = row;
     for (const DiskLayout& disk : disks) {
         std::vector<SizedFile> sized;
         long long saved = 0;
+        const MediaFile* largest = nullptr;
         for (const MediaFile& file : disk.files) {
             sized.push_back({file.path, file.bytes.size()});
             saved += static_cast<long long>(file.originalSize) -
                      static_cast<long long>(file.bytes.size());
+            if (largest == nullptr || file.bytes.size() > largest->bytes.size()) largest = &file;
         }
         const DiskUsage usage = MeasureDisk(sized, format);
         const long long free =
             static_cast<long long>(format.capacity) - static_cast<long long>(usage.usedBytes);
-        std::printf("%-6u %-8s %6zu %12llu %12s %18lld\n", disk.number,
-                    disk.folder.empty() ? "." : disk.folder.c_str(), disk.files.size(),
-                    static_cast<unsigned long long>(usage.usedBytes),
-                    format.capacity == 0 ? "-" : std::to_string(free).c_str(), saved);
-        if (format.capacity != 0 && free < 0) {
-            std::fprintf(stderr, "inftool build: disk %u is over capacity by %lld bytes\n",
-                         disk.number, -free);
-            fits = false;
+        std::snprintf(row, sizeof row, "%-6u %-8s %6zu %12llu %12s %18lld\n", disk.number,
+                      disk.folder.empty() ? "." : disk.folder.c_str(), disk.files.size(),
+                      static_cast<unsigned long long>(usage.usedBytes),
+                      format.capacity == 0 ? "-" : std::to_string(free).c_str(), saved);
+        table += row;
+        if (DiskHolds(usage, format)) continue;
+        fits = false;
+        if (free < 0) {
+            const bool alone = largest != nullptr && largest->bytes.size() > format.capacity;
+            std::fprintf(stderr,
+                         "inftool build: disk %u is over capacity by %lld bytes; its largest file "
+                         "is %s (%zu bytes%s): %s\n",
+                         disk.number, -free, largest != nullptr ? largest->path.c_str() : "-",
+                         largest != nullptr ? largest->bytes.size() : size_t{0},
+                         largest != nullptr && largest->line != 0
+                             ? (", line " + std::to_string(largest->line)).c_str()
+                             : "",
+                         alone ? "it fits no disk of this size; give a larger --disk-size"
+                               : "move it or others to another disk of [Disks], or give a "
+                                 "larger --disk-size");
         }
-        if (format.rootEntries != 0 && usage.rootEntries > format.rootEntries) {
+        if (format.rootEntries != 0 && usage.rootEntries > format.rootEntries)
             std::fprintf(stderr,
                          "inftool build: disk %u needs %u root directory entries, %u more than "
                          "the %u it holds\n",
                          disk.number, usage.rootEntries, usage.rootEntries - format.rootEntries,
                          format.rootEntries);
-            fits = false;
-        }
     }
     return fits;
 }
@@ -298,6 +327,7 @@ int RunBuild(const Arguments& args) {
     BuildOptions options;
     std::string why;
     if (!ReadOptions(args, options, why)) return WrongCall(kBuildCommand, why);
+    UseCodePages(options.systemCodePage, options.oemCodePage);
     BuildInputs& inputs = options.inputs;
     bool epochSet = false;
     int64_t imageTime = 0;
@@ -331,7 +361,9 @@ int RunBuild(const Arguments& args) {
     bool buildable = PlanMedia(inputs, report.fileLines, disks, errors);
     if (buildable && options.cd) buildable = PlanCd(disks, errors);
     ReportErrors(inputs.script, errors);
-    if (buildable) buildable = PrintDiskTable(disks, options.format);
+    // The table goes to standard output only with media made: a refusal prints nothing there.
+    std::string table;
+    if (buildable) buildable = DiskTable(disks, options.format, table);
 
     std::vector<InputPath> read = {{inputs.script, false}, {inputs.originals, false}};
     for (const DiskLayout& disk : disks)
@@ -385,6 +417,7 @@ int RunBuild(const Arguments& args) {
     const Placed placed = PutMediaInPlace(out, staged, why);
     const int status = WrittenStatus("build", placed, why, kNothingBuilt);
     if (placed == Placed::kNothing || placed == Placed::kPartly) return status;
+    std::fputs(table.c_str(), stdout);
     if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
     if (warnings != 0)
         std::printf("inftool build: built, with %zu warning%s\n", warnings,

@@ -31,7 +31,7 @@ int RunCheck(const Arguments& args) {
     if (const char* page = args.Value(kSystemCodePage)) {
         if (!ParseAnsiCodePage("--system-codepage", page, codePage, why))
             return WrongCall(kCheckCommand, why);
-        UseLeadBytesOf(codePage);
+        UseCodePages(codePage);
     }
     if ((!IsStandardStream(path) && !CheckInputFile(path, why)) ||
         !CheckScript(path, report, why)) {

@@ -9,6 +9,7 @@
 #include "media/media_writer.h"
 #include "media/script_check.h"
 #include "media/source_disk.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 #include "catalogue.h"
@@ -27,11 +28,17 @@
 
 namespace {
 
-enum ImportOption { kOut, kForce };
+enum ImportOption { kOut, kForce, kStrict, kSystemCodePage, kOemCodePage };
 constexpr Option kImportOptions[] = {
     {"out", "DIR", kRequired, "the folder to write: made whole or not at all"},
     {"force", nullptr, 0, "replaces a DIR that is not empty"},
+    {"strict", nullptr, 0, "writes nothing when the disks draw a warning"},
+    {"system-codepage", "N", 0, "the ANSI code page of the script's names (default 1252)"},
+    {"oem-codepage", "N", 0,
+     "the code page of short names on the disks (default: 850 for 1252, 932 for 932...)"},
 };
+
+constexpr uint32_t kDefaultSystemCodePage = 1252;
 
 constexpr char kNothingWritten[] = "inftool import: nothing was written\n";
 constexpr char kUnlistedFolder[] = "unlisted";
@@ -130,18 +137,28 @@ struct Import {
         char dirName[kDirNameWidth];
         InfQuery(GetFileDir, index, dirName);
         const std::string at = ScriptLine(line) + ": ";
-        const std::vector<std::string> dirParts = PathParts(dirName);
-        for (const std::string& part : dirParts) {
-            if (IsPlainFileName(part.c_str())) continue;
-            errors.push_back(at + "[Dirs] name \"" + dirName + "\" leads out of its folder");
+        if (dirName[0] != '\0' && !IsSafeDestName(dirName)) {
+            errors.push_back(at + "[Dirs] name \"" + ShownName(dirName) +
+                             "\" leads out of its folder");
             return;
         }
         for (const char* name : {entry.SourceName, entry.DestName}) {
             if (IsPlainFileName(name)) continue;
-            errors.push_back(at + "\"" + name + "\" is not a plain file name");
+            errors.push_back(at + "\"" + ShownName(name) + "\" is not a plain file name");
             return;
         }
-        const std::string source = JoinPath(dirName, entry.SourceName);
+        std::string source, dest;
+        if (!HostSourcePath(dirName, entry.SourceName, source) ||
+            !HostSourcePath(dirName, entry.DestName, dest)) {
+            errors.push_back(at + "\"" + ShownName(entry.SourceName) + "\" or \"" +
+                             ShownName(entry.DestName) + "\" in \"" + ShownName(dirName) +
+                             "\" is not text of code page " + std::to_string(AnsiCodePage()) +
+                             " (--system-codepage gives the one the script is in)");
+            return;
+        }
+        std::vector<std::string> destParts = PathParts(dest);
+        const std::string destName = destParts.back();
+        destParts.pop_back();
         for (size_t disk : SearchOrder(entry.DiskNumber)) {
             const size_t file = disks[disk].Find(source);
             if (file == SourceDisk::kNone) continue;
@@ -157,10 +174,9 @@ struct Import {
                     return;
                 }
             }
-            const std::string folder = out.SpellFolder(dirParts);
-            Put(folder.empty() ? entry.DestName : folder + "/" + entry.DestName,
-                std::move(original), line, found.modified,
-                disks[disk].name + ": " + ShownPath(found.path));
+            const std::string folder = out.SpellFolder(destParts);
+            Put(folder.empty() ? destName : folder + "/" + destName, std::move(original), line,
+                found.modified, disks[disk].name + ": " + ShownPath(found.path));
             return;
         }
         const std::string disk = std::to_string(entry.DiskNumber);
@@ -188,6 +204,14 @@ struct Import {
                 const std::string path =
                     "disk" + std::to_string(number) + "/" + disks[disk].files[file].path;
                 kept.push_back(path);
+                const std::vector<std::string>& unreadable = disks[disk].unreadable;
+                if (std::find(unreadable.begin(), unreadable.end(), disks[disk].files[file].path) !=
+                    unreadable.end())
+                    warnings.push_back(disks[disk].name + ": " + disks[disk].files[file].path +
+                                       ": a name that is no text of code page " +
+                                       std::to_string(OemCodePage()) +
+                                       " (--oem-codepage) or of UTF-16, kept as " + folder + "/" +
+                                       path + " with \"_\" for what cannot be read");
                 Put(folder + "/" + path, disks[disk].files[file].bytes, 0,
                     disks[disk].files[file].modified,
                     disks[disk].name + ": " + ShownPath(disks[disk].files[file].path));
@@ -263,8 +287,9 @@ void PlaceDisks(Import& import) {
         if (!IsCopiedEntry(i)) continue;
         char dirName[kDirNameWidth];
         InfQuery(GetFileDir, i, dirName);
-        numbersOfPath[JoinPath(dirName, g_Catalogue.Files[i].SourceName)].insert(
-            g_Catalogue.Files[i].DiskNumber);
+        std::string path;
+        if (HostSourcePath(dirName, g_Catalogue.Files[i].SourceName, path))
+            numbersOfPath[path].insert(g_Catalogue.Files[i].DiskNumber);
     }
     struct Claim {
         size_t count;
@@ -300,6 +325,68 @@ void PlaceDisks(Import& import) {
             continue;
         import.diskOfNumber[claim.number] = claim.disk;
     }
+}
+
+// A label without its digits: "SCANNER 1" and "SCANNER 2" are of one set.
+std::string LabelStem(const std::string& label) {
+    std::string stem;
+    for (char c : label)
+        if (c < '0' || c > '9') stem += c;
+    return stem;
+}
+
+// Disks of two versions of a set: labels that differ beyond their disk numbers, unless each
+// is the one build gives its [Disks] name, and one path with other bytes on two disks.
+void CheckVersions(Import& import) {
+    std::vector<size_t> read;
+    for (size_t disk : import.Order())
+        if (import.repeatOf[disk] == kNone) read.push_back(disk);
+    const auto asBuilt = [&import](size_t disk) {
+        const uint16_t number = import.NumberOf(disk);
+        std::string label = VolumeLabel(DiskName(number), number), shown;
+        label.erase(label.find_last_not_of(' ') + 1);
+        Utf8OfOem(label, shown);
+        return number != 0 && shown == import.disks[disk].label;
+    };
+    for (size_t a = 0; a < read.size(); ++a) {
+        for (size_t b = a + 1; b < read.size(); ++b) {
+            const SourceDisk& first = import.disks[read[a]];
+            const SourceDisk& second = import.disks[read[b]];
+            if (!first.label.empty() && !second.label.empty() &&
+                LabelStem(first.label) != LabelStem(second.label) &&
+                !(asBuilt(read[a]) && asBuilt(read[b])))
+                import.warnings.push_back(first.name + " is labelled \"" + first.label + "\" and " +
+                                          second.name + " \"" + second.label +
+                                          "\": disks of two versions? (--strict refuses them)");
+            for (const SourceFile& file : first.files) {
+                const size_t other = second.Find(file.path);
+                if (other == kNone || second.files[other].bytes == file.bytes) continue;
+                import.warnings.push_back(
+                    first.name + ": " + ShownPath(file.path) + " and " + second.name + ": " +
+                    ShownPath(second.files[other].path) +
+                    " differ: disks of two versions? (--strict refuses them)");
+                break;
+            }
+        }
+    }
+}
+
+// Where no disk holds the script at its top, a folder that holds disks in folders of its own
+// is named, with the folders to give instead.
+std::string ScriptHint(const Import& import) {
+    for (const SourceDisk& disk : import.disks) {
+        std::string folders;
+        for (const SourceFile& file : disk.files) {
+            const std::vector<std::string> parts = PathParts(file.path);
+            if (parts.size() == 2 && FoldedName(parts[1]) == kScriptName)
+                folders += " " + JoinPath(disk.name, parts[0].c_str());
+        }
+        if (!folders.empty())
+            return "inftool import: hint: " + disk.name +
+                   " holds disks in folders: give those, as in import" + folders + " --out ...";
+    }
+    return "inftool import: hint: give the start disk, the one with " + std::string(kScriptName) +
+           " at its top, and the others of its set";
 }
 
 // One row a disk, in the order of their numbers: "-" for a disk placed as none, whose files
@@ -348,6 +435,14 @@ int RunImport(const Arguments& args) {
         read.push_back({input, true});
     OutFolder folder;
     std::string why;
+    uint32_t systemCodePage = kDefaultSystemCodePage, oemCodePage = 0;
+    if (const char* page = args.Value(kSystemCodePage))
+        if (!ParseAnsiCodePage("--system-codepage", page, systemCodePage, why))
+            return WrongCall(kImportCommand, why);
+    if (const char* page = args.Value(kOemCodePage))
+        if (!ParseOemCodePage("--oem-codepage", page, oemCodePage, why))
+            return WrongCall(kImportCommand, why);
+    UseCodePages(systemCodePage, oemCodePage);
     if (!PrepareOut(out, args.Has(kForce), ImageBeside::kIgnored, read, "import", folder, why))
         return Refuse({why});
 
@@ -369,12 +464,14 @@ int RunImport(const Arguments& args) {
     if (!import.errors.empty()) return Refuse(import.errors);
     FindRepeats(import);
     if (!FindScriptDisk(import))
-        return Refuse({std::string("none of the disks holds ") + kScriptName + " at its top"});
+        return Refuse({std::string("none of the disks holds ") + kScriptName + " at its top\n" +
+                       ScriptHint(import)});
 
     const SourceDisk& scriptDisk = import.disks[import.scriptDisk];
     ScriptReport report;
     CheckScriptText(scriptDisk.files[scriptDisk.Find(kScriptName)].bytes, report);
     PlaceDisks(import);
+    CheckVersions(import);
     import.TakeAsFound(import.scriptDisk, kScriptName, kScriptName);
     std::vector<std::string> notes;
     for (const char* own : {kInstallerName, kFollowOnSetup}) {
@@ -391,7 +488,9 @@ int RunImport(const Arguments& args) {
 
     for (const std::string& warning : import.warnings)
         std::fprintf(stderr, "inftool import: warning: %s\n", warning.c_str());
-    PrintTable(import);
+    if (args.Has(kStrict) && !import.warnings.empty())
+        return Refuse({"--strict: the disks draw " + std::to_string(import.warnings.size()) +
+                       " warning" + (import.warnings.size() == 1 ? "" : "s")});
     if (!ClaimOut(folder, why)) return Refuse({why}, kExitWrite);
     if (!MayTakeOut(folder, why)) return Refuse({why});
     StagedMedia staged;
@@ -403,6 +502,7 @@ int RunImport(const Arguments& args) {
     const Placed placed = PutMediaInPlace(folder, staged, why);
     const int status = WrittenStatus("import", placed, why, kNothingWritten);
     if (placed == Placed::kNothing || placed == Placed::kPartly) return status;
+    PrintTable(import);
     for (const std::string& note : notes)
         std::printf("%s\n", note.c_str());
     if (!kept.empty()) {

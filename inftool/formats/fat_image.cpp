@@ -104,8 +104,9 @@ void NameChildren(std::vector<Node>& nodes, size_t at) {
     for (bool plain : {true, false}) {
         for (size_t child : folder.children) {
             Node& node = nodes[child];
-            if (IsShortName(node.name) != plain) continue;
-            node.shortName = plain ? ShortFormOf(node.name) : GeneratedShortName(node.name, taken);
+            const FatNameForm form = FormOfName(node.name);
+            if (form.shortOnly != plain) continue;
+            node.shortName = plain ? ShortFormOf(form.oem) : GeneratedShortName(form.oem, taken);
             taken.emplace(node.shortName.bytes, kShortNameBytes);
             folder.entries += EntriesOfName(node.name);
         }
@@ -193,8 +194,9 @@ struct Writer {
         for (size_t child : folder.children) {
             const Node& node = nodes[child];
             const uint8_t checksum = LongNameChecksum(node.shortName.bytes);
+            const std::vector<uint16_t> units = FormOfName(node.name).units;
             for (uint32_t ordinal = EntriesOfName(node.name) - 1; ordinal > 0; --ordinal) {
-                FillLongNameEntry(node.name, ordinal, checksum, entry);
+                FillLongNameEntry(units, ordinal, checksum, entry);
                 entry += kDirEntryBytes;
             }
             entry = Entry(entry, node.shortName.bytes,

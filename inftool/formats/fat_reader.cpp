@@ -101,8 +101,8 @@ struct LongName {
         expected = ordinal;
     }
 
-    // The long name of the short entry, when the run of long-name entries before it is whole
-    // and made for it. False when a character is beyond ASCII.
+    // The long name of the short entry (UTF-8), when the run of long-name entries before it is
+    // whole and made for it. False, with "_" for each unit, when it is no UTF-16.
     bool Finish(const uint8_t* entry, std::string& name) {
         char shortName[kShortNameBytes];
         std::memcpy(shortName, entry, kShortNameBytes);
@@ -110,12 +110,10 @@ struct LongName {
         expected = 0;
         name.clear();
         if (!whole) return true;
-        for (uint16_t unit : units) {
-            if (unit == 0) break;
-            if (unit > 0x7F) return false;
-            name += static_cast<char>(unit);
-        }
-        return true;
+        size_t count = 0;
+        while (count < std::size(units) && units[count] != 0)
+            ++count;
+        return Utf8OfUnits(units, count, name);
     }
 };
 
@@ -209,11 +207,12 @@ struct Reader {
     bool ReadEntry(const uint8_t* entry, const std::string& folder, LongName& longName,
                    std::set<std::string>& names) {
         const uint8_t attributes = entry[kEntryAttributes];
-        std::string name;
-        const std::string shortName = NameOfShortEntry(entry);
+        std::string name, shortName;
+        const std::string oemName = NameOfShortEntry(entry);
+        bool text = Utf8OfOem(oemName, shortName);
         const std::string where = folder.empty() ? "the root folder" : folder;
-        if (!longName.Finish(entry, name))
-            return Fail(where, "the long name of " + shortName + " goes beyond ASCII");
+        const bool longText = longName.Finish(entry, name);
+        text = name.empty() ? text : longText;
         if ((attributes & (kAttributeVolumeLabel | kAttributeDirectory)) == kAttributeVolumeLabel) {
             if (folder.empty() && disk.label.empty()) {
                 disk.label.assign(reinterpret_cast<const char*>(entry), kShortNameBytes);
@@ -227,6 +226,7 @@ struct Reader {
         if (!IsPortableName(name))
             return Fail(where,
                         "holds an entry named \"" + Shown(name) + "\", which no folder can take");
+        if (!text) disk.unreadable.push_back(folder.empty() ? name : folder + "/" + name);
         if (!names.insert(FoldedName(name)).second)
             return Fail(where, "holds two entries named " + name);
         const std::string path = folder.empty() ? name : folder + "/" + name;

@@ -42,6 +42,9 @@ struct FatDisk {
     FatGeometry geometry;
     std::string label;          // the root's volume label without its padding; "" for none
     std::vector<FatFile> files; // a folder comes before what it holds
+    // The paths of files whose names are no text of their code page (the OEM code page of the
+    // run for short names, UTF-16 for long ones), as read with "_" for what is not.
+    std::vector<std::string> unreadable;
 };
 
 // The geometry of the boot sector at the start of size bytes. False, with why, when they are
@@ -53,6 +56,6 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& geometry, s
 // concerned, if any), when it is another image format (named), no FAT12 or FAT16 volume, or
 // damaged: a cluster chain that loops, leaves the disk, meets a free or bad cluster or
 // another's chain, or holds fewer or more clusters than its file's length; a name no folder
-// of the host can take (beyond printable ASCII, ".", "..", a separator); two entries of one
-// name.
+// of the host can take (a control character, ".", "..", a separator); two entries of one
+// name. Names are UTF-8: short ones read through the OEM code page of the run.
 bool ReadFatImage(const uint8_t* image, size_t size, FatDisk& disk, std::string& why);

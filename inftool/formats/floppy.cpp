@@ -72,3 +72,8 @@ DiskUsage MeasureDisk(const std::vector<SizedFile>& files, const DiskFormat& for
     }
     return usage;
 }
+
+bool DiskHolds(const DiskUsage& usage, const DiskFormat& format) {
+    return (format.capacity == 0 || usage.usedBytes <= format.capacity) &&
+           (format.rootEntries == 0 || usage.rootEntries <= format.rootEntries);
+}

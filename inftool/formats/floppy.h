@@ -74,3 +74,7 @@ struct DiskUsage {
 };
 
 DiskUsage MeasureDisk(const std::vector<SizedFile>& files, const DiskFormat& format);
+
+// Whether a disk of format holds what usage counts: the one rule of init's plan and build's
+// table. An unlimited format holds anything.
+bool DiskHolds(const DiskUsage& usage, const DiskFormat& format);

@@ -61,10 +61,12 @@ bool Convert(const std::vector<uint8_t>& source, CodePageEncoder& encoder, std::
         const Decoded decoded = DecodeUtf8(source, at);
         const size_t length = decoded.length != 0 ? decoded.length : 1;
         const bool lineFaulted = !faults.empty() && faults.back().line == line;
-        char text[96];
+        char text[160];
         if (decoded.length == 0) {
-            std::snprintf(text, sizeof text, "byte 0x%02X is not UTF-8, which --codepage converts",
-                          source[at]);
+            std::snprintf(text, sizeof text,
+                          "byte 0x%02X is not UTF-8, which --codepage converts, and the text is "
+                          "not of code page %u either",
+                          source[at], encoder.codePage);
             if (!lineFaulted) faults.push_back({line, text});
         } else if (decoded.codePoint < 0x80) {
             out += static_cast<char>(decoded.codePoint);
@@ -80,6 +82,15 @@ bool Convert(const std::vector<uint8_t>& source, CodePageEncoder& encoder, std::
         at += length;
     }
     return faults.empty();
+}
+
+bool IsUtf8(const std::vector<uint8_t>& source) {
+    for (size_t at = TextStart(source); at < source.size();) {
+        const Decoded decoded = DecodeUtf8(source, at);
+        if (decoded.length == 0) return false;
+        at += decoded.length;
+    }
+    return true;
 }
 
 } // namespace
@@ -118,11 +129,20 @@ bool MakeMediaScript(const std::vector<uint8_t>& source, uint32_t codePage,
                 {0, "this system cannot convert into code page " + std::to_string(codePage)});
             return false;
         }
-        body.clear();
-        const bool converted = Convert(source, encoder, body, faults);
-        CloseEncoder(encoder);
-        if (!converted) return false;
-        changes.codePage = codePage;
+        // A script saved in the code page already is kept as it is.
+        std::string utf8;
+        const bool inPage =
+            !changes.byteOrderMark && !IsUtf8(source) && ConvertText(codePage, kUtf8, body, utf8);
+        if (!inPage) {
+            body.clear();
+            const bool converted = Convert(source, encoder, body, faults);
+            CloseEncoder(encoder);
+            if (!converted) return false;
+            changes.codePage = codePage;
+        } else {
+            CloseEncoder(encoder);
+            changes.keptIn = codePage;
+        }
     }
     text.clear();
     for (size_t at = 0; at < body.size(); ++at) {
@@ -154,5 +174,8 @@ std::string DescribeChanges(const MediaScriptChanges& changes) {
     if (changes.lastLineEnded) add("with a line end after its last line");
     if (changes.byteOrderMark) add("without its UTF-8 byte-order mark");
     if (changes.codePage != 0) add("in code page " + std::to_string(changes.codePage));
+    if (changes.keptIn != 0)
+        parts += (parts.empty() ? "" : "; ") + std::string("kept in code page ") +
+                 std::to_string(changes.keptIn) + ", which it is in already";
     return parts;
 }

@@ -24,6 +24,7 @@ struct MediaScriptChanges {
     uint32_t lfEnds = 0;        // line ends of LF alone made CR LF
     bool lastLineEnded = false; // the last line had no line end and was given a CR LF
     uint32_t codePage = 0;      // converted from UTF-8 into this code page; 0 when not
+    uint32_t keptIn = 0;        // not UTF-8 but text of the code page asked for: kept as it is
 };
 
 struct ScriptTextFault {
@@ -32,10 +33,10 @@ struct ScriptTextFault {
 };
 
 // The text for the disk: every line ended by CR LF, no byte-order mark, and, with a code page
-// other than 0, converted from UTF-8 into it. A CR inside a line stays: it is the script's
-// own, and the check warns of it. False, with the faults, one for each line that is not
-// UTF-8 or holds a character the code page has none for, or one when the platform cannot
-// convert into the page.
+// other than 0, converted from UTF-8 into it, unless it is no UTF-8 but text of that code page. A
+// CR inside a line stays: it is the script's own, and the check warns of it. False, with the
+// faults, one for each line that is not UTF-8 or holds a character the code page has none for, or
+// one when the platform cannot convert into the page.
 bool MakeMediaScript(const std::vector<uint8_t>& source, uint32_t codePage,
                      std::vector<uint8_t>& text, MediaScriptChanges& changes,
                      std::vector<ScriptTextFault>& faults);

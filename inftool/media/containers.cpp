@@ -53,11 +53,20 @@ bool ReadFloppy(const std::vector<uint8_t>& bytes, Scratch& scratch, SourceDisk&
                 std::string& why) {
     if (!MakeScratch(scratch, why)) return false;
     const fs::path copy = fs::absolute(scratch.folder) / "image";
-    if (!CreateNewFile(copy, bytes, why)) {
-        why = "cannot copy it for libdsk: " + why;
+    const int fd = open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0444);
+    size_t done = 0;
+    while (fd >= 0 && done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const int failure = fd < 0 || done < bytes.size() ? errno : 0;
+    if (fd >= 0) close(fd);
+    if (failure != 0 || done < bytes.size()) {
+        why = std::string("cannot copy it for libdsk: ") + std::strerror(failure ? failure : EIO);
         return false;
     }
-    chmod(copy.c_str(), 0444);
     std::vector<uint8_t> sectors;
     const bool read =
         ReadDskImage(copy.string(), fs::absolute(scratch.folder).string(), sectors, why);

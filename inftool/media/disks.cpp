@@ -1,17 +1,33 @@
 #include "media/disks.h"
 
+#include "platform/code_page.h"
+#include "platform/files.h"
+
 #include "catalogue.h"
+#include "common/dbcs.h"
 #include "common/media_layout.h"
 
 #include <algorithm>
 #include <cstdio>
+
+namespace {
+
+// The lowest number of [Disks]; none is 65535.
+uint16_t FirstListedDisk() {
+    uint16_t first = UINT16_MAX;
+    for (uint16_t i = 0; i < g_Catalogue.DiskCount; ++i)
+        first = std::min(first, g_Catalogue.Disks[i].Number);
+    return first;
+}
+
+} // namespace
 
 bool IsCopiedEntry(uint16_t index) {
     return IsDestinationDir(g_Catalogue.Files[index].DirNumber);
 }
 
 std::vector<uint16_t> DisksInUse() {
-    std::vector<uint16_t> disks;
+    std::vector<uint16_t> disks = {StartDisk()};
     for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i) {
         const uint16_t disk = g_Catalogue.Files[i].DiskNumber;
         if (IsCopiedEntry(i) && std::find(disks.begin(), disks.end(), disk) == disks.end())
@@ -28,9 +44,11 @@ std::string DiskName(uint16_t number) {
 }
 
 uint16_t StartDisk() {
-    for (uint16_t i = 0; i < g_Catalogue.FileCount; ++i)
-        if (IsCopiedEntry(i)) return g_Catalogue.Files[i].DiskNumber;
-    return 1;
+    uint16_t start = 0;
+    for (uint16_t i = 0; i < g_Catalogue.FileCount && start == 0; ++i)
+        if (IsCopiedEntry(i)) start = g_Catalogue.Files[i].DiskNumber;
+    if (start == 0) return g_Catalogue.DiskCount != 0 ? FirstListedDisk() : 1;
+    return std::min(start, FirstListedDisk());
 }
 
 void CheckDiskOrder(const std::vector<uint32_t>& fileLines, std::vector<Warning>& warnings) {
@@ -56,4 +74,37 @@ void CheckDiskOrder(const std::vector<uint32_t>& fileLines, std::vector<Warning>
                       file.DiskNumber, locationLine, locationDisk, file.DiskNumber);
         warnings.push_back({fileLines[i], text});
     }
+}
+
+std::vector<std::string> ScriptPathParts(const char* path) {
+    std::vector<std::string> parts(1);
+    for (const char* c = path; *c != '\0'; c = NextChar(c)) {
+        if (*c == '\\' || *c == '/')
+            parts.emplace_back();
+        else
+            parts.back().append(c, static_cast<size_t>(NextChar(c) - c));
+    }
+    parts.erase(std::remove(parts.begin(), parts.end(), std::string()), parts.end());
+    return parts;
+}
+
+bool HostSourcePath(const char* dirName, const char* name, std::string& path) {
+    path.clear();
+    for (const char* text : {dirName, name}) {
+        for (const std::string& part : ScriptPathParts(text)) {
+            std::string host;
+            if (!HostName(part, host)) return false;
+            path += (path.empty() ? "" : "/") + host;
+        }
+    }
+    return true;
+}
+
+std::string FindHostPath(const std::string& dir, const std::string& path) {
+    std::string found = dir;
+    for (const std::string& part : PathParts(path)) {
+        found = FindIgnoringCase(found, part.c_str());
+        if (found.empty()) return {};
+    }
+    return found;
 }

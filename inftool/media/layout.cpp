@@ -4,6 +4,7 @@
 #include "formats/iso_image.h"
 #include "formats/szdd.h"
 #include "media/disks.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 #include "catalogue.h"
@@ -13,6 +14,7 @@
 #include "transfer/copy_rules.h"
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 std::string DiskBuilder::SpellFolder(const std::vector<std::string>& parts) {
@@ -52,6 +54,12 @@ bool DiskBuilder::Add(MediaFile file, std::string& clash) {
 }
 
 namespace {
+
+// An entry's names as the host spells them.
+struct HostNames {
+    std::vector<std::string> folders; // of its [Dirs] name
+    std::string source, dest;
+};
 
 struct Planner {
     const BuildInputs& inputs;
@@ -113,42 +121,90 @@ struct Planner {
         Place(disk, std::move(file));
     }
 
-    std::string FindOriginal(const char* dirName, const FileEntry& entry) const {
-        std::vector<std::string> names = {entry.DestName};
-        if (!entry.Compressed) names.push_back(entry.SourceName);
-        for (const std::string& folder : {std::string(dirName) + "\\", std::string()}) {
-            for (const std::string& name : names) {
-                const std::string found =
-                    FindIgnoringCase(inputs.originals, (folder + name).c_str());
-                if (!found.empty() && IsRegularFile(found)) return found;
+    // The original below the originals' folder, each part matched ignoring case; "" when
+    // none is there. parts: host names.
+    std::string FindHost(const std::vector<std::string>& parts) const {
+        std::string path = inputs.originals;
+        for (const std::string& part : parts) {
+            path = FindIgnoringCase(path, part.c_str());
+            if (path.empty()) return {};
+        }
+        return IsRegularFile(path) ? path : std::string();
+    }
+
+    std::string FindOriginal(const HostNames& names, const FileEntry& entry) const {
+        std::vector<std::string> candidates = {names.dest};
+        if (!entry.Compressed) candidates.push_back(names.source);
+        for (const bool inFolder : {true, false}) {
+            for (const std::string& name : candidates) {
+                std::vector<std::string> parts =
+                    inFolder ? names.folders : std::vector<std::string>();
+                parts.push_back(name);
+                const std::string found = FindHost(parts);
+                if (!found.empty()) return found;
             }
         }
         return {};
     }
 
-    // The names reach the disk as they are: each must stay inside it and be one FAT holds.
-    bool NamesStayInside(const char* dirName, const FileEntry& entry, uint32_t line) {
+    // The names reach the disk as they are: each must stay inside it, walked as the installer
+    // walks it in the ANSI code page, and be one that FAT holds; host gets them as the host
+    // spells them.
+    bool NamesStayInside(const char* dirName, const FileEntry& entry, uint32_t line,
+                         HostNames& host) {
         bool inside = true;
-        for (const std::string& part : PathParts(dirName)) {
-            if (IsPlainFileName(part.c_str())) continue;
-            Fail(line, std::string("[Dirs] name \"") + dirName + "\" leads out of its disk");
+        if (dirName[0] != '\0' && !IsSafeDestName(dirName)) {
+            Fail(line, "[Dirs] name \"" + ShownName(dirName) + "\" leads out of its disk");
             inside = false;
-            break;
         }
         for (const char* name : {entry.SourceName, entry.DestName}) {
             if (IsPlainFileName(name)) continue;
-            Fail(line, std::string("\"") + name + "\" is not a plain file name");
+            Fail(line,
+                 "\"" + ShownName(name) + "\" is not a plain file name" + SeparatorHint(name));
             inside = false;
         }
         if (!inside) return false;
-        for (const std::string& part : PathParts(dirName))
-            if (!IsFatName(part)) return NotOnFat(line, part);
-        if (!IsFatName(entry.SourceName)) return NotOnFat(line, entry.SourceName);
+        for (const std::string& part : ScriptPathParts(dirName)) {
+            host.folders.emplace_back();
+            if (!ToHost(line, part, host.folders.back())) return false;
+        }
+        return ToHost(line, entry.SourceName, host.source) &&
+               ToHost(line, entry.DestName, host.dest);
+    }
+
+    // A "\\" after a byte beyond ASCII, which a double-byte code page would read as its
+    // trail byte, is a folder separator in this one.
+    static std::string SeparatorHint(const char* name) {
+        const char* slash = std::strchr(name, '\\');
+        if (!HasFolder(name) || slash == nullptr || slash == name ||
+            static_cast<uint8_t>(slash[-1]) < 0x80)
+            return "";
+        return ": \"\\\" is a folder separator in " +
+               (AnsiCodePage() == 0 ? std::string("ASCII")
+                                    : "code page " + std::to_string(AnsiCodePage()));
+    }
+
+    bool ToHost(uint32_t line, const std::string& name, std::string& host) {
+        bool beyondAscii = false;
+        for (char c : name)
+            beyondAscii = beyondAscii || static_cast<uint8_t>(c) >= 0x80;
+        if (beyondAscii && AnsiCodePage() == 0) {
+            Fail(line, "\"" + ShownName(name) +
+                           "\" goes beyond ASCII: give --codepage or --system-codepage, the ANSI "
+                           "code page the installer reads the script in");
+            return false;
+        }
+        if (!HostName(name, host)) {
+            Fail(line, "\"" + ShownName(name) + "\" is not text of code page " +
+                           std::to_string(AnsiCodePage()));
+            return false;
+        }
+        if (!IsFatName(host)) return NotOnFat(line, name);
         return true;
     }
 
     bool NotOnFat(uint32_t line, const std::string& name) {
-        Fail(line, "\"" + name + "\" is not a name a FAT disk can hold");
+        Fail(line, "\"" + ShownName(name) + "\" is not a name a FAT disk can hold");
         return false;
     }
 
@@ -157,14 +213,18 @@ struct Planner {
         const uint32_t line = fileLines[index];
         char dirName[kDirNameWidth];
         InfQuery(GetFileDir, index, dirName);
-        if (!NamesStayInside(dirName, entry, line)) return;
-        const std::string original = FindOriginal(dirName, entry);
+        HostNames host;
+        if (!NamesStayInside(dirName, entry, line, host)) return;
+        const std::string original = FindOriginal(host, entry);
         if (original.empty()) {
             const bool twoNames =
                 !entry.Compressed && ScriptCompareNames(entry.SourceName, entry.DestName) != 0;
-            Fail(line, std::string("no original of ") + entry.DestName +
-                           (twoNames ? std::string(" or ") + entry.SourceName : "") + " in " +
-                           JoinPath(inputs.originals, dirName) + " or " + inputs.originals);
+            std::string folder;
+            for (const std::string& part : host.folders)
+                folder += (folder.empty() ? "" : "/") + part;
+            Fail(line, "no original of " + host.dest + (twoNames ? " or " + host.source : "") +
+                           " in " + JoinPath(inputs.originals, folder.c_str()) + " or " +
+                           inputs.originals);
             return;
         }
         MediaFile file{{}, {}, 0, line, 0, original};
@@ -177,9 +237,8 @@ struct Planner {
             file.bytes = std::move(packed);
         }
         DiskBuilder& disk = DiskOf(entry.DiskNumber);
-        const std::string folder = disk.SpellFolder(PathParts(dirName));
-        file.path =
-            folder.empty() ? std::string(entry.SourceName) : folder + "/" + entry.SourceName;
+        const std::string folder = disk.SpellFolder(host.folders);
+        file.path = folder.empty() ? host.source : folder + "/" + host.source;
         Place(disk, std::move(file));
     }
 };

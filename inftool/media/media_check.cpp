@@ -4,6 +4,7 @@
 #include "formats/szdd.h"
 #include "media/containers.h"
 #include "media/disks.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 #include "catalogue.h"
@@ -32,7 +33,7 @@ Located Locate(const MediaDisk& disk, const std::string& relative) {
         found.bytes = &file.bytes;
         return found;
     }
-    const std::string path = FindIgnoringCase(disk.path, relative.c_str());
+    const std::string path = FindHostPath(disk.path, relative);
     if (!path.empty() && IsRegularFile(path)) found.shown = path;
     return found;
 }
@@ -89,8 +90,14 @@ void CheckEntry(MediaCheck& check, uint16_t index) {
     const MediaDisk& disk = check.DiskOf(file.DiskNumber);
     char dirName[kDirNameWidth];
     InfQuery(GetFileDir, index, dirName);
-    const std::string relative = std::string(dirName) + "\\" + file.SourceName;
+    std::string relative;
     const uint32_t line = check.script.fileLines[index];
+    if (!HostSourcePath(dirName, file.SourceName, relative)) {
+        check.Warn(line, "source \"" + ShownName(file.SourceName) + "\" in \"" +
+                             ShownName(dirName) + "\" is not text of code page " +
+                             std::to_string(AnsiCodePage()));
+        return;
+    }
     const Located source = Locate(disk, relative);
     if (source.shown.empty()) {
         check.Warn(line, "source " + JoinPath(disk.path, relative.c_str()) + " is missing");

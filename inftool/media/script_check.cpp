@@ -2,6 +2,7 @@
 
 #include "formats/script_text.h"
 #include "media/disks.h"
+#include "platform/code_page.h"
 #include "platform/files.h"
 
 #include "catalogue.h"
@@ -289,12 +290,12 @@ void CheckCatalogue(CheckState& state) {
             Warn(state, line,
                  Format("destination name \"%s\" is not a plain file name: the installer refuses "
                         "it",
-                        file.DestName));
+                        ShownName(file.DestName).c_str()));
         else if (HasFolder(file.DestName))
             Warn(state, line,
                  Format("destination name \"%s\" has a folder: the installer writes below its "
                         "destination directory and fails unless that folder exists",
-                        file.DestName));
+                        ShownName(file.DestName).c_str()));
         if (!HasNumber(c.Dirs, c.DirCount, file.DirNumber))
             Warn(state, line, Format("directory number %u has no [Dirs] record", file.DirNumber));
         if (!HasNumber(c.Disks, c.DiskCount, file.DiskNumber))

@@ -84,6 +84,8 @@ constexpr size_t kMaxPathBytes = 4095; // PATH_MAX less its terminating null
 bool ReadFatDisk(const std::vector<uint8_t>& image, SourceDisk& disk, std::string& why) {
     FatDisk fat;
     if (!ReadFatImage(image.data(), image.size(), fat, why)) return false;
+    Utf8OfOem(fat.label, disk.label);
+    disk.unreadable = fat.unreadable;
     for (FatFile& file : fat.files) {
         int64_t modified = -1;
         if (!SecondsOfFatTime(file.written, modified)) modified = -1;
@@ -121,7 +123,7 @@ size_t SourceDisk::Find(const std::string& path) const {
 }
 
 bool ReadSourceDisk(const std::string& name, SourceDisk& disk, std::string& why) {
-    disk = SourceDisk{name, {}, {}};
+    disk = SourceDisk{name, {}, {}, {}, {}};
     std::error_code error;
     if (fs::is_directory(name, error)) return ReadFolder(name, disk, why);
     return ReadImage(name, disk, why);

@@ -21,6 +21,8 @@ struct SourceDisk {
     std::vector<SourceFile> files;
     std::map<std::string, size_t> byFoldedPath;
     bool wholeSet = false; // a CD or archive that holds the whole set in one tree
+    std::string label;                   // an image's volume label, UTF-8; "" for none
+    std::vector<std::string> unreadable; // paths whose names are no text of their code page
 
     static constexpr size_t kNone = SIZE_MAX;
     // The index of the file at path, its parts separated by "/" or "\"; kNone when none.

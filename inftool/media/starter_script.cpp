@@ -114,9 +114,34 @@ std::string MediaPath(const StarterPlan& plan, const StarterFile& file) {
 }
 
 bool Fits(const std::vector<SizedFile>& disk, const DiskFormat& format) {
-    const DiskUsage usage = MeasureDisk(disk, format);
-    return usage.usedBytes <= format.capacity &&
-           (format.rootEntries == 0 || usage.rootEntries <= format.rootEntries);
+    return DiskHolds(MeasureDisk(disk, format), format);
+}
+
+uint64_t StoredSize(const StarterFile& file) {
+    return file.compressed ? file.packedSize : file.size;
+}
+
+// Fills disk with what still fits of left, the largest first, so that small files remain to
+// open the later disks; what it places leaves left and is noted as on number.
+void FillDisk(std::vector<SizedFile>& disk, const DiskFormat& format, const StarterPlan& plan,
+              std::vector<StarterFile*>& left, uint16_t number, std::vector<StarterFile*>& placed,
+              const std::set<const StarterFile*>& reserved) {
+    std::vector<StarterFile*> bySize;
+    for (StarterFile* file : left)
+        if (reserved.count(file) == 0) bySize.push_back(file);
+    std::stable_sort(bySize.begin(), bySize.end(), [](const StarterFile* a, const StarterFile* b) {
+        return StoredSize(*a) > StoredSize(*b);
+    });
+    for (StarterFile* file : bySize) {
+        disk.push_back({MediaPath(plan, *file), StoredSize(*file)});
+        if (!Fits(disk, format)) {
+            disk.pop_back();
+            continue;
+        }
+        file->disk = number;
+        placed.push_back(file);
+        left.erase(std::find(left.begin(), left.end(), file));
+    }
 }
 
 } // namespace
@@ -181,54 +206,156 @@ bool FindOriginals(const std::string& folder, StarterPlan& plan, std::vector<std
     return errors.empty();
 }
 
+namespace {
+
+struct DiskPlanner {
+    const DiskFormat& format;
+    const std::vector<SizedFile>& ownFiles;
+    StarterPlan& plan;
+    std::set<std::string> taken[3]; // by directory number: every name its folder may hold
+    // Kept off the fills, to open a later disk: a small file the fills would otherwise take.
+    std::set<size_t> reserved;         // indices in plan.files
+    std::set<const StarterFile*> here; // the reserved files of the plan being tried
+
+    bool Compress(StarterFile& file) {
+        if (file.compressed) return true;
+        if (!taken[file.dir].insert(FoldedName(CompressedName(file.name))).second) return false;
+        file.compressed = true;
+        return true;
+    }
+
+    bool CanOpen(const StarterFile& file) const {
+        return Fits({{MediaPath(plan, file), file.packedSize}}, format) &&
+               (file.compressed ||
+                taken[file.dir].count(FoldedName(CompressedName(file.name))) == 0);
+    }
+
+    // The opener of a later disk: a reserved file, else one compressed already, else the
+    // first that can be.
+    StarterFile* Opener(const std::vector<StarterFile*>& left) {
+        for (int pass = 0; pass < 3; ++pass)
+            for (StarterFile* file : left)
+                if ((pass != 0 || here.count(file) != 0) && (pass != 1 || file->compressed) &&
+                    CanOpen(*file) && Compress(*file))
+                    return file;
+        return nullptr;
+    }
+
+    std::string NoOpener(const StarterFile& file) const {
+        if (file.size > format.capacity)
+            return file.path + ": " + std::to_string(file.size) +
+                   " bytes, more than a disk holds (" + std::to_string(format.capacity) +
+                   " bytes of files)";
+        if (file.packedSize > format.capacity)
+            return file.path + ": " + std::to_string(file.packedSize) +
+                   " bytes compressed, more than a disk holds; it fits no disk after the first, "
+                   "which opens only with a compressed entry, nor beside the installer's own "
+                   "files on the first";
+        return file.path + ": its compressed name " + CompressedName(file.name) +
+               " is another file's, and no disk after the first opens with a plain entry";
+    }
+
+    // One plan with the reserved files; false, with why, when it fails. stuck: it failed for
+    // want of a file to open a disk, which another reservation may mend.
+    bool Attempt(std::vector<StarterFile>& files, bool& stuck, std::string& why) {
+        stuck = false;
+        std::vector<StarterFile*> left;
+        here.clear();
+        for (StarterFile& file : files) {
+            left.push_back(&file);
+            if (reserved.count(left.size() - 1) != 0) here.insert(&file);
+        }
+        const auto inOrder = [](const StarterFile* a, const StarterFile* b) { return a < b; };
+        // The start disk: the installer's own files and what fits beside them; build takes
+        // the disk of the first entry for it.
+        std::vector<SizedFile> disk = ownFiles;
+        std::vector<StarterFile*> order;
+        FillDisk(disk, format, plan, left, 1, order, {});
+        // Put back what the reservations keep off the start disk, which may hold no entry.
+        std::vector<StarterFile*> first;
+        for (StarterFile* file : order) {
+            if (here.count(file) == 0) {
+                first.push_back(file);
+            } else {
+                file->disk = 1;
+                left.push_back(file);
+            }
+        }
+        std::sort(left.begin(), left.end(), inOrder);
+        order = first;
+        std::sort(order.begin(), order.end(), inOrder);
+        uint16_t disks = 1;
+        // Each later disk opens with a compressed entry, since the installer asks for a disk
+        // only when a compressed source is missing; then what fits beside it.
+        while (!left.empty()) {
+            StarterFile* opener = Opener(left);
+            if (opener == nullptr) {
+                stuck = true;
+                why = NoOpener(*left.front());
+                return false;
+            }
+            if (++disks > kMaxDisks) {
+                why = "the files need more than the " + std::to_string(kMaxDisks) +
+                      " disks a script lists (" + std::to_string(left.size()) +
+                      (left.size() == 1 ? " file is" : " files are") + " left after disk " +
+                      std::to_string(kMaxDisks) + ")";
+                return false;
+            }
+            opener->disk = disks;
+            left.erase(std::find(left.begin(), left.end(), opener));
+            disk = {{MediaPath(plan, *opener), opener->packedSize}};
+            std::vector<StarterFile*> rest;
+            FillDisk(disk, format, plan, left, disks, rest, here);
+            std::sort(rest.begin(), rest.end(), inOrder);
+            order.push_back(opener);
+            order.insert(order.end(), rest.begin(), rest.end());
+        }
+        std::vector<StarterFile> planned;
+        for (const StarterFile* file : order)
+            planned.push_back(*file);
+        files = std::move(planned);
+        plan.disks = disks;
+        return true;
+    }
+};
+
+} // namespace
+
 bool PlanDisks(const DiskFormat& format, const std::vector<SizedFile>& ownFiles, StarterPlan& plan,
                std::string& why) {
-    std::set<std::string> taken[3]; // by directory number: every name its folder may hold
+    DiskPlanner planner{format, ownFiles, plan, {}, {}, {}};
     for (const StarterFile& file : plan.files)
-        taken[file.dir].insert(FoldedName(file.name));
-    const auto compress = [&taken](StarterFile& file) {
-        if (!taken[file.dir].insert(FoldedName(CompressedName(file.name))).second) return;
-        file.compressed = true;
-    };
+        planner.taken[file.dir].insert(FoldedName(file.name));
     for (StarterFile& file : plan.files)
-        if (Clusters(file.packedSize, format) < Clusters(file.size, format)) compress(file);
-
+        if (Clusters(file.packedSize, format) < Clusters(file.size, format)) planner.Compress(file);
     plan.disks = 1;
     if (format.capacity == 0) return true;
-    std::vector<SizedFile> disk = ownFiles;
-    if (!Fits(disk, format)) {
+    if (!Fits(ownFiles, format)) {
         why = "the installer's own files alone fill a disk";
         return false;
     }
-    for (StarterFile& file : plan.files) {
-        disk.push_back({MediaPath(plan, file), file.compressed ? file.packedSize : file.size});
-        if (Fits(disk, format)) {
-            file.disk = plan.disks;
-            continue;
+    // A plan that runs out of files to open its disks tries again with one more small file
+    // kept to open one: the smallest that can that is not kept yet.
+    for (;;) {
+        std::vector<StarterFile> files = plan.files;
+        const std::set<std::string> taken[3] = {planner.taken[0], planner.taken[1],
+                                                planner.taken[2]};
+        bool stuck = false;
+        if (planner.Attempt(files, stuck, why)) {
+            plan.files = std::move(files);
+            return true;
         }
-        // The installer changes disks only when a compressed file is not there: the first
-        // entry of a disk is compressed where it still fits so.
-        const bool wasCompressed = file.compressed;
-        if (!wasCompressed) compress(file);
-        disk = {{MediaPath(plan, file), file.compressed ? file.packedSize : file.size}};
-        if (!Fits(disk, format) && file.compressed && !wasCompressed) {
-            taken[file.dir].erase(FoldedName(CompressedName(file.name)));
-            file.compressed = false;
-            disk = {{MediaPath(plan, file), file.size}};
-        }
-        if (!Fits(disk, format)) {
-            why = file.path + ": " + std::to_string(disk.back().size) +
-                  " bytes, more than a disk holds";
-            return false;
-        }
-        if (++plan.disks > kMaxDisks) {
-            why = "the files need more than the " + std::to_string(kMaxDisks) +
-                  " disks a script lists";
-            return false;
-        }
-        file.disk = plan.disks;
+        for (int i = 0; i < 3; ++i)
+            planner.taken[i] = taken[i];
+        size_t next = plan.files.size();
+        for (size_t i = 0; i < plan.files.size(); ++i)
+            if (planner.reserved.count(i) == 0 && planner.CanOpen(plan.files[i]) &&
+                (next == plan.files.size() ||
+                 plan.files[i].packedSize < plan.files[next].packedSize))
+                next = i;
+        if (!stuck || next == plan.files.size()) return false;
+        planner.reserved.insert(next);
     }
-    return true;
 }
 
 std::string StarterScriptText(const std::string& appName, const StarterPlan& plan) {

@@ -174,7 +174,8 @@ TEST(Inftool, WrongCallsNameTheArgumentAndExit64) {
         {{"init", "originals"}, "inftool init: missing option --out FILE"},
         {{"init", "--out", "S.INF"}, "inftool init: missing argument DIR"},
         {{"init", "originals", "--out", "S.INF", "--disk-size=2M"},
-         "inftool init: --disk-size 2M: neither a floppy size nor a byte count"},
+         "inftool init: --disk-size 2M: not one of 160K, 180K, 320K, 360K, 720K, 1.2M, 1.44M, "
+         "1.68M, 2.88M or a byte count"},
         {{"compress", "-x", "a", "b"}, "inftool compress: unknown option -x"},
         {{"import", "--out", "o"}, "inftool import: missing argument IMAGE|FOLDER"},
         {{"import", "d"}, "inftool import: missing option --out DIR"},

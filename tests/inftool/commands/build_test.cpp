@@ -291,7 +291,10 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
          [](auto& extra) {
              extra = {"--disk-size", "4000"};
          },
-         "inftool build: disk 1 is over capacity by 1632 bytes\n", "        -1632"},
+         "inftool build: disk 1 is over capacity by 1632 bytes; its largest file is WIN/A.INI "
+         "(1500 bytes, line 11): move it or others to another disk of [Disks], or give a larger "
+         "--disk-size\n",
+         ""},
         {"root directory full", [&](auto& extra) { fillRoot(112, "F", ".TXT", extra); },
          "inftool build: disk 1 needs 119 root directory entries, 7 more than the 112 it holds\n",
          ""},
@@ -340,6 +343,20 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
          script + ":12: error: \"B?.INI\" is not a name a FAT disk can hold\n", ""},
         {"a folder FAT cannot hold", [&](auto&) { replace("2 = TW", "2 = T?W"); },
          script + ":10: error: \"T?W\" is not a name a FAT disk can hold\n", ""},
+        // 表 is 95 5C in code page 932; in 1252 it is "•\\", a name with a folder.
+        {"a double-byte name under a single-byte code page",
+         [&](auto& extra) {
+             replace("B.INI, GUI.INI", "\x95\x5C.TXT, \x95\x5C.TXT");
+             extra = {"--codepage", "1252"};
+         },
+         script + ":12: error: \"\xE2\x80\xA2\\.TXT\" is not a plain file name: \"\\\" is a "
+                  "folder separator in code page 1252\n",
+         ""},
+        {"a name beyond ASCII without a code page",
+         [&](auto&) { replace("B.INI, GUI.INI", "\xC3\xA9.INI, \xC3\xA9.INI"); },
+         script + ":12: error: \"\xC3\xA9.INI\" goes beyond ASCII: give --codepage or "
+                  "--system-codepage, the ANSI code page the installer reads the script in\n",
+         ""},
         {"images without a disk size", [](auto& extra) { extra = {"--images"}; },
          "inftool build: --images needs the --disk-size of a floppy\n", ""},
         {"images of a byte count",
@@ -458,10 +475,12 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
          ""},
         {"a script to convert that is not UTF-8",
          [&](auto& extra) {
-             replace("Settings,", "R\xE9glages,");
+             replace("Settings,", "R\x81glages,");
              extra = {"--codepage", "1252"};
          },
-         script + ":11: error: byte 0xE9 is not UTF-8, which --codepage converts\n", ""},
+         script + ":11: error: byte 0x81 is not UTF-8, which --codepage converts, and the text is "
+                  "not of code page 1252 either\n",
+         ""},
         // Within the read as LF lines, past it, [End] and all, once they are CR LF.
         {"a script that grows past the installer's read",
          [&](auto&) {
@@ -490,6 +509,7 @@ TEST_F(BuildTest, EachFailureExits2AndLeavesNothingBehind) {
         EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
         EXPECT_NE(run.err.find("nothing was built\n"), std::string::npos) << run.err;
         EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find("bytes used"), std::string::npos) << "no table of a refusal";
         EXPECT_EQ(Snapshot(), before);
     }
     // Originals that are no folder draw one error, not one per file.
@@ -550,7 +570,9 @@ TEST_F(BuildTest, WrongCallsExit64) {
                                                          {"--cd", "--disk-size", "1.44M"},
                                                          {"--volume", "TOOLS"},
                                                          {"--cd", "--volume", "Seventeen letters"},
-                                                         {"--cd", "--volume", "Caf\xC3\xA9"}};
+                                                         {"--cd", "--volume", "Caf\xC3\xA9"},
+                                                         {"--oem-codepage", "1252"},
+                                                         {"--system-codepage", "850"}};
     for (const std::vector<std::string>& extra : cases) {
         SCOPED_TRACE(extra[0] + " " + extra.back());
         ProgramRun run = Build(extra);

@@ -418,25 +418,28 @@ TEST_F(MediaCheckTest, FoldersAndImagesEachCompressedFileExpanded) {
 }
 
 // ソ is 83 5C in code page 932: a name that ends in it has no folder on a Japanese Windows.
+// The media's files have the names the host spells: UTF-8 here, "\x83\x5C" being "ソ" in 932
+// and "僜" in 936, and "ƒ\\" in 1252, where the installer refuses it.
 TEST_F(MediaCheckTest, SystemCodePageWalksNamesAsThatWindows) {
     std::string inf = kClean;
     inf.replace(inf.find("A.INI, A.INI"), 12, "\x83\x5C, \x83\x5C");
     Write("media/SETUP.INF", inf);
-    Write("media/WIN/\x83\x5C", "[settings]");
+    Write("media/WIN/\xE3\x82\xBD", "[settings]");
+    Write("media/WIN/\xE5\x83\x9C", "[settings]");
     const std::string media = (dir / "media").string();
-    const std::string bytewise =
-        script +
-        ":11: warning: destination name \"\x83\x5C\" is not a plain file name: the "
-        "installer refuses it\n" +
-        script + ":11: warning: source " + media + "/WIN/\x83/ is missing\n";
+    const auto bytewise = [&](const std::string& name, const std::string& host) {
+        return script + ":11: warning: destination name \"" + name +
+               "\" is not a plain file name: the installer refuses it\n" + script +
+               ":11: warning: source " + media + "/WIN/" + host + " is missing\n";
+    };
     struct Row {
         std::vector<std::string> options;
         int status;
         std::string out;
     };
     const Row rows[] = {
-        {{}, 1, bytewise},
-        {{"--system-codepage", "1252"}, 1, bytewise},
+        {{}, 1, bytewise("\\x83\\", "\x83")},
+        {{"--system-codepage", "1252"}, 1, bytewise("\xC6\x92\\", "\xC6\x92")},
         {{"--system-codepage", "932"}, 0, ""},
         {{"--system-codepage=936"}, 0, ""},
     };

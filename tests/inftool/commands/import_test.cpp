@@ -468,6 +468,98 @@ TEST_F(ImportTest, EachDamageExits2AndWritesNothing) {
     }
 }
 
+// A Japanese set: a script in code page 932 whose names end in the trail byte 0x5C (表 95 5C,
+// ソ 83 5C, 能 94 5C), built for a Windows of that code page and imported back, gives the same
+// script and originals, byte for byte; mtools, with code page 932 for short names, reads the
+// names back. A disk 2 of another version beside it is named, and --strict refuses it.
+TEST_F(ImportTest, AJapaneseSetComesBackByteForByte) {
+    const std::string soft = "\x83\x5C\x83\x74\x83\x67"; // ソフト
+    std::string inf;
+    for (const std::string& line :
+         std::vector<std::string>{"[Application]", "AppName = " + soft, "[Disks]",
+                                  "1 = " + soft + " 1", "2 = " + soft + " 2", "[Dirs]", "1 = WIN",
+                                  "[Files]", std::string("A, \x95\x5C.TX_, \x95\x5C.TXT, 1, 1, Y"),
+                                  "B, " + soft + ".DLL, " + soft + ".DLL, 1, 1, N",
+                                  std::string("C, \x94\x5C.IN_, \x94\x5C.INI, 1, 2, Y"),
+                                  std::string("[PM Info]"), std::string("[End]")})
+        inf += line + "\r\n";
+    Write("SETUP.INF", inf);
+    fs::remove_all(dir / "orig");
+    Write("orig/WIN/\xE8\xA1\xA8.TXT", std::string(3000, 'h')); // 表
+    Write("orig/WIN/\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.DLL", "soft");
+    Write("orig/WIN/\xE8\x83\xBD.INI", std::string(2000, 'n')); // 能
+    std::vector<std::string> args = {"build",       (dir / "SETUP.INF").string(),
+                                     "--from",      (dir / "orig").string(),
+                                     "--setup",     (dir / "setup.exe").string(),
+                                     "--follow-on", (dir / "follow.exe").string(),
+                                     "--out",       media,
+                                     "--disk-size", "1.44M",
+                                     "--images",    "--codepage",
+                                     "932",         "--system-codepage",
+                                     "932",         "--strict"};
+    ProgramRun run = RunInftool(args);
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const std::vector<std::string> images = {media + "/DISK1.IMG", media + "/DISK2.IMG"};
+    run = Import(images, {"--system-codepage", "932"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::map<std::string, std::string> expected = Tree(dir / "orig");
+    expected["SETUP.INF"] = inf;
+    expected["setup.exe"] = Read("setup.exe");
+    expected["photo/setup.EXE"] = Read("follow.exe");
+    EXPECT_EQ(Tree(out), expected);
+
+    Write("mtools.conf", "default_codepage=932\n");
+    setenv("MTOOLSRC", (dir / "mtools.conf").c_str(), 1);
+    setenv("LC_ALL", "C.UTF-8", 1);
+    run = RunProgram({"mdir", "-b", "-i", images[0], "::/WIN"});
+    EXPECT_EQ(run.out, "::/WIN/\xE8\xA1\xA8.TX_\n::/WIN/\xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88.DLL\n")
+        << run.err;
+    const std::string copied = (dir / "copied").string();
+    run = RunProgram({"mcopy", "-n", "-i", images[1], "::/WIN/\xE8\x83\xBD.IN_", copied});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadWhole(copied), Read("media/DISK2/WIN/\xE8\x83\xBD.IN_"));
+    // 表 is a short name of its own in code page 932, with no long name beside it.
+    run = RunProgram({"mdir", "-i", images[0], "::/WIN"});
+    EXPECT_NE(run.out.find("\n\xE8\xA1\xA8 "), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("\xE8\xA1\xA8.TX_"), std::string::npos) << run.out;
+    run = RunProgram({"mdir", "-i", images[1], "::/"});
+    EXPECT_NE(run.out.find("Volume in drive : is \xE3\x82\xBD\xE3\x83\x95\xE3\x83\x88 2"),
+              std::string::npos)
+        << run.out;
+
+    // Another version of disk 2: another label, other bytes at one path.
+    Write("orig/WIN/\xE8\x83\xBD.INI", std::string(2000, 'v'));
+    std::string v2 = inf;
+    v2.replace(v2.find(" 2\r\n"), 2, " V2");
+    Write("SETUP.INF", v2);
+    args[9] = (dir / "v2").string(); // --out
+    ASSERT_EQ(RunInftool(args).status, 0);
+    fs::remove_all(out);
+    const std::vector<std::string> mixed = {images[0], images[1], (dir / "v2/DISK2.IMG").string()};
+    run = Import(mixed, {"--system-codepage", "932"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("inftool import: warning: " + images[1] +
+                           " is labelled \"\xE3\x82\xBD"
+                           "\xE3\x83\x95\xE3\x83\x88 2\" and " +
+                           mixed[2] +
+                           " \"\xE3\x82\xBD\xE3"
+                           "\x83\x95\xE3\x83\x88 V2\": disks of two versions?"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find(images[1] + ": WIN/\xE8\x83\xBD.IN_ and " + mixed[2] +
+                           ": WIN/\xE8\x83\xBD.IN_ differ"),
+              std::string::npos)
+        << run.err;
+    fs::remove_all(out);
+    run = Import(mixed, {"--system-codepage", "932", "--strict"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("inftool import: --strict: the disks draw 3 warnings\n"),
+              std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(out));
+}
+
 // /proc takes no new folder, not even from root.
 TEST_F(ImportTest, AFailedWriteExits74) {
     ASSERT_EQ(Build(dir.string(), media, "1.44M").status, 0);

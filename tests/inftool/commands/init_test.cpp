@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -121,9 +122,48 @@ TEST_F(InitTest, SpreadsTheFilesOverTheDisksTheyNeed) {
     // Without the installer's files, init allows for them and says so.
     run = Init({"--disk-size", "360K", "--force"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find(script + ": note: disk 1 keeps 32768 bytes for setup.exe"),
+    EXPECT_NE(run.out.find(script + ": note: disk 1 keeps 65536 bytes for setup.exe"),
               std::string::npos)
         << run.out;
+}
+
+// Folders of random files, from one to more than nine 160K disks hold, some of noise, some
+// that compress: init writes a script that build takes at once, or refuses naming why.
+TEST_F(InitTest, EveryPlanBuildsOrIsRefusedByName) {
+    std::mt19937 random(33);
+    const std::regex named("inftool init: (the files need more than the 10 disks a script lists|"
+                           "[A-Z0-9_]+\\.BIN: [0-9]+ bytes(, more than a disk holds| compressed, "
+                           "more than a disk holds))");
+    int built = 0, refused = 0;
+    for (int round = 0; round < 30; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        fs::remove_all(dir / "Package");
+        fs::remove_all(dir / "media");
+        const size_t count = 1 + random() % 40;
+        // Rounds of many small files, and rounds of a few files up to a disk and more.
+        const uint32_t largest = round % 3 == 0 ? 170000 : round % 3 == 1 ? 60000 : 9000;
+        for (size_t i = 0; i < count; ++i) {
+            const size_t size = random() % largest + 1;
+            Write("Package/F" + std::to_string(i) + ".BIN",
+                  random() % 2 == 0 ? Noise(size, static_cast<uint32_t>(random()))
+                                    : std::string(size, 'c'));
+        }
+        ProgramRun run =
+            Init({"--disk-size", "160K", "--force", "--setup", (dir / "setup.exe").string(),
+                  "--follow-on", (dir / "follow.exe").string()});
+        if (run.status != 0) {
+            EXPECT_EQ(run.status, 2);
+            EXPECT_TRUE(std::regex_search(run.err, named)) << run.err;
+            EXPECT_EQ(run.out, "");
+            ++refused;
+            continue;
+        }
+        run = Build({"--disk-size", "160K"});
+        EXPECT_EQ(run.status, 0) << ReadWhole(script) << run.out << run.err;
+        ++built;
+    }
+    EXPECT_GT(built, 10);
+    EXPECT_GT(refused, 0);
 }
 
 TEST_F(InitTest, EachRefusalNamesThePathAndWritesNothing) {
@@ -176,14 +216,15 @@ TEST_F(InitTest, EachRefusalNamesThePathAndWritesNothing) {
              Write("Package/HUGE.BIN", Noise(400000, 3));
              extra = {"--disk-size", "360K"};
          },
-         "inftool init: HUGE.BIN: 400000 bytes, more than a disk holds\n"},
+         "inftool init: HUGE.BIN: 400000 bytes, more than a disk holds (362496 bytes of files)\n"},
         {"more disks than a script lists",
          [&](auto& extra) {
              for (int i = 0; i < 11; ++i)
                  Write("Package/N" + std::to_string(i) + ".BIN", Noise(200000, 20 + i));
              extra = {"--disk-size", "360K"};
          },
-         "inftool init: the files need more than the 10 disks a script lists\n"},
+         "inftool init: the files need more than the 10 disks a script lists (1 file is left "
+         "after disk 10)\n"},
         {"disks too small for the installer",
          [&](auto& extra) {
              extra = {"--disk-size", "40000"};

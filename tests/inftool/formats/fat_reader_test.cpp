@@ -177,10 +177,11 @@ TEST(FatReader, LongNamesStandOnlyWhole) {
         {"its part deleted", [](uint8_t* e) { e[32] = kEntryDeleted; }, "LONGNA~1.TXT B.TXT "},
         {"a short entry deleted", [](uint8_t* e) { e[64] = kEntryDeleted; }, "B.TXT "},
         {"the end marked before B", [](uint8_t* e) { e[96] = kEntryEnd; }, "Long name.txt "},
+        // Short names in the OEM code page (437 by default), long ones in UTF-16.
         {"a first byte E5", [](uint8_t* e) { e[96] = kEntryNameE5; },
-         "error: the root folder: holds an entry named \"\\xE5.TXT\", which no folder can take"},
+         "Long name.txt \xCF\x83.TXT "},
         {"a long name beyond ASCII", [](uint8_t* e) { e[32 + 1] = 0xE9; },
-         "error: the root folder: the long name of LONGNA~1.TXT goes beyond ASCII"},
+         "\xC3\xA9ong name.txt B.TXT "},
     };
     for (const Row& row : rows) {
         std::vector<uint8_t> image =
@@ -273,8 +274,8 @@ TEST(FatReader, RefusesDamagedImages) {
          "the root folder: holds an entry named \"..\\X.TXT\", which no folder can take"},
         {"a folder named ..", [&](auto& i) { rename(3, "..         ")(i); },
          "the root folder: holds an entry named \"..\", which no folder can take"},
-        {"a name beyond ASCII", rename(2, "\x82T      TXT"),
-         "the root folder: holds an entry named \"\\x82T.TXT\", which no folder can take"},
+        {"a control character in a name", rename(2, "\x01T      TXT"),
+         "the root folder: holds an entry named \"\\x01T.TXT\", which no folder can take"},
         {"no jump", setBoot8(kBootJump, 0),
          "no FAT disk: its boot sector does not begin with a jump"},
         {"500-byte sectors", setBoot16(kBootBytesPerSector, 500),

@@ -55,13 +55,21 @@ TEST(MediaScript, ConversionFaultsNameTheEditorsLine) {
          "4: \"\xC5\x82\" (U+0142) has no character in code page 1252\n"},
         {"\xF0\x9F\x98\x80", 1252,
          "1: \"\xF0\x9F\x98\x80\" (U+1F600) has no character in code page 1252\n"},
-        {"\xC0\xAF", 1252, "1: byte 0xC0 is not UTF-8, which --codepage converts\n"},
-        {"\xED\xA0\x80", 1252, "1: byte 0xED is not UTF-8, which --codepage converts\n"},
-        {"x\xE2\x82", 1252, "1: byte 0xE2 is not UTF-8, which --codepage converts\n"},
-        {"\xD0\x9F\xD1\x80\r\n\xC3\xA9\r\n\xD1\x8F\r\nx\xC0 \xD1\x8F\r\n", 1252,
+        // Each also holds 0x81, which code page 1252 lacks: a text of that page is kept as it is.
+        {"\xC0\xAF\x81", 1252,
+         "1: byte 0xC0 is not UTF-8, which --codepage converts, and the text is not of code page "
+         "1252 either\n"},
+        {"\xED\xA0\x80\x81", 1252,
+         "1: byte 0xED is not UTF-8, which --codepage converts, and the text is not of code page "
+         "1252 either\n"},
+        {"x\xE2\x82 \x81", 1252,
+         "1: byte 0xE2 is not UTF-8, which --codepage converts, and the text is not of code page "
+         "1252 either\n"},
+        {"\xD0\x9F\xD1\x80\r\n\xC3\xA9\r\n\xD1\x8F\r\nx\xC0 \xD1\x8F\x81\r\n", 1252,
          "1: \"\xD0\x9F\" (U+041F) has no character in code page 1252\n"
          "3: \"\xD1\x8F\" (U+044F) has no character in code page 1252\n"
-         "4: byte 0xC0 is not UTF-8, which --codepage converts\n"},
+         "4: byte 0xC0 is not UTF-8, which --codepage converts, and the text is not of code page "
+         "1252 either\n"},
         {"a", 437, "0: this system cannot convert into code page 437\n"},
     };
     for (const Row& row : rows) {
