@@ -7,6 +7,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 using ScenarioFn = void (*)();
 struct Scenario {
@@ -17,7 +18,9 @@ struct Scenario {
 // One run of the installer from a media folder.
 struct Run {
     Installer inst;
-    std::string media; // with its trailing backslash
+    std::string media;      // with its trailing backslash
+    std::string args;       // the installer's command line after its name
+    std::string launchArgs; // what the follow-on setup must get after its quoted name
 };
 
 // Message texts, byte for byte.
@@ -68,6 +71,14 @@ extern const Scenario kBackgroundScenarios[];
 extern const Scenario kHardeningScenarios[];
 extern const Scenario kBuildScenarios[];
 extern const Scenario kLanguageScenarios[];
+extern const Scenario kSilentScenarios[];
+
+// The lines of a log the installer wrote, each of which must end in CR LF; empty when none.
+std::vector<std::string> LogLines(const std::string& path);
+// Checks that the log has a line holding each of the texts, in that order.
+void CheckLog(const std::string& path, std::initializer_list<const char*> texts);
+// Checks that no window of the installer was ever created (the spy saw none).
+void CheckNoWindow();
 
 // A script with disks 1 to 3 and [Dirs] 1 = DISK1, 2 = TWAIN, 3 = DISK3 around the given
 // [Files] lines (each ended by CR LF).
