@@ -65,11 +65,21 @@ const char* SkipProgramName(const char* line) {
     return line;
 }
 
-uint32_t Length(const char* text) {
-    uint32_t n = 0;
-    while (text[n] != '\0')
-        ++n;
-    return n;
+// Bounded walks: an unbounded one the compiler would make a call to strlen or strcpy, which a
+// program without a C runtime does not have.
+bool FitsIn(const char* text, uint32_t width) {
+    for (uint32_t i = 0; i < width; ++i)
+        if (text[i] == '\0') return true;
+    return false;
+}
+
+bool CopyFitting(char* out, uint32_t width, const char* text) {
+    for (uint32_t i = 0; i < width; ++i) {
+        out[i] = text[i];
+        if (text[i] == '\0') return true;
+    }
+    out[0] = '\0';
+    return false;
 }
 
 } // namespace
@@ -81,7 +91,7 @@ void ParseCommandLine(const char* line, CommandLine* out) {
         const char* start = p;
         if (p[0] == '-' && p[1] == '-' && (p[2] == '\0' || IsBlank(p[2]))) {
             out->followOnArgs = SkipBlanks(p + 2);
-            if (Length(out->followOnArgs) >= kFollowOnArgsWidth) Refuse(out, start);
+            if (!FitsIn(out->followOnArgs, kFollowOnArgsWidth)) Refuse(out, start);
             return;
         }
         char token[kLogPathWidth + 8];
@@ -91,11 +101,10 @@ void ParseCommandLine(const char* line, CommandLine* out) {
         const char* logName = AfterWord(name, "LOG=");
         if (token[0] != '/' && token[0] != '-') {
             Refuse(out, start);
-        } else if (logName != nullptr && fits && *logName != '\0' &&
-                   Length(logName) < kLogPathWidth) {
-            for (uint32_t i = 0; (out->logPath[i] = logName[i]) != '\0'; ++i) {
-            }
-        } else if (!fits || logName != nullptr) {
+        } else if (logName != nullptr) {
+            if (!fits || *logName == '\0' || !CopyFitting(out->logPath, kLogPathWidth, logName))
+                Refuse(out, start);
+        } else if (!fits) {
             Refuse(out, start);
         } else if (Upper(name[0]) == 'S' && name[1] == '\0') {
             out->silent = true;

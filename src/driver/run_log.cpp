@@ -39,5 +39,5 @@ void LogStart() {
     LogLine("command line: %s", GetCommandLineA());
     LogLine("Windows %u.%u build %u%s, language %04X, code page %u", LOBYTE(version),
             HIBYTE(LOWORD(version)), HIWORD(version) & 0x7FFF,
-            (version & 0x80000000) != 0 ? " (95, 98 or Me)" : "", UiLanguage(), GetACP());
+            (version & 0x80000000) != 0 ? " (9x)" : "", UiLanguage(), GetACP());
 }

@@ -171,7 +171,7 @@ ExitCode InstallFiles(HINSTANCE hInstance) {
     DestroyWindow(g_hwndBackground);
     g_hwndBackground = nullptr;
 
-    if (!StartsFollowOn(pass)) LogLine("main setup not started after the stop");
+    if (!StartsFollowOn(pass)) LogLine("main setup not started");
     return ExitCodeAfterPass(pass, StartsFollowOn(pass) && LaunchFollowOnSetup());
 }
 
@@ -194,16 +194,16 @@ ExitCode Run(HINSTANCE hInstance) {
     if (logWanted && !StartLog(prepared == kExitInstalled)) return kExitNoLog;
     LogLine("media %s", g_szSourceDir);
     if (s_commandLine.badSwitch[0] != '\0') {
-        LogLine("unknown switch %s: nothing done", s_commandLine.badSwitch);
+        LogLine("unknown switch %s", s_commandLine.badSwitch);
         Tell(IDS_BAD_SWITCH, s_commandLine.badSwitch);
         return kExitBadSwitch;
     }
     if (prepared != kExitInstalled) {
-        LogLine("cannot start: %s", s_startMessage != 0 ? s_startPath : "see the exit code");
+        LogLine("cannot start %s", s_startPath);
         if (s_startMessage != 0) Tell(s_startMessage, s_startPath, nullptr);
         return prepared;
     }
-    LogLine("script %s: %d files", s_startPath, InfQuery(GetFileCount, 0, nullptr));
+    LogLine("script %s: loaded", s_startPath);
     return InstallFiles(hInstance);
 }
 

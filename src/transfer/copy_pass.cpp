@@ -61,6 +61,10 @@ void NoteFailure(const char* call, LONG error = static_cast<LONG>(GetLastError()
     s_failedError = error;
 }
 
+void LogFailure() {
+    LogLine("  failed: %s, error %ld", s_failedCall, s_failedError);
+}
+
 // A silent run's stop, and the installer's own folder, beside which build lays out DISK<n>.
 PassOutcome s_silentStop;
 char s_mediaDir[MAX_PATH];
@@ -109,9 +113,9 @@ Attempt AfterAnswer(int answer) {
 // A question after a failed attempt. Under /S no one is asked: the answer is the one that loses
 // nothing (Cancel, or No to going on without the file), and the pass stops with why.
 int AskOrStop(HWND progress, UINT id, UINT style, PassOutcome stop) {
-    LogLine("  failed: %s, error %ld", s_failedCall, s_failedError);
+    LogFailure();
     if (!g_bSilent) return AskUser(progress, id, style);
-    LogLine("  stopped: /S answers no question %u", id);
+    LogLine("  stopped at question %u", id);
     s_silentStop = stop;
     return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
 }
@@ -120,13 +124,14 @@ int AskOrStop(HWND progress, UINT id, UINT style, PassOutcome stop) {
 // that build lays out beside the installer's own; no prompt. Again when there is such a folder
 // not yet tried, else a stop.
 Attempt NextSilentLocation(const FileJob* job) {
+    LogFailure();
     char folder[MAX_PATH + 16];
     wsprintfA(folder, "%s..\\DISK%ld\\", s_mediaDir, static_cast<long>(job->diskNumber));
     if (lstrcmpiA(folder, g_szSourceDir) != 0 && CopyWhole(g_szSourceDir, MAX_PATH, folder)) {
         LogLine("  looked for in %s", g_szSourceDir);
         return Attempt::Again;
     }
-    LogLine("  stopped: /S found no source");
+    LogLine("  stopped: no source");
     s_silentStop = PassOutcome::NoSource;
     return Attempt::Stopped;
 }
@@ -139,7 +144,7 @@ void ShowFileTexts(const FileJob* job) {
 // The disk prompt for the entry's disk; IDOK or IDCANCEL. A prompt that cannot be created
 // counts as cancelled, so the user is still asked whether to stop.
 int RunDiskPrompt(HWND progress, FileJob* job) {
-    LogLine("  failed: %s, error %ld", s_failedCall, s_failedError);
+    LogFailure();
     if (job->diskNumber != g_nShownDisk) {
         if (static_cast<uint32_t>(job->diskNumber) < kRepaintedDisks &&
             g_hwndBackground != nullptr) {
@@ -151,11 +156,9 @@ int RunDiskPrompt(HWND progress, FileJob* job) {
     const INT_PTR result =
         DialogBoxIndirectParamA(g_hInst, UiDialog(g_hInst, IDD_DISK_PROMPT), progress,
                                 DiskPromptDlgProc, reinterpret_cast<LPARAM>(job->diskName));
-    if (result == -1 || LOWORD(result) != IDOK) {
-        LogLine("  disk prompt for %s: Cancel", job->diskName);
-        return IDCANCEL;
-    }
-    LogLine("  disk prompt for %s: OK, %s", job->diskName, g_szSourceDir);
+    const int answer = result == -1 || LOWORD(result) != IDOK ? IDCANCEL : IDOK;
+    LogLine("  disk prompt %s: %s %s", job->diskName, AnswerName(answer), g_szSourceDir);
+    if (answer == IDCANCEL) return IDCANCEL;
     ShowWindow(progress, SW_SHOW);
     UpdateWindow(progress);
     ShowFileTexts(job);
@@ -203,7 +206,7 @@ bool MakeDestDir(const FileJob* job) {
 bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
     staging->temp[0] = '\0';
     if (!job->destUsable) {
-        NoteFailure("destination name or path", ERROR_INVALID_NAME);
+        NoteFailure("destination name", ERROR_INVALID_NAME);
         return false;
     }
     if (!MakeDestDir(job)) {
@@ -213,11 +216,11 @@ bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
     RemoveLeftoversBeside(job->destPath);
     staging->old = InspectOldFile(job->destPath);
     if (staging->old == OldFile::Kept) {
-        NoteFailure("old file read-only, hidden or system", ERROR_ACCESS_DENIED);
+        NoteFailure("old file read-only/hidden/system", ERROR_ACCESS_DENIED);
         return false;
     }
     if (MakeTempBeside(job->destPath, copyFrom, staging->temp)) return true;
-    NoteFailure(copyFrom != nullptr ? "CopyFileA to a temporary file" : "CreateFileA");
+    NoteFailure(copyFrom != nullptr ? "CopyFileA" : "CreateFileA");
     return false;
 }
 
@@ -226,7 +229,7 @@ bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
 bool FinishStaging(const FileJob* job, const Staging* staging, bool written = true) {
     if (written && PutInPlace(staging->temp, job->destPath, staging->old == OldFile::Replaceable))
         return true;
-    if (written) NoteFailure("MoveFile into place");
+    if (written) NoteFailure("MoveFileA");
     RemoveTemp(staging->temp);
     return false;
 }
@@ -252,15 +255,12 @@ int CreateFailed(HWND progress) {
 // destination, so that failure is put as one.
 Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     if (!job->destUsable) {
-        NoteFailure("destination name or path", ERROR_INVALID_NAME);
+        NoteFailure("destination name", ERROR_INVALID_NAME);
         return AfterAnswer(CreateFailed(progress));
     }
     const INT sourceFile = source != nullptr ? OpenSource(source) : -1;
     if (sourceFile < 0) {
-        if (source != nullptr)
-            NoteFailure("LZOpenFileA");
-        else
-            NoteFailure("source path", ERROR_FILENAME_EXCED_RANGE);
+        if (source != nullptr) NoteFailure("LZOpenFileA");
         if (g_bSilent) return NextSilentLocation(job);
         return AfterAnswer(RunDiskPrompt(progress, job));
     }
@@ -287,10 +287,8 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     g_lz.close(destFile);
     if (expected < 0) expected = FileSizeOf(source);
     if (!ExpansionComplete(copied, expected, written)) {
-        if (copied < 0)
-            NoteFailure("LZCopy", copied);
-        else
-            NoteFailure("LZCopy: fewer bytes than the source promises");
+        // Its result: an LZ error, or the bytes it wrote, short of the promised length.
+        NoteFailure("LZCopy", copied);
         return AfterFailedExpansion(progress, job, &staging, copied);
     }
     if (!flushed) NoteFailure("FlushFileBuffers");
@@ -303,7 +301,6 @@ Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) 
     if (source != nullptr && BeginStaging(job, source, &staging) && FinishStaging(job, &staging))
         return Attempt::Finished;
     const bool missing = source == nullptr || GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES;
-    if (source == nullptr) NoteFailure("source path", ERROR_FILENAME_EXCED_RANGE);
     if (g_bSilent && missing) return NextSilentLocation(job);
     return AfterAnswer(AskOrStop(progress, IDS_COPY_FAILED, kRetryStyle, PassOutcome::CannotWrite));
 }
@@ -317,6 +314,7 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
         char* path = BuildSourcePath(source, MAX_PATH, g_szSourceDir, job->dirName, job->sourceName)
                          ? source
                          : nullptr;
+        if (path == nullptr) NoteFailure("source path", ERROR_FILENAME_EXCED_RANGE);
         const Attempt attempt = InfQuery(GetFileCompressed, job->index, nullptr) != 0
                                     ? ExpandAttempt(progress, job, path)
                                     : PlainCopyAttempt(progress, job, path);
@@ -369,8 +367,8 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
     // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped, and
     // the file is not installed.
     if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) {
-        LogLine("file %u: %s\\%s, directory %ld: no destination, passed over", index + 1,
-                job.dirName, job.sourceName, static_cast<long>(job.dirNumber));
+        LogLine("file %u: %s\\%s: no directory %ld, passed over", index + 1, job.dirName,
+                job.sourceName, static_cast<long>(job.dirNumber));
         return EntryEnd::PassedOver;
     }
     // A name that leaves the destination is refused like a destination that cannot be created.

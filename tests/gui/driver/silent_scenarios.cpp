@@ -10,9 +10,8 @@ namespace {
 
 constexpr const char* kOld = "old bytes";
 constexpr const char* kPlainLine = "Plain settings, PLAIN.INI, GUIPLAIN.INI, 1, 1, N\r\n";
-constexpr const char* kUsage =
-    "setup [/S] [/LOG=file] [/?] [-- arguments]\n\n/S\tno window and no question: a failure "
-    "stops Setup\n/LOG=file\twrite a log of the run\n--\tpass the rest to the main setup";
+constexpr const char* kUsage = "setup [/S] [/LOG=file] [/?] [-- args]\n/S: no window, no "
+                               "question\n/LOG: a log of the run\n--: args of the main setup";
 
 std::string LogPath(const char* name) {
     return WorkDir() + "\\" + name + ".log";
@@ -62,9 +61,8 @@ void ReadOnlyOld() {
     CheckNoWindow();
     SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_NORMAL);
     CheckOldBytes(old);
-    CheckLog(LogPath("silentro"),
-             {"file 1: ", "failed: old file read-only, hidden or system, error 5",
-              "stopped: /S answers no question 1011", "exit code 9"});
+    CheckLog(LogPath("silentro"), {"file 1: ", "failed: old file read-only/hidden/system, error 5",
+                                   "stopped at question 1011", "exit code 9"});
 }
 
 void DamagedSource() {
@@ -87,8 +85,8 @@ void LogQuestion() {
     const std::string file =
         "file 1: " + r.media + "DISK1\\PLAIN.INI -> " + WinFile("GUIPLAIN.INI") + ", plain";
     CheckLog(log, {"setup 1.0.0.1", "command line: ", "Windows ", "media ", "script ", file.c_str(),
-                   "failed: CopyFileA to a temporary file, error 2", "question 1011: Retry",
-                   "installed, 33 bytes", "main setup \"", "exit code 0"});
+                   "failed: CopyFileA, error 2", "question 1011: Retry", "installed, 33 bytes",
+                   "main setup \"", "exit code 0"});
     Check(!FileExists(WinFile("guiquestion.log")), "the log went into the Windows directory");
     DeleteFileA(log.c_str());
 }
@@ -108,11 +106,7 @@ void FollowOnArgs() {
 void UnknownSwitch() {
     Run r;
     if (!StartWith(r, "badswitch", Script(kPlainLine), {"PLAIN.INI"}, "/X")) return;
-    if (!Answer(r.inst,
-                "/X is not a switch of Setup.\nNothing was installed. Setup /? lists "
-                "the switches.",
-                kCaption, IDOK))
-        return;
+    if (!Answer(r.inst, "Unknown switch /X.\nNothing was installed.", kCaption, IDOK)) return;
     FinishWithoutLaunch(r, kExitBadSwitch);
     CheckOldBytes(WinFile("GUIPLAIN.INI"));
 
@@ -123,7 +117,7 @@ void UnknownSwitch() {
     FinishWithoutLaunch(quiet, kExitBadSwitch);
     CheckNoWindow();
     CheckOldBytes(WinFile("GUIPLAIN.INI"));
-    CheckLog(LogPath("badswitch"), {"unknown switch -install: nothing done", "exit code 11"});
+    CheckLog(LogPath("badswitch"), {"unknown switch -install", "exit code 11"});
 }
 
 // A log that cannot be made, or that would take a destination's or a temporary file's name, is
@@ -133,8 +127,7 @@ void LogRefused() {
     const std::string missing = "C:\\no such folder\\x.log";
     if (!StartWith(r, "logrefused", Script(kPlainLine), {"PLAIN.INI"}, "/LOG=\"" + missing + "\""))
         return;
-    if (!Answer(r.inst,
-                ("The log " + missing + " cannot be created.\nNothing was installed.").c_str(),
+    if (!Answer(r.inst, ("Cannot create the log " + missing + ".\nNothing was installed.").c_str(),
                 kCaption, IDOK))
         return;
     FinishWithoutLaunch(r, kExitNoLog);
