@@ -4,7 +4,8 @@
 # their files, in the installer's process or in the wineserver, and each k up to the number of
 # such calls, a run is killed at the k-th (the wineserver's death ends every process of the
 # prefix). Each destination must then hold its old bytes or its new ones, and a second run must
-# install both and leave no temporary file. Prints and logs "stop: ok: WAY.WHO.CALL.K" lines (for
+# install both and leave no temporary file; the stopped run's log (/LOG) must be readable to its
+# last line, whole CR LF lines from the first. Prints and logs "stop: ok: WAY.WHO.CALL.K" lines (for
 # the points whose name matches PATTERN).
 # The calls are those that open, read, write, flush, cut, rename, delete or make a file: between
 # two of them nothing on the disk changes. Run under "wine-env.sh STATE exec".
@@ -46,6 +47,15 @@ judge_stopped() {
     done
 }
 
+# The log of a stopped run: whole CR LF lines, the first the installer's version.
+judge_log() {
+    local log=$DRIVE_C/gui-faults-sweep.log
+    [ "$(tail -c 2 "$log" 2>/dev/null | od -An -tx1 | tr -d ' ')" = 0d0a ] &&
+        [ "$(tr -d '\r' <"$log" | wc -l)" = "$(grep -c $'\r$' "$log")" ] &&
+        head -1 "$log" | grep -q '^setup ' || why+=" the log is not whole lines ($(describe "$log"))"
+    rm -f "$log"
+}
+
 judge_installed() {
     local i left
     [ "$code" = 0 ] || why+=" $1 exit code $code ($out)"
@@ -85,7 +95,9 @@ stop_at() {
     for attempt in 1 2; do
         why=
         prepare
-        run_setup "$who" "${watched[@]}" -e trace="$call" -e inject="$call:signal=KILL:when=$k"
+        rm -f "$DRIVE_C/gui-faults-sweep.log"
+        GUI_SETUP_ARGS='/LOG=C:\gui-faults-sweep.log' \
+            run_setup "$who" "${watched[@]}" -e trace="$call" -e inject="$call:signal=KILL:when=$k"
         grep -q 'killed by SIGKILL' "$SCRATCH/$who.trace" 2>/dev/null && break
         why+=" no stop came ($out)"
         if [ "$attempt" = 2 ] || ! untraced "$out"; then
@@ -95,6 +107,7 @@ stop_at() {
     done
     [ "$who" = program ] || restart_server
     judge_stopped
+    judge_log
     run_setup -
     judge_installed "the next run"
     result "$WAY.$who.$call.$k" "$why"
