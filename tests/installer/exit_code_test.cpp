@@ -42,12 +42,8 @@ TEST(ExitCode, AfterThePassTheWorstEndWins) {
         {PassOutcome::CannotWrite, false, kExitCannotWrite},
         {PassOutcome::DamagedSource, false, kExitDamagedSource},
     };
-    for (const PassOutcome pass :
-         {PassOutcome::Complete, PassOutcome::PassedOver, PassOutcome::Stopped})
-        EXPECT_TRUE(StartsFollowOn(pass));
-    for (const PassOutcome pass :
-         {PassOutcome::NoSource, PassOutcome::CannotWrite, PassOutcome::DamagedSource})
-        EXPECT_FALSE(StartsFollowOn(pass));
+    for (const Case& c : cases)
+        EXPECT_EQ(StartsFollowOn(c.pass), c.started || c.pass <= PassOutcome::Stopped);
     for (const Case& c : cases)
         EXPECT_EQ(ExitCodeAfterPass(c.pass, c.started), c.want)
             << int(c.pass) << (c.started ? " started" : " not started");

@@ -7,7 +7,6 @@
 
 #include <initializer_list>
 #include <string>
-#include <vector>
 
 using ScenarioFn = void (*)();
 struct Scenario {
@@ -73,10 +72,8 @@ extern const Scenario kBuildScenarios[];
 extern const Scenario kLanguageScenarios[];
 extern const Scenario kSilentScenarios[];
 
-// The lines of a log the installer wrote, each of which must end in CR LF; empty when none.
-std::vector<std::string> LogLines(const std::string& path);
-// Checks that the log has a line holding each of the texts, in that order.
-void CheckLog(const std::string& path, std::initializer_list<const char*> texts);
+// Checks that the log is whole CR LF lines holding each of the texts ("|" between), in order.
+void CheckLog(const std::string& path, const std::string& texts);
 // Checks that no window of the installer was ever created (the spy saw none).
 void CheckNoWindow();
 

@@ -47,15 +47,6 @@ judge_stopped() {
     done
 }
 
-# The log of a stopped run: whole CR LF lines, the first the installer's version.
-judge_log() {
-    local log=$DRIVE_C/gui-faults-sweep.log
-    [ "$(tail -c 2 "$log" 2>/dev/null | od -An -tx1 | tr -d ' ')" = 0d0a ] &&
-        [ "$(tr -d '\r' <"$log" | wc -l)" = "$(grep -c $'\r$' "$log")" ] &&
-        head -1 "$log" | grep -q '^setup ' || why+=" the log is not whole lines ($(describe "$log"))"
-    rm -f "$log"
-}
-
 judge_installed() {
     local i left
     [ "$code" = 0 ] || why+=" $1 exit code $code ($out)"
@@ -107,7 +98,7 @@ stop_at() {
     done
     [ "$who" = program ] || restart_server
     judge_stopped
-    judge_log
+    whole_log "$DRIVE_C/gui-faults-sweep.log" || why+=" the stopped run's log is not whole lines"
     run_setup -
     judge_installed "the next run"
     result "$WAY.$who.$call.$k" "$why"
