@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 
+#include "install_log.h"
 #include "setup_state.h"
 #include "ui_text.h"
 
@@ -32,6 +33,19 @@ int ShowStringMessage(HINSTANCE instance, HWND owner, UINT stringId, const char*
     return MessageBoxA(owner, text, caption, style);
 }
 
+const char* AnswerName(int answer) {
+    switch (answer) {
+    case IDOK: return "OK";
+    case IDCANCEL: return "Cancel";
+    case IDRETRY: return "Retry";
+    case IDYES: return "Yes";
+    case IDNO: return "No";
+    default: return "none";
+    }
+}
+
 int AskUser(HWND owner, UINT stringId, UINT style) {
-    return ShowStringMessage(g_hInst, owner, stringId, g_szCaption, style);
+    const int answer = ShowStringMessage(g_hInst, owner, stringId, g_szCaption, style);
+    LogLine("  question %u: %s", stringId, AnswerName(answer));
+    return answer;
 }

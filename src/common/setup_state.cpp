@@ -7,3 +7,4 @@ const char* g_szCaption;
 HWND g_hwndBackground;
 RECT g_rcDiskArea;
 int g_nShownDisk;
+bool g_bSilent;

@@ -11,3 +11,5 @@ extern const char* g_szCaption;
 extern HWND g_hwndBackground;
 extern RECT g_rcDiskArea;
 extern int g_nShownDisk;
+// /S: no window, and no question; where one would come, the pass stops.
+extern bool g_bSilent;

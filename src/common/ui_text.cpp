@@ -87,6 +87,10 @@ void ChooseUiLanguage() {
     s_language = ChooseLanguage(SystemUiLanguage(), static_cast<uint16_t>(GetACP()));
 }
 
+WORD UiLanguage() {
+    return s_language;
+}
+
 int LoadUiString(HINSTANCE instance, UINT id, char* out, int width) {
     const uint16_t* text = nullptr;
     uint32_t length = 0;

@@ -10,6 +10,9 @@
 // English and every byte a character of its own. DLLs are loaded from the system directory only.
 void ChooseUiLanguage();
 
+// The LANGID chosen, as the log names it.
+WORD UiLanguage();
+
 // LoadStringA for the chosen language (US English where it lacks the string): at most
 // width - 1 bytes, cut before a character that does not fit whole; returns the bytes copied.
 int LoadUiString(HINSTANCE instance, UINT id, char* out, int width);

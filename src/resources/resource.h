@@ -14,6 +14,9 @@
 #define IDS_CAPTION 2015
 #define IDS_TITLE 2016
 #define IDS_COPYING 2017
+#define IDS_USAGE 2018
+#define IDS_BAD_SWITCH 2019
+#define IDS_NO_LOG 2020
 
 // Dialog templates
 #define IDD_DISK_PROMPT 2

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "catalogue.h"
+#include "common/install_log.h"
 #include "common/media_layout.h"
+#include "common/media_paths.h"
 #include "common/message.h"
 #include "common/setup_state.h"
 #include "common/system_dlls.h"
@@ -50,6 +52,23 @@ enum class Attempt {
 char s_statusText[kStatusWidth];
 OFSTRUCT s_sourceOf;
 
+// The call that failed the last attempt, and its error, for the log; set only where one fails.
+const char* s_failedCall;
+LONG s_failedError;
+
+void NoteFailure(const char* call, LONG error = static_cast<LONG>(GetLastError())) {
+    s_failedCall = call;
+    s_failedError = error;
+}
+
+void LogFailure() {
+    LogLine("  failed: %s, error %ld", s_failedCall, s_failedError);
+}
+
+// A silent run's stop, and the installer's own folder, beside which build lays out DISK<n>.
+PassOutcome s_silentStop;
+char s_mediaDir[MAX_PATH];
+
 // The progress dialog's controls, looked up once for the pass: under Wine every GetDlgItem
 // (also inside SetDlgItemTextA) asks the server for the dialog's children.
 struct ProgressItems {
@@ -91,6 +110,32 @@ Attempt AfterAnswer(int answer) {
     return answer == IDCANCEL ? Attempt::CancelAsked : Attempt::Again;
 }
 
+// A question after a failed attempt. Under /S no one is asked: the answer is the one that loses
+// nothing (Cancel, or No to going on without the file), and the pass stops with why.
+int AskOrStop(HWND progress, UINT id, UINT style, PassOutcome stop) {
+    LogFailure();
+    if (!g_bSilent) return AskUser(progress, id, style);
+    LogLine("  stopped at question %u", id);
+    s_silentStop = stop;
+    return (style & MB_TYPEMASK) == MB_YESNO ? IDNO : IDCANCEL;
+}
+
+// Under /S a source that is not where the pass looked is looked for in the folder of its disk
+// that build lays out beside the installer's own; no prompt. Again when there is such a folder
+// not yet tried, else a stop.
+Attempt NextSilentLocation(const FileJob* job) {
+    LogFailure();
+    char folder[MAX_PATH + 16];
+    wsprintfA(folder, "%s..\\DISK%ld\\", s_mediaDir, static_cast<long>(job->diskNumber));
+    if (lstrcmpiA(folder, g_szSourceDir) != 0 && CopyWhole(g_szSourceDir, MAX_PATH, folder)) {
+        LogLine("  looked for in %s", g_szSourceDir);
+        return Attempt::Again;
+    }
+    LogLine("  stopped: no source");
+    s_silentStop = PassOutcome::NoSource;
+    return Attempt::Stopped;
+}
+
 void ShowFileTexts(const FileJob* job) {
     SetItemText(s_items.statusLine, s_statusText);
     SetItemText(s_items.fileLine, job->description);
@@ -99,6 +144,7 @@ void ShowFileTexts(const FileJob* job) {
 // The disk prompt for the entry's disk; IDOK or IDCANCEL. A prompt that cannot be created
 // counts as cancelled, so the user is still asked whether to stop.
 int RunDiskPrompt(HWND progress, FileJob* job) {
+    LogFailure();
     if (job->diskNumber != g_nShownDisk) {
         if (static_cast<uint32_t>(job->diskNumber) < kRepaintedDisks &&
             g_hwndBackground != nullptr) {
@@ -110,7 +156,9 @@ int RunDiskPrompt(HWND progress, FileJob* job) {
     const INT_PTR result =
         DialogBoxIndirectParamA(g_hInst, UiDialog(g_hInst, IDD_DISK_PROMPT), progress,
                                 DiskPromptDlgProc, reinterpret_cast<LPARAM>(job->diskName));
-    if (result == -1 || LOWORD(result) != IDOK) return IDCANCEL;
+    const int answer = result == -1 || LOWORD(result) != IDOK ? IDCANCEL : IDOK;
+    LogLine("  disk prompt %s: %s %s", job->diskName, AnswerName(answer), g_szSourceDir);
+    if (answer == IDCANCEL) return IDCANCEL;
     ShowWindow(progress, SW_SHOW);
     UpdateWindow(progress);
     ShowFileTexts(job);
@@ -157,10 +205,23 @@ bool MakeDestDir(const FileJob* job) {
 // old file that is never replaced, no source, or no room.
 bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
     staging->temp[0] = '\0';
-    if (!job->destUsable || !MakeDestDir(job)) return false;
+    if (!job->destUsable) {
+        NoteFailure("destination name", ERROR_INVALID_NAME);
+        return false;
+    }
+    if (!MakeDestDir(job)) {
+        NoteFailure("CreateDirectoryA");
+        return false;
+    }
     RemoveLeftoversBeside(job->destPath);
     staging->old = InspectOldFile(job->destPath);
-    return staging->old != OldFile::Kept && MakeTempBeside(job->destPath, copyFrom, staging->temp);
+    if (staging->old == OldFile::Kept) {
+        NoteFailure("old file read-only/hidden/system", ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (MakeTempBeside(job->destPath, copyFrom, staging->temp)) return true;
+    NoteFailure(copyFrom != nullptr ? "CopyFileA" : "CreateFileA");
+    return false;
 }
 
 // Renames the written temporary file into place; when it was not written whole or the rename
@@ -168,34 +229,50 @@ bool BeginStaging(const FileJob* job, const char* copyFrom, Staging* staging) {
 bool FinishStaging(const FileJob* job, const Staging* staging, bool written = true) {
     if (written && PutInPlace(staging->temp, job->destPath, staging->old == OldFile::Replaceable))
         return true;
+    if (written) NoteFailure("MoveFileA");
     RemoveTemp(staging->temp);
     return false;
 }
 
 // An incomplete expansion never replaces the file that was there. Where there was none, what
 // was written goes in place whatever the answer, as the user may still make use of it.
-Attempt AfterFailedExpansion(HWND progress, const FileJob* job, const Staging* staging) {
+Attempt AfterFailedExpansion(HWND progress, const FileJob* job, const Staging* staging,
+                             LONG copied) {
     if (staging->old != OldFile::None) RemoveTemp(staging->temp);
-    const bool goOn = AskUser(progress, IDS_EXPAND_FAILED, kQuestionStyle) == IDYES;
+    const bool goOn = AskOrStop(progress, IDS_EXPAND_FAILED, kQuestionStyle,
+                                copied == LZERROR_WRITE ? PassOutcome::CannotWrite
+                                                        : PassOutcome::DamagedSource) == IDYES;
     if (staging->old == OldFile::None) FinishStaging(job, staging);
     return goOn ? Attempt::PassedOver : Attempt::Stopped;
+}
+
+int CreateFailed(HWND progress) {
+    return AskOrStop(progress, IDS_CREATE_FAILED, kRetryStyle, PassOutcome::CannotWrite);
 }
 
 // source is null when the source path did not fit: such an attempt fails as a source that
 // cannot be opened, since another location may give a shorter path. No location can mend a
 // destination, so that failure is put as one.
 Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
-    if (!job->destUsable) return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
+    if (!job->destUsable) {
+        NoteFailure("destination name", ERROR_INVALID_NAME);
+        return AfterAnswer(CreateFailed(progress));
+    }
     const INT sourceFile = source != nullptr ? OpenSource(source) : -1;
-    if (sourceFile < 0) return AfterAnswer(RunDiskPrompt(progress, job));
+    if (sourceFile < 0) {
+        if (source != nullptr) NoteFailure("LZOpenFileA");
+        if (g_bSilent) return NextSilentLocation(job);
+        return AfterAnswer(RunDiskPrompt(progress, job));
+    }
 
     Staging staging;
     const INT destFile =
         BeginStaging(job, nullptr, &staging) ? CreateDestination(staging.temp) : -1;
     if (destFile < 0) {
+        if (staging.temp[0] != '\0') NoteFailure("_lcreat");
         g_lz.close(sourceFile);
         RemoveTemp(staging.temp);
-        return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
+        return AfterAnswer(CreateFailed(progress));
     }
 
     const LONG copied = g_lz.copy(sourceFile, destFile);
@@ -209,17 +286,23 @@ Attempt ExpandAttempt(HWND progress, FileJob* job, char* source) {
     g_lz.close(sourceFile);
     g_lz.close(destFile);
     if (expected < 0) expected = FileSizeOf(source);
-    if (!ExpansionComplete(copied, expected, written))
-        return AfterFailedExpansion(progress, job, &staging);
+    if (!ExpansionComplete(copied, expected, written)) {
+        // Its result: an LZ error, or the bytes it wrote, short of the promised length.
+        NoteFailure("LZCopy", copied);
+        return AfterFailedExpansion(progress, job, &staging, copied);
+    }
+    if (!flushed) NoteFailure("FlushFileBuffers");
     if (FinishStaging(job, &staging, flushed)) return Attempt::Finished;
-    return AfterAnswer(AskUser(progress, IDS_CREATE_FAILED, kRetryStyle));
+    return AfterAnswer(CreateFailed(progress));
 }
 
 Attempt PlainCopyAttempt(HWND progress, const FileJob* job, const char* source) {
     Staging staging;
     if (source != nullptr && BeginStaging(job, source, &staging) && FinishStaging(job, &staging))
         return Attempt::Finished;
-    return AfterAnswer(AskUser(progress, IDS_COPY_FAILED, kRetryStyle));
+    const bool missing = source == nullptr || GetFileAttributesA(source) == INVALID_FILE_ATTRIBUTES;
+    if (g_bSilent && missing) return NextSilentLocation(job);
+    return AfterAnswer(AskOrStop(progress, IDS_COPY_FAILED, kRetryStyle, PassOutcome::CannotWrite));
 }
 
 EntryEnd RunAttempts(HWND progress, FileJob* job) {
@@ -231,6 +314,7 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
         char* path = BuildSourcePath(source, MAX_PATH, g_szSourceDir, job->dirName, job->sourceName)
                          ? source
                          : nullptr;
+        if (path == nullptr) NoteFailure("source path", ERROR_FILENAME_EXCED_RANGE);
         const Attempt attempt = InfQuery(GetFileCompressed, job->index, nullptr) != 0
                                     ? ExpandAttempt(progress, job, path)
                                     : PlainCopyAttempt(progress, job, path);
@@ -239,12 +323,26 @@ EntryEnd RunAttempts(HWND progress, FileJob* job) {
         case Attempt::PassedOver: return EntryEnd::PassedOver;
         case Attempt::Stopped: return EntryEnd::Stopped;
         case Attempt::CancelAsked:
-            if (AskUser(progress, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
+            if (g_bSilent || AskUser(progress, IDS_CONFIRM_CANCEL, kQuestionStyle) == IDYES)
                 return EntryEnd::Stopped;
             break;
         case Attempt::Again: break;
         }
     }
+}
+
+void LogEntry(const FileJob* job) {
+    LogLine("file %u: %s%s%s\\%s -> %s, %s", job->index + 1, g_szSourceDir,
+            DirSeparator(g_szSourceDir), job->dirName, job->sourceName,
+            job->destUsable ? job->destPath : job->destName,
+            InfQuery(GetFileCompressed, job->index, nullptr) != 0 ? "expanded" : "plain");
+}
+
+void LogEntryEnd(const FileJob* job, EntryEnd end) {
+    if (end == EntryEnd::Finished)
+        LogLine("  installed, %ld bytes", FileSizeOf(job->destPath));
+    else
+        LogLine(end == EntryEnd::Stopped ? "  stopped" : "  passed over");
 }
 
 // Destination directory and path; false when either does not fit.
@@ -268,10 +366,17 @@ EntryEnd CopyEntry(HWND progress, uint16_t index) {
 
     // Only the Windows directory and TWAIN_32 are destinations; other entries are skipped, and
     // the file is not installed.
-    if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) return EntryEnd::PassedOver;
+    if (!IsDestinationDir(static_cast<uint32_t>(job.dirNumber))) {
+        LogLine("file %u: %s\\%s: no directory %ld, passed over", index + 1, job.dirName,
+                job.sourceName, static_cast<long>(job.dirNumber));
+        return EntryEnd::PassedOver;
+    }
     // A name that leaves the destination is refused like a destination that cannot be created.
     job.destUsable = PrepareDestination(&job) && IsSafeDestName(job.destName);
-    return RunAttempts(progress, &job);
+    if (Logging()) LogEntry(&job);
+    const EntryEnd end = RunAttempts(progress, &job);
+    if (Logging()) LogEntryEnd(&job, end);
+    return end;
 }
 
 // Only a new figure is shown: under Wine each text set is a round trip to the server and a
@@ -294,12 +399,14 @@ PassOutcome CopyInstallFiles(HWND progress) {
     LoadUiString(g_hInst, IDS_COPYING, s_statusText, kStatusWidth);
     SetItemText(s_items.statusLine, s_statusText);
 
+    s_silentStop = PassOutcome::Stopped;
+    CopyWhole(s_mediaDir, MAX_PATH, g_szSourceDir);
     PassOutcome outcome = PassOutcome::Complete;
     const uint16_t count = static_cast<uint16_t>(InfQuery(GetFileCount, 0, nullptr));
     for (uint16_t i = 0; i < count; ++i) {
         const EntryEnd end = CopyEntry(progress, i);
         if (end == EntryEnd::Stopped) {
-            outcome = PassOutcome::Stopped;
+            outcome = g_bSilent ? s_silentStop : PassOutcome::Stopped;
             break;
         }
         if (end == EntryEnd::PassedOver) outcome = PassOutcome::PassedOver;

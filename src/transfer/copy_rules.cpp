@@ -67,14 +67,12 @@ bool IsSafePart(const char* part, uint32_t length) {
     return !IsDeviceName(part, length);
 }
 
-// A file the next run's scan of its folder would take for one of its own: removed, or renamed
-// to the name it carries.
+} // namespace
+
 bool IsLeftoverName(const char* name) {
     char finalName[kFileNameWidth];
     return IsTempName(name) || AsideFinalName(name, finalName, kFileNameWidth);
 }
-
-} // namespace
 
 bool IsSafeDestName(const char* name) {
     const char* part = name;
@@ -107,9 +105,6 @@ bool BuildDestPath(char* out, uint32_t width, const char* destDir, const char* d
     return EndPath(&path);
 }
 
-namespace {
-
-// Where the last part of the path starts: after its last "\" or "/".
 const char* LastPart(const char* path) {
     const char* part = path;
     for (const char* c = path; *c != '\0'; c = NextChar(c)) {
@@ -117,8 +112,6 @@ const char* LastPart(const char* path) {
     }
     return part;
 }
-
-} // namespace
 
 bool BuildBesidePath(char* out, uint32_t width, const char* finalPath, const char* name) {
     const char* folderEnd = LastPart(finalPath);

@@ -26,6 +26,13 @@ bool BuildDestDir(char* out, uint32_t width, const char* windowsDir, uint32_t di
 // elsewhere or to a device, or install a file the next run would remove or rename.
 bool IsSafeDestName(const char* name);
 
+// A file the next run's scan of its folder would take for one of its own: removed, or renamed
+// to the name it carries.
+bool IsLeftoverName(const char* name);
+
+// Where the last part of the path starts: after its last "\" or "/".
+const char* LastPart(const char* path);
+
 // True when the name holds a folder part ("\" or "/").
 bool HasFolder(const char* name);
 

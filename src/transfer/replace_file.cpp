@@ -91,20 +91,25 @@ OldFile InspectOldFile(const char* finalPath) {
 }
 
 bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath) {
+    DWORD failure = ERROR_FILE_EXISTS;
     for (uint32_t number = 0; number < kTempNumbers; ++number) {
         if (!BuildTempPath(tempPath, MAX_PATH, finalPath, static_cast<uint16_t>(number))) break;
         if (MakeTemp(tempPath, copyFrom)) {
             if (copyFrom == nullptr || FlushWholeCopy(tempPath, FileSizeOf(copyFrom))) return true;
+            failure = GetLastError();
             RemoveTemp(tempPath);
             break;
         }
         const DWORD error = GetLastError();
+        failure = error;
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) continue;
         // The name was free, so what a copy that failed part-way left there is its own.
         if (copyFrom != nullptr) RemoveTemp(tempPath);
         break;
     }
     tempPath[0] = '\0';
+    // The failed call's error, for the log, not that of the clean-up.
+    SetLastError(failure);
     return false;
 }
 

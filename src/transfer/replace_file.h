@@ -21,7 +21,8 @@ OldFile InspectOldFile(const char* finalPath);
 // Makes a temporary file beside finalPath, a copy of copyFrom (as long as its source, its data
 // flushed to the disk) or, where that is null, an empty one, and names it in tempPath (MAX_PATH
 // characters); false, with nothing made and tempPath empty, when it cannot (a missing source or
-// folder, a full disk, a short copy, no free name, a failed flush).
+// folder, a full disk, a short copy, no free name, a failed flush), the failed call's error
+// the last.
 bool MakeTempBeside(const char* finalPath, const char* copyFrom, char* tempPath);
 
 // Renames the temporary file to finalPath, replacing the old file when replace is set; false,

@@ -6,11 +6,11 @@
 # docs/platforms.md gives each one's source; check_ledger.cmake keeps the two the same.
 set(allowed_KERNEL32.DLL CloseHandle CopyFileA CreateDirectoryA CreateFileA DeleteFileA ExitProcess
   FindClose FindFirstFileA FindNextFileA FindResourceExA FlushFileBuffers GetACP GetCommandLineA
-  GetFileAttributesA GetLastError GetModuleFileNameA GetModuleFileNameW GetModuleHandleA
+  GetFileAttributesA GetFullPathNameA GetLastError GetModuleFileNameA GetModuleFileNameW GetModuleHandleA
   GetProcAddress GetSystemDirectoryA GetUserDefaultLangID GetVersion GetWindowsDirectoryA
   GlobalAlloc GlobalFree GlobalLock GlobalUnlock IsDBCSLeadByte LoadLibraryA LoadLibraryExA
   LoadResource LockResource MoveFileA MultiByteToWideChar OpenFile SetCurrentDirectoryA
-  SetFileAttributesA SizeofResource WideCharToMultiByte WinExec _lclose _lcreat _lopen _lread
+  SetFileAttributesA SetLastError SizeofResource WideCharToMultiByte WinExec WriteFile _lclose _lcreat _lopen _lread
   lstrcmpiA lstrcpynA lstrlenA)
 set(allowed_USER32.DLL BeginPaint CreateDialogIndirectParamA CreateWindowExA DefWindowProcA
   DestroyWindow DialogBoxIndirectParamA DispatchMessageA DrawTextA EnableWindow EndDialog EndPaint

@@ -4,6 +4,7 @@
 #include "scenarios.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -51,7 +52,9 @@ int RunAnswers(int argc, char** argv) {
         return 2;
     }
     Installer inst;
-    if (!StartInstaller(inst, std::string(argv[0]))) return 1;
+    // GUI_SETUP_ARGS: the installer's switches, as the fault scripts give them.
+    const char* args = std::getenv("GUI_SETUP_ARGS");
+    if (!StartInstaller(inst, std::string(argv[0]), args != nullptr ? args : "")) return 1;
     for (int i = 1; i < argc && FailureCount() == 0; ++i)
         if (!GiveAnswer(inst, argv[i])) Check(false, "no answer \"%s\" was asked for", argv[i]);
     DWORD code = 99;

@@ -85,6 +85,38 @@ void TwoDisks() {
         InstallTwoDisks(r, "C:\\GUI\\BUILT2\\DISK2");
 }
 
+// build's two disks side by side: /S finds disk 2 in ..\DISK2 of the installer's folder, shows
+// nothing and asks nothing, and the follow-on setup gets what follows "--"; the log follows the
+// run. Without DISK2, /S stops at its first file:
+// disk 2's old files stay whole, and the follow-on setup is not started.
+void SilentTwoDisks(bool withDisk2) {
+    Run r;
+    const std::string folder = WorkDir() + "\\silent2", log = WorkDir() + "\\silent2.log";
+    r.args = "/S /LOG=" + log + " -- " + (r.launchArgs = "-s -f1\"C:\\a b\\setup.iss\"");
+    if (!PrepareBuilt(r, folder, "two_disks\\DISK1") || !WriteBytes(WinFile("GUIBIN.DLL"), "old") ||
+        (withDisk2 && !CopyTree(DataPath("built\\two_disks\\DISK2"), folder + "\\DISK2")) ||
+        !Start(r))
+        return;
+    if (withDisk2)
+        FinishWithLaunch(r);
+    else
+        FinishWithoutLaunch(r, kExitNoSource);
+    CheckNoWindow();
+    CheckSameAsData(TwainFile("GUITEXT.DLL"), "TEXT.DLL");
+    CheckSameAsData(WinFile("GUIPLAIN.INI"), "PLAIN.INI");
+    if (!withDisk2) {
+        std::string old;
+        Check(ReadBytes(WinFile("GUIBIN.DLL"), old) && old == "old", "the old GUIBIN.DLL is lost");
+        CheckAbsent(WinFile("GUIOTHER.INI"));
+        CheckLog(log, "file 3: |stopped: no source|exit code 8");
+        return;
+    }
+    CheckSameAsData(WinFile("GUIBIN.DLL"), "BIN.DLL");
+    CheckSameAsData(WinFile("GUIOTHER.INI"), "OTHER.INI");
+    CheckLog(log, "file 2: |installed|file 3: |failed: LZOpenFileA|looked for in " + r.media +
+                      "..\\DISK2\\|installed|file 4: |installed|main setup \"|exit code 0");
+}
+
 void TwoImages() {
     Run r;
     PrepareDrive(r, "A:\\");
@@ -159,5 +191,7 @@ const Scenario kBuildScenarios[] = {
     {"build_two_disks", TwoDisks},
     {"build_two_images", TwoImages},
     {"build_cd", Cd},
+    {"build_silent_two_disks", [] { SilentTwoDisks(true); }},
+    {"build_silent_disk_missing", [] { SilentTwoDisks(false); }},
     {nullptr, nullptr},
 };

@@ -147,12 +147,12 @@ Installer::~Installer() {
     KillInstaller(*this);
 }
 
-bool StartInstaller(Installer& inst, const std::string& exe) {
+bool StartInstaller(Installer& inst, const std::string& exe, const std::string& args) {
     std::wstring wide(exe.size() + 1, L'\0');
     const int n =
         MultiByteToWideChar(CP_ACP, 0, exe.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
     wide.resize(n > 0 ? static_cast<size_t>(n - 1) : 0);
-    return StartInstaller(inst, wide);
+    return StartInstaller(inst, wide, args);
 }
 
 namespace {
@@ -176,12 +176,14 @@ void HoldForTracer(DWORD id) {
 
 } // namespace
 
-bool StartInstaller(Installer& inst, const std::wstring& exe) {
+bool StartInstaller(Installer& inst, const std::wstring& exe, const std::string& args) {
     KillInstaller(inst);
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring cmd = L"\"" + exe + L"\"";
+    for (char c : args.empty() ? args : " " + args)
+        cmd += static_cast<wchar_t>(static_cast<unsigned char>(c));
     // Started from C:\ so that nothing can lean on the current directory.
     if (!Check(CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
                               nullptr, L"C:\\", &si, &pi) != 0,

@@ -39,9 +39,10 @@ struct Installer : Process {
     ~Installer();
 };
 
-// Starts the installer with the message spy hooked into its thread before it runs.
-bool StartInstaller(Installer& inst, const std::string& exe);
-bool StartInstaller(Installer& inst, const std::wstring& exe);
+// Starts the installer with the message spy hooked into its thread before it runs; args, when
+// given, follow the quoted program name on its command line.
+bool StartInstaller(Installer& inst, const std::string& exe, const std::string& args = "");
+bool StartInstaller(Installer& inst, const std::wstring& exe, const std::string& args = "");
 // Ends the installer at once, as the task manager does; it cleans up nothing.
 void KillInstaller(Installer& inst);
 // Waits for the exit; on timeout the installer is killed and the check fails.

@@ -13,7 +13,7 @@ namespace {
 
 const Scenario* const kGroups[] = {kStartupScenarios,    kCopyScenarios,      kDialogScenarios,
                                    kBackgroundScenarios, kHardeningScenarios, kBuildScenarios,
-                                   kLanguageScenarios};
+                                   kLanguageScenarios,   kSilentScenarios};
 
 const Scenario* FindScenario(const char* name) {
     for (const Scenario* group : kGroups)

@@ -55,7 +55,7 @@ bool Prepare(Run& r, const std::string& mediaDir, const char* inf, bool followOn
 }
 
 bool Start(Run& r) {
-    return StartInstaller(r.inst, r.media + "setup.exe");
+    return StartInstaller(r.inst, r.media + "setup.exe", r.args);
 }
 
 void FinishWithLaunch(Run& r, ExitCode want) {
@@ -66,8 +66,10 @@ void FinishWithLaunch(Run& r, ExitCode want) {
     std::string module = r.media + "photo\\setup.EXE";
     Check(SameName(l.module, module), "follow-on started as %s, want %s", l.module.c_str(),
           module.c_str());
-    Check(SameName(l.cmdline, "\"" + module + "\""), "follow-on command line %s, want \"%s\"",
-          l.cmdline.c_str(), module.c_str());
+    const std::string cmdline =
+        "\"" + module + "\"" + (r.launchArgs.empty() ? "" : " " + r.launchArgs);
+    Check(SameName(l.cmdline, cmdline), "follow-on command line %s, want %s", l.cmdline.c_str(),
+          cmdline.c_str());
     Check(SameName(l.cwd, WindowsDir()), "follow-on current directory %s, want %s", l.cwd.c_str(),
           WindowsDir().c_str());
     CheckText(l.background, "0", "background window present at the launch");

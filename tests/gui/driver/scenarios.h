@@ -17,7 +17,9 @@ struct Scenario {
 // One run of the installer from a media folder.
 struct Run {
     Installer inst;
-    std::string media; // with its trailing backslash
+    std::string media;      // with its trailing backslash
+    std::string args;       // the installer's command line after its name
+    std::string launchArgs; // what the follow-on setup must get after its quoted name
 };
 
 // Message texts, byte for byte.
@@ -68,6 +70,12 @@ extern const Scenario kBackgroundScenarios[];
 extern const Scenario kHardeningScenarios[];
 extern const Scenario kBuildScenarios[];
 extern const Scenario kLanguageScenarios[];
+extern const Scenario kSilentScenarios[];
+
+// Checks that the log is whole CR LF lines holding each of the texts ("|" between), in order.
+void CheckLog(const std::string& path, const std::string& texts);
+// Checks that no window of the installer was ever created (the spy saw none).
+void CheckNoWindow();
 
 // A script with disks 1 to 3 and [Dirs] 1 = DISK1, 2 = TWAIN, 3 = DISK3 around the given
 // [Files] lines (each ended by CR LF).

@@ -189,6 +189,12 @@ holds() {
     [ -f "$1" ] && cmp -s "$1" "$ref"
 }
 
+# whole_log PATH: the installer's log is whole CR LF lines, the first its version.
+whole_log() {
+    [ "$(tail -c 2 "$1" 2>/dev/null | od -An -tx1 | tr -d ' ')" = 0d0a ] &&
+        [ "$(tr -d '\r' <"$1" | wc -l)" = "$(grep -c $'\r$' "$1")" ] && head -1 "$1" | grep -q '^setup '
+}
+
 # describe PATH: the size of what a destination holds, for a failure's reason.
 describe() {
     if [ -f "$1" ]; then stat -c '%s bytes' "$1"; else echo "absent"; fi

@@ -4,7 +4,8 @@
 # their files, in the installer's process or in the wineserver, and each k up to the number of
 # such calls, a run is killed at the k-th (the wineserver's death ends every process of the
 # prefix). Each destination must then hold its old bytes or its new ones, and a second run must
-# install both and leave no temporary file. Prints and logs "stop: ok: WAY.WHO.CALL.K" lines (for
+# install both and leave no temporary file; the stopped run's log (/LOG) must be readable to its
+# last line, whole CR LF lines from the first. Prints and logs "stop: ok: WAY.WHO.CALL.K" lines (for
 # the points whose name matches PATTERN).
 # The calls are those that open, read, write, flush, cut, rename, delete or make a file: between
 # two of them nothing on the disk changes. Run under "wine-env.sh STATE exec".
@@ -85,7 +86,9 @@ stop_at() {
     for attempt in 1 2; do
         why=
         prepare
-        run_setup "$who" "${watched[@]}" -e trace="$call" -e inject="$call:signal=KILL:when=$k"
+        rm -f "$DRIVE_C/gui-faults-sweep.log"
+        GUI_SETUP_ARGS='/LOG=C:\gui-faults-sweep.log' \
+            run_setup "$who" "${watched[@]}" -e trace="$call" -e inject="$call:signal=KILL:when=$k"
         grep -q 'killed by SIGKILL' "$SCRATCH/$who.trace" 2>/dev/null && break
         why+=" no stop came ($out)"
         if [ "$attempt" = 2 ] || ! untraced "$out"; then
@@ -95,6 +98,7 @@ stop_at() {
     done
     [ "$who" = program ] || restart_server
     judge_stopped
+    whole_log "$DRIVE_C/gui-faults-sweep.log" || why+=" the stopped run's log is not whole lines"
     run_setup -
     judge_installed "the next run"
     result "$WAY.$who.$call.$k" "$why"

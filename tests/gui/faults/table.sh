@@ -17,7 +17,8 @@ readonly GUIDRIVER=$1 LOG=$2 PATTERN=${3:-${GUI_FAULT_ROWS:-.}} KIND=fault
 # watched: src, tmp (the temporary names), dst, dir (TWAIN_32). answers: the questions in turn
 # and the buttons given. dest: what the destination holds after the run (old, new, none; aside:
 # the old bytes under the name they were set aside under). temp: gone, or left, which the next run
-# removes, or restores where the old file's name is free. code: the exit code.
+# removes, or restores where the old file's name is free. code: the exit code. Each row runs
+# again as ROW.silent under "/S /LOG=...", which asks nothing and retries nothing (silent_want).
 table() {
     cat <<'EOF'
 # name                        path who     faults                       entry  watched answers                  dest temp code
@@ -68,6 +69,21 @@ entry_of() {
     esac
 }
 
+# silent_want ENTRY WATCHED ANSWERS DEST CODE: "CODE DEST" of the row under /S. Where its first
+# question comes, the stop of its kind (8 for the disk prompt, 10 for an expansion whose source
+# failed, 9 for every other), with the old file kept (none in a TWAIN_32 yet to be made) where a
+# retry would have put the new one; a row without a question ends as it does.
+silent_want() {
+    local keep=$4
+    [ "$keep" != new ] || keep=$([ "$1" = twain ] && echo none || echo old)
+    case ${3%%:*} in
+    -) echo "$5 $4" ;;
+    prompt) echo "8 $keep" ;;
+    2012) echo "$([ "$2" = src ] && echo 10 || echo 9) $keep" ;;
+    *) echo "9 $keep" ;;
+    esac
+}
+
 run_row() {
     local name=$1 path=$2 who=$3 faults=$4 entry=$5 watch_list=$6 answer_list=$7 want_dest=$8
     local want_temp=$9 want_code=${10} line src dest new fault why='' left
@@ -85,8 +101,14 @@ run_row() {
         injected+=(-e "inject=$call:error=$errno:when=$when")
     done
     [ "$answer_list" = - ] || IFS=, read -r -a answers <<<"$answer_list"
+    rm -f "$DRIVE_C/gui-faults.log"
     run_setup "$who" "${watched[@]}" "${injected[@]}"
     [ "$code" = "$want_code" ] || why+=" exit code $code, want $want_code ($out)"
+    # A silent run's log: whole lines, ending with the exit code, naming the failed call's error.
+    [ -z "${GUI_SETUP_ARGS:-}" ] || { whole_log "$DRIVE_C/gui-faults.log" &&
+        tail -1 "$DRIVE_C/gui-faults.log" | grep -q "^exit code $want_code" &&
+        { [ "$code" = 0 ] || grep -Eq '^  failed: .+, error -?[0-9]+' "$DRIVE_C/gui-faults.log"; }; } ||
+        why+=" the log is not whole lines naming the failed call and the exit code"
     case $want_dest in
     old) holds "$DRIVE_C/$dest" "$SCRATCH/old" || why+=" the old file was not kept ($(describe "$DRIVE_C/$dest"))" ;;
     new) holds "$DRIVE_C/$dest" "$new" || why+=" the new file is not in place ($(describe "$DRIVE_C/$dest"))" ;;
@@ -123,6 +145,10 @@ while read -r name path rest; do
     version=$want
     # shellcheck disable=SC2086 # the row's remaining fields
     run_row "$name" "$path" $rest
+    read -r who faults entry watch_list answer_list dest temp silent <<<"$rest"
+    read -r silent dest < <(silent_want "$entry" "$watch_list" "$answer_list" "$dest" "$silent")
+    GUI_SETUP_ARGS='/S /LOG=C:\gui-faults.log' run_row "$name.silent" "$path" "$who" "$faults" \
+        "$entry" "$watch_list" - "$dest" "$temp" "$silent"
 done < <(table)
 [ "$version" = - ] || windows_version -
 summary
