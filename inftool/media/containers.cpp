@@ -164,12 +164,12 @@ bool LayOut(const std::string& name, const std::vector<ArchiveMember>& all, Scra
         scriptInFolder = scriptInFolder || IsScriptAt(member, FirstPart(member.path) + "/");
     }
     if (scriptAtRoot || !(scriptInFolder || (anyFile && allImages))) {
-        disks.push_back(SourceDisk{name, {}, {}});
+        disks.push_back(SourceDisk{name, {}, {}, false, {}, {}});
         disks.back().wholeSet = scriptAtRoot;
         return AddFiles(members, "", disks.back(), why);
     }
     for (const std::string& folder : folders) {
-        disks.push_back(SourceDisk{name + "/" + prefix + folder, {}, {}});
+        disks.push_back(SourceDisk{name + "/" + prefix + folder, {}, {}, false, {}, {}});
         if (!AddFiles(members, folder + "/", disks.back(), why)) {
             why = prefix + folder + ": " + why;
             return false;
@@ -177,7 +177,7 @@ bool LayOut(const std::string& name, const std::vector<ArchiveMember>& all, Scra
     }
     for (const ArchiveMember& member : members) {
         if (member.folder || member.path.find('/') != std::string::npos) continue;
-        disks.push_back(SourceDisk{name + "/" + prefix + member.path, {}, {}});
+        disks.push_back(SourceDisk{name + "/" + prefix + member.path, {}, {}, false, {}, {}});
         if (!ReadImageBytes(member.bytes, true, scratch, disks.back(), why)) {
             why = prefix + member.path + ": " + why;
             return false;
@@ -238,7 +238,7 @@ bool ReadDisksOf(const std::string& name, Scratch& scratch, std::vector<SourceDi
         why = "cannot read: " + why;
         return false;
     }
-    disks.push_back(SourceDisk{name, {}, {}});
+    disks.push_back(SourceDisk{name, {}, {}, false, {}, {}});
     return ReadImageBytes(bytes, false, scratch, disks.back(), why);
 #else
     (void)scratch;

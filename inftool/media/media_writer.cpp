@@ -143,8 +143,8 @@ bool MayTakeOut(OutFolder& folder, std::string& why) {
         } else if (Look(folder.out.at, name, false).exists) {
             // It may be the only copy of a disk: the user decides what becomes of it.
             why = ShownIn(folder.out.at, name) +
-                  ": an image this build does not write would be left beside " +
-                  folder.out.shown + " (move or remove it)";
+                  ": an image this build does not write would be left beside " + folder.out.shown +
+                  " (move or remove it)";
             return false;
         }
     }

@@ -123,7 +123,7 @@ size_t SourceDisk::Find(const std::string& path) const {
 }
 
 bool ReadSourceDisk(const std::string& name, SourceDisk& disk, std::string& why) {
-    disk = SourceDisk{name, {}, {}, {}, {}};
+    disk = SourceDisk{name, {}, {}, false, {}, {}};
     std::error_code error;
     if (fs::is_directory(name, error)) return ReadFolder(name, disk, why);
     return ReadImage(name, disk, why);

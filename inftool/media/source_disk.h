@@ -20,7 +20,7 @@ struct SourceDisk {
     std::string name; // the image or folder, as given
     std::vector<SourceFile> files;
     std::map<std::string, size_t> byFoldedPath;
-    bool wholeSet = false; // a CD or archive that holds the whole set in one tree
+    bool wholeSet = false;               // a CD or archive that holds the whole set in one tree
     std::string label;                   // an image's volume label, UTF-8; "" for none
     std::vector<std::string> unreadable; // paths whose names are no text of their code page
 

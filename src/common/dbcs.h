@@ -14,10 +14,12 @@ bool IsLeadByte(char c);
 
 // The character after the one at p (one or two bytes on); a lead byte before the terminator
 // stands alone.
-inline const char* NextChar(const char* p) {
+// Static: the installer's link-time optimised objects and inftool's plain ones would each
+// give the i686 linker a definition of its own.
+static inline const char* NextChar(const char* p) {
     return p + (IsLeadByte(*p) && p[1] != '\0' ? 2 : 1);
 }
-inline char* NextChar(char* p) {
+static inline char* NextChar(char* p) {
     return const_cast<char*>(NextChar(static_cast<const char*>(p)));
 }
 
