@@ -36,28 +36,27 @@ constexpr size_t kMaxCharBytes = 2;
 #ifndef _WIN32
 const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
 
-std::string Utf8Of(uint32_t codePoint) {
-    std::string bytes;
-    if (codePoint < 0x80) {
-        bytes += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        bytes += static_cast<char>(0xC0 | codePoint >> 6);
-        bytes += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        bytes += static_cast<char>(0xE0 | codePoint >> 12);
-        bytes += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
-        bytes += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        bytes += static_cast<char>(0xF0 | codePoint >> 18);
-        bytes += static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
-        bytes += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
-        bytes += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-    return bytes;
-}
 #endif
 
 } // namespace
+
+void AppendUtf8(uint32_t codePoint, std::string& out) {
+    if (codePoint < 0x80) {
+        out += static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        out += static_cast<char>(0xC0 | codePoint >> 6);
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        out += static_cast<char>(0xE0 | codePoint >> 12);
+        out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | codePoint >> 18);
+        out += static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+}
 
 bool IsAnsiCodePage(uint32_t codePage) {
     for (uint32_t page : kAnsiCodePages)
@@ -230,7 +229,8 @@ bool OpenEncoder(uint32_t codePage, CodePageEncoder& encoder) {
 }
 
 bool EncodeCodePoint(CodePageEncoder& encoder, uint32_t codePoint, std::string& out) {
-    std::string in = Utf8Of(codePoint);
+    std::string in;
+    AppendUtf8(codePoint, in);
     char bytes[kMaxCharBytes * 2];
     char* inAt = in.data();
     size_t inLeft = in.size();

@@ -10,6 +10,9 @@
 // The ANSI code pages of Windows, the only ones the installer's text can be in.
 bool IsAnsiCodePage(uint32_t codePage);
 
+// The UTF-8 bytes of a Unicode code point, appended to out.
+void AppendUtf8(uint32_t codePoint, std::string& out);
+
 struct CodePageEncoder {
     uint32_t codePage;
     void* handle; // the platform's converter, when it has one for the page
