@@ -64,7 +64,8 @@ int RunCommand(const Command& command, int argc, char** argv) {
     case ParseResult::Wrong: return WrongCall(command, why);
     case ParseResult::Ok: status = command.run(args); break;
     }
-    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+    // A command that failed a write has said which; when it was standard output, once is enough.
+    if ((std::fflush(stdout) != 0 || std::ferror(stdout) != 0) && status != kExitWrite) {
         // The report is lost, not the output that took its name before it.
         const bool written = AnythingReplaced();
         std::fprintf(stderr, "inftool %s: cannot write standard output: %s%s\n", command.name,

@@ -258,15 +258,17 @@ bool MakeCdImage(const DiskLayout& cd, const std::string& volume, int64_t second
     return true;
 }
 
-int Refuse() {
+int Refuse(const std::string& held = {}) {
+    std::fputs(held.c_str(), stderr);
     std::fputs(kNothingBuilt, stderr);
     return kExitRefused;
 }
 
 // The script as it goes onto the first disk, judged as the installer will read it there; its
-// warnings are printed under the source's name, whose line numbers they keep. False when it
-// cannot be made.
-bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& report) {
+// note and warnings are added to held under the source's name, whose line numbers they keep.
+// False when it cannot be made.
+bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& report,
+                std::string& held) {
     const char* path = inputs.script.c_str();
     std::vector<uint8_t> source;
     std::string why;
@@ -287,7 +289,7 @@ bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& 
     }
     CheckScriptText(inputs.scriptText, report);
     const std::string note = DescribeChanges(changes);
-    if (!note.empty()) std::printf("%s: note: %s\n", path, note.c_str());
+    if (!note.empty()) held += std::string(path) + ": note: " + note + "\n";
     if (inputs.scriptText.size() > kScriptReadSize && !report.readsToEnd) {
         std::fprintf(stderr,
                      "%s: error: %zu bytes as written; the installer reads the first %u, and "
@@ -295,14 +297,15 @@ bool MakeScript(const BuildOptions& options, BuildInputs& inputs, ScriptReport& 
                      path, inputs.scriptText.size(), kScriptReadSize);
         return false;
     }
-    PrintWarnings(path, report.warnings);
+    held += WarningLines(path, report.warnings);
     return true;
 }
 
 // The check of the staged media, named as out was given, as check --media would print it
-// once they are in place; what the script alone draws was printed before.
+// once they are in place, its warnings added to held; what the script alone draws was before.
 MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
-                        const std::vector<DiskLayout>& disks, const ScriptReport& script) {
+                        const std::vector<DiskLayout>& disks, const ScriptReport& script,
+                        std::string& held) {
     std::vector<std::string> folders;
     std::string start;
     for (const DiskLayout& disk : disks) {
@@ -318,7 +321,7 @@ MediaReport CheckStaged(const std::string& out, const StagedMedia& staged,
             warning.text = Renamed(warning.text, staged.path, shown);
     media.note = Renamed(media.note, staged.path, shown);
     const std::string written = JoinPath(JoinPath(shown, start.c_str()), kScriptName);
-    PrintWarnings(written.c_str(), media.warnings);
+    held += WarningLines(written.c_str(), media.warnings);
     PrintErrors(written.c_str(), media.errors);
     return media;
 }
@@ -347,13 +350,16 @@ int RunBuild(const Arguments& args) {
         return Refuse();
     }
 
+    // Notes and warnings wait for the media: a refusal prints them on stderr, before its last
+    // line, and nothing on stdout, so that a log of a refusal never reads as a success.
+    std::string held;
     ScriptReport report;
-    if (!MakeScript(options, inputs, report)) return Refuse();
+    if (!MakeScript(options, inputs, report, held)) return Refuse(held);
     size_t warnings = report.warnings.size();
     if (options.strict && warnings != 0) {
         std::fprintf(stderr, "inftool build: --strict: the script draws %zu warning%s\n", warnings,
                      warnings == 1 ? "" : "s");
-        return Refuse();
+        return Refuse(held);
     }
 
     std::vector<DiskLayout> disks;
@@ -385,38 +391,40 @@ int RunBuild(const Arguments& args) {
         buildable =
             MakeCdImage(disks.front(), options.volume.empty() ? DefaultVolume() : options.volume,
                         epochSet ? imageTime : NewestInput(disks), images);
-    if (!buildable) return Refuse();
+    if (!buildable) return Refuse(held);
     if (!ClaimOut(out, why)) {
-        std::fprintf(stderr, "inftool build: %s\n%s", why.c_str(), kNothingBuilt);
+        std::fprintf(stderr, "inftool build: %s\n%s%s", why.c_str(), held.c_str(), kNothingBuilt);
         return kExitWrite;
     }
     if (!MayTakeOut(out, why)) {
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
-        return Refuse();
+        return Refuse(held);
     }
 
     StagedMedia staged;
     if (!StageMedia(out, disks, images, staged, why)) {
-        std::fprintf(stderr, "inftool build: %s\n", why.c_str());
+        std::fprintf(stderr, "inftool build: %s\n%s", why.c_str(), held.c_str());
         std::fputs(kNothingBuilt, stderr);
         return kExitWrite;
     }
-    const MediaReport media = CheckStaged(options.out, staged, disks, report);
+    const MediaReport media = CheckStaged(options.out, staged, disks, report, held);
     warnings += media.warnings.size();
     if (!media.errors.empty()) {
         DiscardStagedMedia(out, staged);
-        std::fputs(kNothingBuilt, stderr);
+        std::fprintf(stderr, "%s%s", held.c_str(), kNothingBuilt);
         return kExitWrite;
     }
     if (options.strict && warnings != 0) {
         DiscardStagedMedia(out, staged);
         std::fprintf(stderr, "inftool build: --strict: the media draw %zu warning%s\n", warnings,
                      warnings == 1 ? "" : "s");
-        return Refuse();
+        return Refuse(held);
     }
     const Placed placed = PutMediaInPlace(out, staged, why);
+    if (placed == Placed::kNothing || placed == Placed::kPartly) std::fputs(held.c_str(), stderr);
     const int status = WrittenStatus("build", placed, why, kNothingBuilt);
     if (placed == Placed::kNothing || placed == Placed::kPartly) return status;
+    std::fputs(held.c_str(), stdout);
     std::fputs(table.c_str(), stdout);
     if (!media.note.empty()) std::printf("%s\n", media.note.c_str());
     if (warnings != 0)

@@ -53,5 +53,9 @@ int RunTransform(const Command& command, const Arguments& args, Transform transf
     const Placed placed = WriteOutputFile(out, result, why);
     return WrittenStatus(
         command.name, placed,
-        placed == Placed::kNothing ? std::string(outPath) + ": cannot write: " + why : why, "");
+        placed == Placed::kNothing
+            ? (IsStandardStream(outPath) ? std::string("standard output") : std::string(outPath)) +
+                  ": cannot write: " + why
+            : why,
+        "");
 }

@@ -32,22 +32,74 @@ constexpr Signature kOtherFileSystems[] = {
 
 constexpr uint32_t kPartitionEntryBytes = 16;
 constexpr uint32_t kPartitionEntries = 4;
+constexpr uint8_t kGptProtective = 0xEE;
+constexpr char kGptSignature[] = "EFI PART";
+constexpr uint32_t kGptEntriesAt = 72; // of the header: the first entry's sector (64 bits)
+constexpr uint32_t kGptEntryCount = 80;
+constexpr uint32_t kGptEntryBytes = 84;
+constexpr uint32_t kGptMaxEntries = 128; // as partitioning tools make them
+constexpr uint32_t kGptFirstSector = 32; // of an entry, then its last (64 bits each)
+constexpr uint32_t kGptTypeBytes = 16;   // an entry's type; all zero: unused
+
+uint64_t Get64(const uint8_t* at) {
+    return Get32(at) | uint64_t{Get32(at + 4)} << 32;
+}
+
+// The hint of a partition that starts at first and holds count sectors of sectorBytes.
+std::string CutOut(uint64_t first, uint64_t count, uint32_t sectorBytes) {
+    return "; give that partition alone, cut out as dd if=IMAGE of=PARTITION.IMG bs=" +
+           std::to_string(sectorBytes) + " skip=" + std::to_string(first) +
+           " count=" + std::to_string(count);
+}
+
+// A GPT behind a protective table: the header in the second sector (of 512 or 4096 bytes)
+// and its entries, of which the first in use is named.
+std::string GptPartition(const uint8_t* image, size_t size) {
+    for (const uint32_t sectorBytes : {512u, 4096u}) {
+        if (size < 2u * sectorBytes ||
+            std::memcmp(image + sectorBytes, kGptSignature, sizeof kGptSignature - 1) != 0)
+            continue;
+        const uint8_t* header = image + sectorBytes;
+        const uint64_t at = Get64(header + kGptEntriesAt);
+        const uint32_t count = std::min(Get32(header + kGptEntryCount), kGptMaxEntries);
+        const uint32_t entryBytes = Get32(header + kGptEntryBytes);
+        if (entryBytes < kGptFirstSector + 16 || entryBytes > sectorBytes) break;
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint64_t offset = at * sectorBytes + uint64_t{i} * entryBytes;
+            if (at >= size / sectorBytes || offset + entryBytes > size) break;
+            const uint8_t* entry = image + offset;
+            static constexpr uint8_t kUnused[kGptTypeBytes] = {};
+            if (std::memcmp(entry, kUnused, kGptTypeBytes) == 0) continue;
+            const uint64_t first = Get64(entry + kGptFirstSector);
+            const uint64_t last = Get64(entry + kGptFirstSector + 8);
+            if (last < first) break;
+            return "a partitioned image: its first sector protects a GPT, whose partition " +
+                   std::to_string(i + 1) + " spans sectors " + std::to_string(first) + " to " +
+                   std::to_string(last) + CutOut(first, last - first + 1, sectorBytes);
+        }
+        break;
+    }
+    return "a partitioned image: its first sector protects a GPT, whose partitions cannot be "
+           "read here; give the FAT partition alone, as an image of its own";
+}
 
 // A partitioned disk's first sector: a boot mark and four entries, each marked active or not,
-// one at least of a type and a place. why names the first.
-bool HoldsPartitionTable(const uint8_t* sector, std::string& why) {
-    if (sector[kBootMark] != 0x55 || sector[kBootMark + 1] != 0xAA) return false;
+// one at least of a type and a place. why names the first, or the first of its GPT.
+bool HoldsPartitionTable(const uint8_t* image, size_t size, std::string& why) {
+    if (image[kBootMark] != 0x55 || image[kBootMark + 1] != 0xAA) return false;
     bool found = false;
     for (uint32_t i = 0; i < kPartitionEntries; ++i) {
-        const uint8_t* entry = sector + kBootPartitionTable + i * kPartitionEntryBytes;
+        const uint8_t* entry = image + kBootPartitionTable + i * kPartitionEntryBytes;
         if (entry[0] != 0 && entry[0] != 0x80) return false;
         const uint8_t type = entry[4];
         if (found || type == 0 || Get32(entry + 8) == 0 || Get32(entry + 12) == 0) continue;
         static constexpr char kHex[] = "0123456789ABCDEF";
-        why = "a partitioned image: its first sector holds a partition table (partition " +
-              std::to_string(i + 1) + ", of type 0x" + kHex[type >> 4] + kHex[type & 15] +
-              ", starts at sector " + std::to_string(Get32(entry + 8)) +
-              "); give that partition alone";
+        why = type == kGptProtective
+                  ? GptPartition(image, size)
+                  : "a partitioned image: its first sector holds a partition table (partition " +
+                        std::to_string(i + 1) + ", of type 0x" + kHex[type >> 4] + kHex[type & 15] +
+                        ", starts at sector " + std::to_string(Get32(entry + 8)) + ")" +
+                        CutOut(Get32(entry + 8), Get32(entry + 12), kMinSectorBytes);
         found = true;
     }
     return found;
@@ -300,7 +352,7 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
                                      g.bytesPerSector <= kMaxSectorBytes;
     // A FAT boot sector may end in what looks like a partition table; its parameters decide.
     const bool jump = image[kBootJump] == 0xEB || image[kBootJump] == 0xE9;
-    if ((!jump || !sectorBytesPossible) && HoldsPartitionTable(image, why)) return false;
+    if ((!jump || !sectorBytesPossible) && HoldsPartitionTable(image, size, why)) return false;
     if (!jump) {
         why = "no FAT disk: its boot sector does not begin with a jump";
         return false;
@@ -344,8 +396,11 @@ bool ReadFatGeometry(const uint8_t* image, size_t size, FatGeometry& g, std::str
         uint64_t{g.reservedSectors} + uint64_t{g.fatCount} * g.sectorsPerFat + rootSectors;
     const uint64_t declared = uint64_t{g.sectors} * g.bytesPerSector;
     if (declared > kMaxFatImageBytes) {
-        why = "its boot sector declares " + std::to_string(declared) + " bytes, more than the " +
-              std::to_string(kMaxFatImageBytes) + " read here";
+        why = "its boot sector declares a volume of " + std::to_string(declared) +
+              " bytes, more than the " + std::to_string(kMaxFatImageBytes) + " (" +
+              std::to_string(kMaxFatImageBytes >> 20) +
+              " MiB) an image may hold here; copy its files into a folder (mcopy -s -i IMAGE "
+              ":: FOLDER, or mount it) and give the folder";
         return false;
     }
     if (firstData > g.sectors) {

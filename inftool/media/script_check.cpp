@@ -352,15 +352,20 @@ bool CheckScript(const char* path, ScriptReport& report, std::string& why) {
     return true;
 }
 
-void PrintWarnings(const char* path, std::vector<Warning> warnings) {
+std::string WarningLines(const char* path, std::vector<Warning> warnings) {
     std::stable_sort(warnings.begin(), warnings.end(),
                      [](const Warning& a, const Warning& b) { return a.line < b.line; });
+    std::string lines;
     for (const Warning& warning : warnings) {
-        if (warning.line == 0)
-            std::printf("%s: warning: %s\n", path, warning.text.c_str());
-        else
-            std::printf("%s:%u: warning: %s\n", path, warning.line, warning.text.c_str());
+        lines += path;
+        if (warning.line != 0) lines += ":" + std::to_string(warning.line);
+        lines += ": warning: " + warning.text + "\n";
     }
+    return lines;
+}
+
+void PrintWarnings(const char* path, const std::vector<Warning>& warnings) {
+    std::fputs(WarningLines(path, warnings).c_str(), stdout);
 }
 
 void PrintErrors(const char* path, const std::vector<Warning>& errors) {

@@ -25,8 +25,11 @@ void CheckScriptText(const std::vector<uint8_t>& text, ScriptReport& report);
 // The same for the script at path; false, with why, when the file cannot be read.
 bool CheckScript(const char* path, ScriptReport& report, std::string& why);
 
-// Prints the warnings in line order, file-wide ones first, each as "path:line: warning: text".
-void PrintWarnings(const char* path, std::vector<Warning> warnings);
+// The warnings in line order, file-wide ones first, each a line "path:line: warning: text".
+std::string WarningLines(const char* path, std::vector<Warning> warnings);
+
+// Prints them on stdout.
+void PrintWarnings(const char* path, const std::vector<Warning>& warnings);
 
 // The same for errors, "path:line: error: text", on stderr.
 void PrintErrors(const char* path, const std::vector<Warning>& errors);

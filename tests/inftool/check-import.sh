@@ -4,8 +4,9 @@
 # mkfs.fat the forms it makes of its own (DMF, sectors of 1024 bytes, a FAT16 volume); mcopy
 # fills each from a script and files this test writes itself, under long and lower-case names
 # as mtools writes them. Every listed file must come back as its original, byte for byte, and
-# every other file of the disk, as mtools reads it, under unlisted/. A FAT32 volume and a
-# partitioned image are refused by name, and so is a TeleDisk image that crashes libdsk.
+# every other file of the disk, as mtools reads it, under unlisted/. A FAT32 volume, a
+# partitioned image (of sfdisk's GPT too) and a volume too large are refused by name with a
+# hint that, followed, imports; and so is a TeleDisk image that crashes libdsk.
 #
 #   check-import.sh INFTOOL WORK
 # shellcheck source=tests/inftool/check-common.sh
@@ -13,7 +14,7 @@ source "$(dirname "$0")/check-common.sh"
 
 inftool=${1:?inftool} work=${2:?work folder}
 export MTOOLS_NO_VFAT=0
-need mkfs.fat mformat fsck.fat mmd mcopy mdir python3
+need mkfs.fat mformat fsck.fat mmd mcopy mren mdir python3 sfdisk
 
 rm -rf "$work"
 mkdir -p "$work/orig/WINDOWS" "$work/orig/TWAIN" "$work/files"
@@ -105,8 +106,23 @@ with open(sys.argv[1], "r+b") as image:
     image.write(b"\x55\xaa")' partitioned.img
 # A TeleDisk image that fuzz_containers found to make libdsk 1.5 abort.
 cp "$seeds/stops-libdsk.td0" stops.td0
+# A FAT16 volume behind sfdisk's GPT, whose first sector protects it; one too large to read.
+truncate -s 12M gpt.img
+printf 'label: gpt\nstart=2048, size=18432, type=EBD0A0A2-B9E5-4433-87C0-68B6B72699C7\n' |
+  sfdisk -q gpt.img
+mkfs.fat -F 16 --offset 2048 gpt.img 9216 >/dev/null
+mkfs.fat -C -F 16 large.img 204800 >/dev/null
+for image in gpt.img@@1M large.img; do
+  mmd -i "$image" ::/windows "::/Twain Files"
+  mcopy -i "$image" files/SETUP.INF files/setup.exe ::/
+  mcopy -i "$image" files/SCANDS.DS_ "::/Twain Files/"
+  mcopy -i "$image" files/scanutil.hl_ orig/WINDOWS/SCANUTIL.INI ::/windows/
+  mren -i "$image" ::/windows/SCANUTIL.INI "::/windows/Scan Util.ini"
+done
 for refused in "fat32.img:a FAT32 volume" "partitioned.img:a partitioned image" \
-  "stops.td0:a TeleDisk image: damaged: libdsk stopped on it"; do
+  "stops.td0:a TeleDisk image: damaged: libdsk stopped on it" \
+  "gpt.img:a partitioned image: its first sector protects a GPT, whose partition 1 spans sectors 2048 to 20479; give that partition alone, cut out as dd if=IMAGE of=PARTITION.IMG bs=512 skip=2048 count=18432" \
+  "large.img:its boot sector declares a volume of 209715200 bytes, more than the 167772160 (160 MiB) an image may hold here; copy its files into a folder (mcopy -s -i IMAGE :: FOLDER, or mount it) and give the folder"; do
   image=${refused%%:*} why=${refused#*:}
   status=0
   "$inftool" import "$image" --out refused >refused.out 2>&1 || status=$?
@@ -114,6 +130,13 @@ for refused in "fat32.img:a FAT32 volume" "partitioned.img:a partitioned image" 
     fail "$image: import exited $status: $(cat refused.out)"
   fi
   echo "$image: $(head -1 refused.out)"
+done
+# Each hint, followed, imports.
+dd if=gpt.img of=PARTITION.IMG bs=512 skip=2048 count=18432 status=none
+mcopy -s -i large.img :: FOLDER
+for given in PARTITION.IMG FOLDER; do
+  "$inftool" import "$given" --out "from-$given" >hint.out 2>&1 || fail "$given: $(cat hint.out)"
+  cmp -s "from-$given/windows/SCANUTIL.HLP" orig/WINDOWS/SCANUTIL.HLP || fail "$given: not read whole"
 done
 
 finish check-import

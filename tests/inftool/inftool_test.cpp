@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -265,6 +266,19 @@ TEST(Inftool, AStandardOutputThatCannotBeWrittenExits74) {
         RunProgram({"sh", "-c", "exec \"$0\" dump \"$1\" >/dev/full", INFTOOL_PATH, kWorked});
     EXPECT_EQ(run.status, 74);
     EXPECT_EQ(run.err.rfind("inftool dump: cannot write standard output: ", 0), 0u) << run.err;
+    // A command whose output is standard output says its failure once.
+    for (const char* command :
+         {"exec \"$0\" init \"$1/originals\" --out -", "exec \"$0\" compress \"$1/SETUP.INF\" -",
+          "\"$0\" compress \"$1/SETUP.INF\" - | \"$0\" expand - -"}) {
+        SCOPED_TRACE(command);
+        const ProgramRun full =
+            RunProgram({"sh", "-c", command + std::string(" >/dev/full"), INFTOOL_PATH, kSamples});
+        EXPECT_EQ(full.status, 74);
+        EXPECT_NE(full.err.find(": standard output: cannot write: No space left on device\n"),
+                  std::string::npos)
+            << full.err;
+        EXPECT_EQ(std::count(full.err.begin(), full.err.end(), '\n'), 1) << full.err;
+    }
 }
 
 // A script that cannot be opened, a folder or a block device is refused with the system's
