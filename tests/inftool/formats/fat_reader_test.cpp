@@ -312,7 +312,9 @@ TEST(FatReader, RefusesDamagedImages) {
              Put16(i.data() + kBootSectors, 0);
              Put32(i.data() + kBootLargeSectors, 0xFFFFFFFF);
          },
-         "its boot sector declares 2199023255040 bytes, more than the 167772160 read here"},
+         "its boot sector declares a volume of 2199023255040 bytes, more than the 167772160 (160 "
+         "MiB) an image may hold here; copy its files into a folder (mcopy -s -i IMAGE :: FOLDER, "
+         "or mount it) and give the folder"},
         {"exFAT", [](auto& i) { std::copy_n("EXFAT   ", 8, i.begin() + kBootOemName); },
          "an exFAT volume" + onlyFat},
         {"NTFS", [](auto& i) { std::copy_n("NTFS    ", 8, i.begin() + kBootOemName); },
@@ -323,14 +325,16 @@ TEST(FatReader, RefusesDamagedImages) {
              AddPartition(i, 1, 0x0E, 63);
          },
          "a partitioned image: its first sector holds a partition table (partition 2, of type "
-         "0x0E, starts at sector 63); give that partition alone"},
+         "0x0E, starts at sector 63); give that partition alone, cut out as dd if=IMAGE "
+         "of=PARTITION.IMG bs=512 skip=63 count=1"},
         {"a partition table behind a jump",
          [](auto& i) {
              Put16(i.data() + kBootBytesPerSector, 0);
              AddPartition(i, 0, 0x06, 1);
          },
          "a partitioned image: its first sector holds a partition table (partition 1, of type "
-         "0x06, starts at sector 1); give that partition alone"},
+         "0x06, starts at sector 1); give that partition alone, cut out as dd if=IMAGE "
+         "of=PARTITION.IMG bs=512 skip=1 count=1"},
         {"a TeleDisk image", [](auto& i) { std::copy_n("TD\0\x15", 4, i.begin()); },
          "a TeleDisk image, not a raw sector image: expand or convert it first"},
         {"a gzipped image", [](auto& i) { std::copy_n("\x1F\x8B\x08", 3, i.begin()); },
