@@ -241,8 +241,10 @@ bool MakeImages(const std::vector<DiskLayout>& disks, const FloppyGeometry& flop
     return true;
 }
 
+// The CD's line goes before what is held, where it stood when it was printed at once, so that
+// it reaches standard output only with the media made.
 bool MakeCdImage(const DiskLayout& cd, const std::string& volume, int64_t seconds,
-                 std::vector<std::vector<uint8_t>>& images) {
+                 std::vector<std::vector<uint8_t>>& images, std::string& held) {
     std::vector<ImageFile> files;
     for (const MediaFile& file : cd.files)
         files.push_back({file.path, &file.bytes});
@@ -252,9 +254,11 @@ bool MakeCdImage(const DiskLayout& cd, const std::string& volume, int64_t second
         std::fprintf(stderr, "inftool build: %s\n", why.c_str());
         return false;
     }
-    std::printf("CD \"%s\": %zu sectors of %u bytes, %zu free\n", volume.c_str(),
-                images.front().size() / kCdSectorBytes, kCdSectorBytes,
-                kCdSectors - images.front().size() / kCdSectorBytes);
+    char line[160];
+    std::snprintf(line, sizeof line, "CD \"%s\": %zu sectors of %u bytes, %zu free\n",
+                  volume.c_str(), images.front().size() / kCdSectorBytes, kCdSectorBytes,
+                  kCdSectors - images.front().size() / kCdSectorBytes);
+    held.insert(0, line);
     return true;
 }
 
@@ -390,7 +394,7 @@ int RunBuild(const Arguments& args) {
     if (buildable && options.cd)
         buildable =
             MakeCdImage(disks.front(), options.volume.empty() ? DefaultVolume() : options.volume,
-                        epochSet ? imageTime : NewestInput(disks), images);
+                        epochSet ? imageTime : NewestInput(disks), images, held);
     if (!buildable) return Refuse(held);
     if (!ClaimOut(out, why)) {
         std::fprintf(stderr, "inftool build: %s\n%s%s", why.c_str(), held.c_str(), kNothingBuilt);
