@@ -14,51 +14,41 @@
 FLOPPY_MOUNT_KIND=""
 FLOPPY_MOUNT_FAILED=""
 
-floppy_mount() {
-  local image=$1 dir=$2
+# image_mount IMAGE DIR WHAT FSTYPE DRIVER FUSE [FUSE_OPTION...]: the kernel's driver for FSTYPE
+# first, else the FUSE program, read-only; FLOPPY_MOUNT_KIND is FSTYPE or FUSE.
+image_mount() {
+  local image=$1 dir=$2 what=$3 fstype=$4 driver=$5 fuse=$6
+  shift 6
   [ -f "$image" ] || { FLOPPY_MOUNT_FAILED="no image $image"; return 1; }
   # Both mount and /dev/fuse are root's on these machines.
   if [ "$(id -u)" -ne 0 ]; then
-    FLOPPY_MOUNT_FAILED="mounting a floppy image needs root"
+    FLOPPY_MOUNT_FAILED="mounting $what image needs root"
     return 1
   fi
   floppy_unmount "$dir"
   mkdir -p "$dir" || { FLOPPY_MOUNT_FAILED="cannot make $dir"; return 1; }
-  if mount -t vfat -o ro,loop "$image" "$dir" 2>/dev/null; then
-    FLOPPY_MOUNT_KIND=vfat
+  if mount -t "$fstype" -o ro,loop "$image" "$dir" 2>/dev/null; then
+    FLOPPY_MOUNT_KIND=$fstype
     return 0
   fi
-  # fusefat goes to the background by itself and prints debug lines on stdout. Its dates are a
-  # month off: nothing may compare timestamps through its mount.
-  if command -v fusefat >/dev/null && fusefat -o ro,allow_other "$image" "$dir" >/dev/null 2>&1 &&
+  # FUSE programs go to the background by themselves; fusefat prints debug lines on stdout.
+  if command -v "$fuse" >/dev/null && "$fuse" "$@" "$image" "$dir" >/dev/null 2>&1 &&
     mountpoint -q "$dir"; then
-    FLOPPY_MOUNT_KIND=fusefat
+    FLOPPY_MOUNT_KIND=$fuse
     return 0
   fi
-  FLOPPY_MOUNT_FAILED="neither the kernel's FAT driver nor fusefat mounts $image"
+  FLOPPY_MOUNT_FAILED="neither the kernel's $driver driver nor $fuse mounts $image"
   return 1
 }
 
+# fusefat's dates are a month off: nothing may compare timestamps through its mount.
+floppy_mount() {
+  image_mount "$1" "$2" "a floppy" vfat FAT fusefat -o ro,allow_other
+}
+
+# fuseiso gives every file the mode 0444, as a CD's files are read-only.
 cd_mount() {
-  local image=$1 dir=$2
-  [ -f "$image" ] || { FLOPPY_MOUNT_FAILED="no image $image"; return 1; }
-  if [ "$(id -u)" -ne 0 ]; then
-    FLOPPY_MOUNT_FAILED="mounting a CD image needs root"
-    return 1
-  fi
-  floppy_unmount "$dir"
-  mkdir -p "$dir" || { FLOPPY_MOUNT_FAILED="cannot make $dir"; return 1; }
-  if mount -t iso9660 -o ro,loop "$image" "$dir" 2>/dev/null; then
-    FLOPPY_MOUNT_KIND=iso9660
-    return 0
-  fi
-  if command -v fuseiso >/dev/null && fuseiso "$image" "$dir" >/dev/null 2>&1 &&
-    mountpoint -q "$dir"; then
-    FLOPPY_MOUNT_KIND=fuseiso
-    return 0
-  fi
-  FLOPPY_MOUNT_FAILED="neither the kernel's ISO 9660 driver nor fuseiso mounts $image"
-  return 1
+  image_mount "$1" "$2" "a CD" iso9660 "ISO 9660" fuseiso
 }
 
 floppy_unmount() {
